@@ -1,0 +1,39 @@
+#pragma once
+
+#include <stdexcept>
+
+#include "numeric/operations.hpp"
+
+// A statement of a formula procedure stores one result in one target. When
+// the evaluation failed, the target keeps the value it had and the procedure
+// goes on with its next statement.
+namespace ts {
+
+inline bool assign(Number& target, Result result) {
+    if (!result) return false;
+    target = *result;
+    return true;
+}
+
+// The result takes the width of the member it is stored in.
+inline bool assignSingle(Number& target, Result result) {
+    return result && assign(target, toSingle(*result));
+}
+
+inline bool assignDouble(Number& target, Result result) {
+    return result && assign(target, toDouble(*result));
+}
+
+// Outside the formula procedures a failure is not absorbed: it ends the
+// action with a run-time error report.
+class RunTimeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+inline Number require(Result result, const char* what) {
+    if (!result) throw RunTimeError(what);
+    return *result;
+}
+
+}  // namespace ts

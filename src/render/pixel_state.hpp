@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/form_state.hpp"
+
+namespace ts {
+
+// The members the per-pixel procedures read and write, held as plain doubles
+// for the length of one sweep (an empty member reads as 0, which a double 0
+// reproduces in every formula). The sweep loads them from FormState before
+// its first pixel and stores them back after its last one, so their values
+// still carry from pixel to pixel and from picture to picture.
+struct PixelState {
+    // Fixed for the whole picture.
+    double fi0 = 0, r0 = 0, korakfi1 = 0;
+    double fak1 = 0, fak2 = 0, fak3 = 0;
+    int shapeFormula = 1;  // 1..15
+    int channelMode = 1;   // 1..3
+    int mixingMode = 1;    // 1..4
+
+    // The current pixel's plane coordinates, and the sines and cosines of
+    // them that the shape formulas use (fixed per column and per row).
+    double x = 0, y = 0;
+    double sinX = 0, sinY = 0, cosY = 0;
+
+    // Members written per pixel.
+    double fi1 = 0, fit = 0, r = 0, fi = 0;
+    double ba = 0, re = 0, gr = 0, bl = 0, barva = 0;
+
+    // Sines and cosines of the pole angle and of the distance, taken once per
+    // pixel and shared by the formulas that need them.
+    double sinFit = 0, cosFit = 0, sinR = 0, cosR = 0;
+    bool needsTrigOfR = true;
+
+    // Whether a member has been stored (a member never stored stays empty).
+    bool fitSet = false, rSet = false, fiSet = false, baSet = false;
+    bool reSet = false, grSet = false, blSet = false, barvaSet = false;
+
+    static PixelState load(const FormState& s);
+    void store(FormState& s) const;
+};
+
+}  // namespace ts

@@ -1,0 +1,92 @@
+#include "seed/character_code.hpp"
+
+#include <array>
+
+namespace ts {
+namespace {
+
+// The characters Windows-1252 places at 0x80..0x9F; 0 marks the five
+// positions it leaves unassigned.
+constexpr std::array<char32_t, 32> kHighControlBlock = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+constexpr std::int16_t kUnrepresentable = 63;  // "?"
+
+}  // namespace
+
+std::int16_t characterCode(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<std::int16_t>(c);
+    for (std::size_t k = 0; k < kHighControlBlock.size(); ++k) {
+        if (kHighControlBlock[k] != 0 && kHighControlBlock[k] == c) return static_cast<std::int16_t>(0x80 + k);
+    }
+    return kUnrepresentable;
+}
+
+std::u32string codePoints(std::string_view utf8) {
+    std::u32string out;
+    std::size_t k = 0;
+    const auto byte = [&](std::size_t n) { return static_cast<unsigned char>(utf8[n]); };
+    while (k < utf8.size()) {
+        const unsigned char lead = byte(k);
+        int extra = 0;
+        char32_t c = 0;
+        if (lead < 0x80) {
+            c = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            extra = 1;
+            c = lead & 0x1F;
+        } else if ((lead & 0xF0) == 0xE0) {
+            extra = 2;
+            c = lead & 0x0F;
+        } else if ((lead & 0xF8) == 0xF0) {
+            extra = 3;
+            c = lead & 0x07;
+        } else {
+            out.push_back(0xFFFD);
+            ++k;
+            continue;
+        }
+        bool ok = k + static_cast<std::size_t>(extra) < utf8.size();
+        for (int n = 1; ok && n <= extra; ++n) {
+            const unsigned char next = byte(k + static_cast<std::size_t>(n));
+            if ((next & 0xC0) != 0x80) ok = false;
+            else c = (c << 6) | (next & 0x3F);
+        }
+        static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+        if (!ok || c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            out.push_back(0xFFFD);
+            ++k;
+            continue;
+        }
+        out.push_back(c);
+        k += static_cast<std::size_t>(extra) + 1;
+    }
+    return out;
+}
+
+std::string utf8(std::u32string_view text) {
+    std::string out;
+    for (char32_t c : text) {
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+}  // namespace ts

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/form_state.hpp"
+#include "platform/clock.hpp"
+#include "platform/random_source.hpp"
+
+namespace ts {
+
+// Names the picture after the clock ("T" and yyyymmddhhmmss) and draws its
+// selectors, palette offset, pole and channel factors from the next nine
+// random values.
+void DrawParameters(FormState& s, Clock& clock, RandomSource& random);
+
+}  // namespace ts

@@ -1,0 +1,45 @@
+#include "seed/read_text_seed.hpp"
+
+#include "numeric/statement.hpp"
+#include "seed/character_code.hpp"
+
+namespace ts {
+
+void ReadTextSeed(FormState& s, TextDialog& dialog, RandomSource& random) {
+    // The prompt's two lines are joined by a carriage return.
+    const std::string prompt = s.t1 + '\r' + s.t2;
+    std::string text;
+    do {
+        text = dialog.ask(prompt, 2200, 4000);
+    } while (codePoints(text).size() > kMaxTextLength);
+    AcceptText(s, std::move(text), random);
+}
+
+void AcceptText(FormState& s, std::string text, RandomSource& random) {
+    const std::u32string characters = codePoints(text);
+    if (characters.size() > kMaxTextLength) throw RunTimeError("text longer than 100 characters");
+    s.t = std::move(text);
+    s.dolz = Number::int32(static_cast<std::int32_t>(characters.size()));
+
+    const int length = static_cast<int>(characters.size());
+    for (int k = 1; k <= length; ++k) {
+        s.charCodes[static_cast<std::size_t>(k)] = characterCode(characters[static_cast<std::size_t>(k - 1)]);
+    }
+
+    // seed = 123456 + the sum of code(k) * k^3; exact whole-number arithmetic
+    // that widens past the 32-bit range instead of overflowing.
+    s.seed = Number::int32(123456);
+    for (int k = 1; k <= length; ++k) {
+        const Number code = Number::int16(s.charCodes[static_cast<std::size_t>(k)]);
+        const Number position = Number::int16(static_cast<std::int16_t>(k));
+        Number term = require(multiply(code, position), "code * k");
+        term = require(multiply(term, position), "code * k * k");
+        term = require(multiply(term, position), "code * k * k * k");
+        s.seed = require(add(s.seed, term), "seed + term");
+    }
+
+    if (s.seed.value() > 0) (void)random.reset(-1);
+    random.reseed(s.seed.value());
+}
+
+}  // namespace ts
