@@ -1,0 +1,169 @@
+#include "app/main_window.hpp"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QWindow>
+
+#include <algorithm>
+#include <exception>
+
+#include "platform/qt_surfaces.hpp"
+#include "platform/qt_text_dialog.hpp"
+
+namespace ts {
+
+namespace {
+
+// The raster's pixels as an image to paint; no copy is made.
+QImage imageOf(const Raster& raster) {
+    return QImage(reinterpret_cast<const uchar*>(raster.data()), raster.width(), raster.height(),
+                  raster.width() * static_cast<qsizetype>(sizeof(std::uint32_t)), QImage::Format_RGB32);
+}
+
+// The window's client area keeps drawings wherever the maximized window can
+// reach, and at least where the layout and the info band lie.
+QSize windowSurfaceSize() {
+    QSize size(kWindowLayoutWidth, kWindowLayoutHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) size = size.expandedTo(screen->geometry().size());
+    return size;
+}
+
+}  // namespace
+
+PictureBox::PictureBox(const Raster& raster, QWidget* parent) : QWidget(parent), raster_(raster) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(0, 0, imageOf(raster_));
+}
+
+Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
+    : window_(makeWindowSurface(windowSurfaceSize().width(), windowSurfaceSize().height())),
+      canvas_(makeCanvas()),
+      composite_(makeComposite()),
+      clock_(clock ? std::move(clock) : std::make_unique<SystemClock>()),
+      dialog_(dialog ? std::move(dialog) : std::make_unique<QtTextDialog>(this)),
+      platform_{window_, canvas_, composite_, *dialog_, *clock_, random_} {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form1"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+
+    platform_.showWindow = [this] { showOnScreen(); };
+    errorReport_ = [this](const QString& text) { QMessageBox::critical(this, QString(), text); };
+
+    // Later children lie on top: Picture1 goes over Picture2.
+    auto* picture2 = new PictureBox(composite_.raster(), this);
+    picture2->setObjectName(QStringLiteral("Picture2"));
+    picture2->setGeometry(24, 72, kPicture2Width, kPicture2Height);
+    auto* picture1 = new PictureBox(canvas_.raster(), this);
+    picture1->setObjectName(QStringLiteral("Picture1"));
+    picture1->setGeometry(32, 80, kPicture1Width, kPicture1Height);
+
+    QPushButton* command1 = addButton("Command1", QStringLiteral("CREATE TEXT-BASE IMAGE"), {200, 32, 265, 25}, 13);
+    QPushButton* command5 = addButton("Command5", QStringLiteral("new text / new image"), {648, 480, 137, 17}, 11);
+    QPushButton* command2 = addButton("Command2", QStringLiteral("exit"), {648, 512, 33, 17}, 11);
+    QPushButton* command3 = addButton("Command3", QStringLiteral("save on disk D:"), {688, 512, 97, 17}, 11);
+    QPushButton* command4 = addButton("Command4", QStringLiteral("Textscape \u2014 type a text, get a picture"),
+                                      {32, 560, 601, 25}, 13);
+
+    connect(command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+
+    // Keyboard order: Picture1, exit, banner, new, heading, Picture2, save.
+    QWidget* const order[] = {picture1, command2, command4, command5, command1, picture2, command3};
+    for (std::size_t k = 1; k < std::size(order); ++k) QWidget::setTabOrder(order[k - 1], order[k]);
+    picture1->setFocus();
+}
+
+Form1::~Form1() = default;
+
+QPushButton* Form1::addButton(const char* name, const QString& caption, const QRect& geometry, int fontPixels) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QString::fromLatin1(name));
+    // Small buttons need a small font for their captions to fit.
+    QFont font(sharedTextPainter()->family());
+    font.setPixelSize(fontPixels);
+    button->setFont(font);
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void Form1::start() {
+    run([this] { Form_Load(state_, platform_); });
+}
+
+void Form1::Command5_Click() {
+    run([this] { ts::Command5_Click(state_, platform_); });
+}
+
+void Form1::Command2_Click() { endProgram(0); }
+
+void Form1::Command3_Click() {}
+
+void Form1::run(const std::function<void()>& action) {
+    if (ended_) return;
+    try {
+        action();
+    } catch (const std::exception& failure) {
+        errorReport_(QStringLiteral("Run-time error: %1").arg(QString::fromUtf8(failure.what())));
+        endProgram(1);
+    } catch (...) {
+        errorReport_(QStringLiteral("Run-time error: unknown failure"));
+        endProgram(1);
+    }
+    // The procedures draw into the rasters; show what they left.
+    update();
+    for (QWidget* child : findChildren<PictureBox*>()) child->update();
+}
+
+void Form1::endProgram(int status) {
+    if (ended_) return;
+    ended_ = true;
+    exitStatus_ = status;
+    QCoreApplication::exit(status);
+}
+
+void Form1::showOnScreen() {
+    showMaximized();
+    // The prompt opens right after this: the window must already be on the
+    // screen, painted black. Clicks wait until the first picture is made.
+    QElapsedTimer waited;
+    waited.start();
+    while (!(windowHandle() && windowHandle()->isExposed()) && waited.elapsed() < 3000) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(5);
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    repaint();
+}
+
+void Form1::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QImage image = imageOf(window_.raster());
+    const QRect inside = event->rect() & image.rect();
+    if (!inside.isEmpty()) painter.drawImage(inside.topLeft(), image, inside);
+    // A window stretched past its raster stays black there.
+    for (const QRect& outside : QRegion(event->rect()).subtracted(image.rect())) painter.fillRect(outside, Qt::black);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    endProgram(0);
+    event->accept();
+}
+
+}  // namespace ts

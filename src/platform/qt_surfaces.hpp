@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/qt_text_painter.hpp"
+#include "platform/raster_surface.hpp"
+
+namespace ts {
+
+inline constexpr int kPicture1Width = 600, kPicture1Height = 450;  // the canvas
+inline constexpr int kPicture2Width = 601, kPicture2Height = 449;  // the composite
+// The smallest window client area that holds the whole layout.
+inline constexpr int kWindowLayoutWidth = 881, kWindowLayoutHeight = 585;
+
+// One painter for every surface of the process; needs a QGuiApplication.
+std::shared_ptr<QtTextPainter> sharedTextPainter();
+
+// The surfaces the window and the headless renderer draw on, with the same
+// fonts and colours, so that both give the same pixels.
+RasterSurface makeCanvas();
+RasterSurface makeComposite();
+// The window's client area: black, text in the window's 8-point font and
+// black text colour.
+RasterSurface makeWindowSurface(int width, int height);
+
+}  // namespace ts
