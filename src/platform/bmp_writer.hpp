@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/raster.hpp"
+
+namespace ts {
+
+// The raster as a 24-bit Windows bitmap file: a 14-byte file header, a
+// 40-byte BITMAPINFOHEADER, then the rows bottom-up, each pixel blue, green,
+// red, each row padded with zeros to a multiple of 4 bytes.
+std::vector<std::uint8_t> encodeBmp(const Raster& raster);
+
+}  // namespace ts
