@@ -1,5 +1,7 @@
 #include "render/pixel_state.hpp"
 
+#include <cmath>
+
 #include "numeric/operations.hpp"
 
 namespace ts {
@@ -45,6 +47,8 @@ PixelState PixelState::load(const FormState& s) {
     const bool shapeNeeds = p.shapeFormula != 1 && p.shapeFormula != 2 && p.shapeFormula != 4 &&
                             p.shapeFormula != 7 && p.shapeFormula != 11 && p.shapeFormula != 13;
     p.needsTrigOfR = shapeNeeds || p.channelMode != 1 || p.mixingMode == 2 || p.mixingMode == 4;
+    const int f = p.shapeFormula;
+    p.needsFi = f == 2 || f == 7 || f >= 11;
     return p;
 }
 
@@ -52,7 +56,11 @@ void PixelState::store(FormState& s) const {
     s.fi1 = Number::real(fi1);
     s.fit = stored(fitSet, fit, s.fit);
     s.r = stored(rSet, r, s.r);
-    s.fi = stored(fiSet, fi, s.fi);
+    if (fiPending) {
+        s.fi = Number::real(std::atan(pendingYrel / pendingXrel));
+    } else {
+        s.fi = stored(fiSet, fi, s.fi);
+    }
     s.ba = stored(baSet, ba, s.ba);
     s.re = stored(reSet, re, s.re);
     s.gr = stored(grSet, gr, s.gr);

@@ -25,7 +25,13 @@ inline void PolarAboutPole(PixelState& p) {
     p.rSet |= assign(p.r, sqr(xrel * xrel + yrel * yrel));
     // A slope, not a full-circle angle: it fails where the pixel lies exactly
     // below or above the pole, and fi then keeps the previous pixel's value.
-    p.fiSet |= assign(p.fi, atn(div(yrel, xrel)));
+    if (p.needsFi) {
+        p.fiSet |= assign(p.fi, atn(div(yrel, xrel)));
+    } else if (finite(div(yrel, xrel))) {
+        p.pendingYrel = yrel;
+        p.pendingXrel = xrel;
+        p.fiPending = true;
+    }
 
     if (p.needsTrigOfR) {
         p.sinR = std::sin(p.r);
