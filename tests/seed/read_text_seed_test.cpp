@@ -1,0 +1,149 @@
+#include "seed/read_text_seed.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "numeric/statement.hpp"
+#include "support/fakes.hpp"
+
+namespace ts {
+namespace {
+
+std::string repeat(const std::string& s, int n) {
+    std::string out;
+    for (int k = 0; k < n; ++k) out += s;
+    return out;
+}
+
+std::array<long, 3> nextThree(RandomSource& g) {
+    std::array<long, 3> out{};
+    for (long& v : out) v = std::lround(g.next() * 16777216.0);
+    return out;
+}
+
+// seed = 123456 + sum of code(k) * k^3, exact beyond the 32-bit range.
+TEST(AcceptText, SeedKnownAnswers) {
+    const struct {
+        const char* what;
+        std::string text;
+        double seed;
+        int length;
+    } cases[] = {
+        {"empty text", "", 123456, 0},
+        {"a", "a", 123553, 1},
+        {"A", "A", 123521, 1},
+        {"abc", "abc", 127010, 3},
+        {"euro sign, code 128", "\xE2\x82\xAC", 123584, 1},
+        {"a character outside the code page counts as 63", "\xE4\xB8\xAD", 123519, 1},
+        {"second position weighs 8", " a", 123456 + 32 + 97 * 8, 2},
+        {"100 spaces, inside 32 bits", repeat(" ", 100), 123456 + 32.0 * 25502500, 100},
+        {"100 x code 126, past 32 bits", repeat("~", 100), 3213438456, 100},
+        {"100 x y-diaeresis (code 255)", repeat("\xC3\xBF", 100), 6503260956, 100},
+    };
+    for (const auto& c : cases) {
+        FormState s;
+        SplitMixGenerator g;
+        AcceptText(s, c.text, g);
+        EXPECT_EQ(s.seed.value(), c.seed) << c.what;
+        EXPECT_EQ(s.dolz, Number::int32(c.length)) << c.what;
+        EXPECT_EQ(s.t, c.text) << c.what;
+    }
+}
+
+TEST(AcceptText, KeepsEachCharactersCodeFromPositionOne) {
+    FormState s;
+    SplitMixGenerator g;
+    AcceptText(s, "A\xC3\xA9\xE2\x82\xAC", g);  // "Aé€"
+    EXPECT_EQ(s.charCodes[0], 0);  // never used
+    EXPECT_EQ(s.charCodes[1], 65);
+    EXPECT_EQ(s.charCodes[2], 233);
+    EXPECT_EQ(s.charCodes[3], 128);
+}
+
+// Entries beyond a shorter text keep the longer text's codes and are not read.
+TEST(AcceptText, StaleCodesOfALongerTextAreNotRead) {
+    FormState s;
+    SplitMixGenerator g;
+    AcceptText(s, repeat("\xC3\xBF", 100), g);
+    AcceptText(s, "abc", g);
+    EXPECT_EQ(s.seed.value(), 127010);
+    EXPECT_EQ(s.charCodes[4], 255);
+    EXPECT_EQ(s.charCodes[100], 255);
+}
+
+// The generator is reset and reseeded from the text alone, whatever it did
+// before: the same text gives the same draws.
+TEST(AcceptText, ReseedsTheGeneratorFromTheTextAlone) {
+    const struct {
+        std::string text;
+        std::array<long, 3> draws;  // x 2^24
+    } cases[] = {
+        {"", {5501175, 10613477, 15795680}},
+        {"abc", {1467243, 3531554, 11046610}},
+        {repeat("\xC3\xBF", 100), {6859067, 9600886, 1877538}},
+    };
+    for (const auto& c : cases) {
+        FormState s;
+        SplitMixGenerator g;
+        g.reseed(52000.25);  // the start-up reseed from the clock
+        AcceptText(s, "something else", g);
+        for (int k = 0; k < 20; ++k) (void)g.next();
+        AcceptText(s, c.text, g);
+        EXPECT_EQ(nextThree(g), c.draws) << c.text;
+    }
+}
+
+TEST(AcceptText, RefusesMoreThan100Characters) {
+    FormState s;
+    SplitMixGenerator g;
+    EXPECT_THROW(AcceptText(s, repeat("x", 101), g), RunTimeError);
+}
+
+// The prompt asks again, with the same two lines, while the answer is longer
+// than 100 characters (counted as characters, not bytes); cancelling gives
+// the empty text.
+TEST(ReadTextSeed, AsksAgainUntilTheTextHasAtMost100Characters) {
+    const struct {
+        const char* what;
+        std::vector<std::string> answers;
+        std::size_t asked;
+        std::string accepted;
+    } cases[] = {
+        {"101 characters, then 100", {repeat("\xC3\xA9", 101), repeat("\xC3\xA9", 100)}, 2, repeat("\xC3\xA9", 100)},
+        {"200 bytes are 100 characters", {repeat("\xC3\xBF", 100)}, 1, repeat("\xC3\xBF", 100)},
+        {"cancel", {}, 1, ""},
+        {"too long, then cancel", {repeat("x", 150)}, 2, ""},
+    };
+    for (const auto& c : cases) {
+        FormState s;
+        s.t1 = "type any text (100 characters max)";
+        s.t2 = "the program is case-sensitive";
+        testing::ScriptedDialog dialog(c.answers);
+        SplitMixGenerator g;
+        ReadTextSeed(s, dialog, g);
+        EXPECT_EQ(dialog.prompts.size(), c.asked) << c.what;
+        for (const std::string& p : dialog.prompts) {
+            EXPECT_EQ(p, "type any text (100 characters max)\rthe program is case-sensitive") << c.what;
+        }
+        EXPECT_EQ(dialog.left, 2200) << c.what;
+        EXPECT_EQ(dialog.top, 4000) << c.what;
+        EXPECT_EQ(s.t, c.accepted) << c.what;
+    }
+}
+
+TEST(ReadTextSeed, CancelGivesTheEmptyTextsSeedAndSequence) {
+    FormState s;
+    testing::ScriptedDialog dialog({});
+    SplitMixGenerator g;
+    ReadTextSeed(s, dialog, g);
+    EXPECT_EQ(s.t, "");
+    EXPECT_EQ(s.dolz, Number::int32(0));
+    EXPECT_EQ(s.seed.value(), 123456);
+    EXPECT_EQ(nextThree(g), (std::array<long, 3>{5501175, 10613477, 15795680}));
+}
+
+}  // namespace
+}  // namespace ts

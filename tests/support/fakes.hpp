@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/clock.hpp"
+#include "platform/random_source.hpp"
+#include "platform/text_dialog.hpp"
+
+namespace ts::testing {
+
+// A generator that yields the same value at every draw and counts the draws.
+class ConstantRandom final : public RandomSource {
+public:
+    explicit ConstantRandom(float value) : value_(value) {}
+
+    float reset(double) override { return value_; }
+    void reseed(double) override {}
+    float next() override {
+        ++draws;
+        return value_;
+    }
+
+    int draws = 0;
+
+private:
+    float value_;
+};
+
+// A generator that yields a given list of values, one per draw, and fails the
+// test (through `exhausted`) when asked for more.
+class ScriptedRandom final : public RandomSource {
+public:
+    explicit ScriptedRandom(std::vector<float> values) : values_(std::move(values)) {}
+
+    float reset(double) override { return 0; }
+    void reseed(double) override {}
+    float next() override {
+        if (next_ >= values_.size()) {
+            exhausted = true;
+            return 0;
+        }
+        return values_[next_++];
+    }
+
+    std::size_t drawn() const { return next_; }
+    bool exhausted = false;
+
+private:
+    std::vector<float> values_;
+    std::size_t next_ = 0;
+};
+
+// A clock that always shows the same moment.
+class FixedClock final : public Clock {
+public:
+    FixedClock(std::string date, std::string time, float seconds = 0)
+        : date_(std::move(date)), time_(std::move(time)), seconds_(seconds) {}
+
+    float secondsSinceMidnight() override { return seconds_; }
+    std::string date() override { return date_; }
+    std::string time() override { return time_; }
+
+private:
+    std::string date_, time_;
+    float seconds_;
+};
+
+// A text dialog that returns given answers in turn (an empty text, as on
+// cancel, once they run out) and records how it was asked.
+class ScriptedDialog final : public TextDialog {
+public:
+    explicit ScriptedDialog(std::vector<std::string> answers) : answers_(std::move(answers)) {}
+
+    std::string ask(std::string_view prompt, int leftTwips, int topTwips) override {
+        prompts.emplace_back(prompt);
+        left = leftTwips;
+        top = topTwips;
+        return asked_ < answers_.size() ? answers_[asked_++] : std::string();
+    }
+
+    std::vector<std::string> prompts;
+    int left = 0, top = 0;
+
+private:
+    std::vector<std::string> answers_;
+    std::size_t asked_ = 0;
+};
+
+}  // namespace ts::testing

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+#include "platform/raster.hpp"
+
+namespace ts::testing {
+
+// Writes the raster as an 8-bit RGB PNG without compression (zlib stored
+// blocks), so that a picture made by a test can be looked at. Returns false
+// when the file cannot be written.
+bool writePng(const Raster& raster, const std::string& path);
+
+}  // namespace ts::testing
