@@ -7,3 +7,18 @@ textscape_add_test(save_tests
   SOURCES app/save_composite_test.cpp app/save_bmp_test.cpp app/save_folder_test.cpp
   LIBS textscape_save)
 target_include_directories(save_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/annotate ${CMAKE_CURRENT_SOURCE_DIR}/app)
+
+if(TARGET textscape_render)
+  textscape_add_test(render_options_tests
+    SOURCES app/render_options_test.cpp app/render_png_text_test.cpp
+    LIBS textscape_render)
+  target_include_directories(render_options_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/app)
+
+  textscape_add_test(render_output_tests
+    SOURCES app/render_output_test.cpp
+    LIBS textscape_render)
+  target_include_directories(render_output_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/app)
+  target_compile_definitions(render_output_tests PRIVATE
+    TEXTSCAPE_RENDER_PROGRAM="$<TARGET_FILE:textscape-render>")
+  add_dependencies(render_output_tests textscape-render)
+endif()

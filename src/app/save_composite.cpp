@@ -22,7 +22,7 @@ std::uint64_t fingerprint(const std::vector<std::uint8_t>& bytes) {
 }
 
 std::filesystem::path candidate(const std::filesystem::path& folder, const std::string& name, int number) {
-    return folder / (number == 1 ? name + ".bmp" : name + "-" + std::to_string(number) + ".bmp");
+    return folder / numberedName(name, number, ".bmp");
 }
 
 // Enough suffixes for any number of pictures a person can make in one second.

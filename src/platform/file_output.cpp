@@ -64,6 +64,13 @@ void syncFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
+std::string numberedName(std::string_view stem, int number, std::string_view extension) {
+    std::string name(stem);
+    if (number != 1) name.append("-").append(std::to_string(number));
+    name.append(extension);
+    return name;
+}
+
 IoResult ensureFolder(const std::filesystem::path& folder) {
     std::error_code ec;
     if (std::filesystem::is_directory(folder, ec)) return IoResult::ok();

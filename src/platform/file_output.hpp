@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace ts {
 
@@ -25,6 +26,10 @@ struct [[nodiscard]] IoResult {
 };
 
 enum class Replace { Allowed, Never };
+
+// The name a file gets when its own is taken: "T1.bmp", then "T1-2.bmp",
+// "T1-3.bmp", ... for number 1, 2, 3, ...
+std::string numberedName(std::string_view stem, int number, std::string_view extension);
 
 // Makes the folder and its parents when missing.
 IoResult ensureFolder(const std::filesystem::path& folder);

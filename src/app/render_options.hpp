@@ -1,0 +1,49 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace ts {
+
+enum class ImageFormat { Png, Bmp };
+
+// The format a file name asks for by its extension (".png", ".bmp", in any
+// case), or nothing for any other name.
+std::optional<ImageFormat> imageFormatOf(const std::filesystem::path& file);
+
+// What a textscape-render command line asks for.
+struct RenderOptions {
+    enum class Action { Render, Batch, Help, Version };
+    Action action = Action::Render;
+
+    std::string text;              // the text to render (Render)
+    bool textFromInput = false;    // TEXT was "-": read it from standard input
+    std::filesystem::path output;  // -o; empty: T<stamp>.png in the current folder
+    bool caption = true;           // --no-caption turns it off
+    bool info = false;             // --info: print the parameter line
+    std::filesystem::path batchList;  // --batch
+    std::filesystem::path outDir;     // --out-dir
+
+    friend bool operator==(const RenderOptions&, const RenderOptions&) = default;
+};
+
+struct OptionError {
+    std::string message;  // one line, without the program's name
+    friend bool operator==(const OptionError&, const OptionError&) = default;
+};
+
+// Reads the arguments that follow the program's name.
+std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std::string> arguments);
+
+// Checks a text the way the window's prompt does: well-formed UTF-8 of at
+// most 100 characters. Returns a message when it is not.
+std::optional<std::string> textProblem(std::string_view text);
+
+// The usage text printed by --help.
+std::string renderUsage();
+
+}  // namespace ts

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace ts::testing {
+
+// The tEXt and iTXt (uncompressed) chunks of a PNG file, key to value, read
+// byte for byte. A chunk whose CRC does not match is given as key "!crc".
+inline std::map<std::string, std::string> pngTexts(const std::vector<std::uint8_t>& png) {
+    const auto u32 = [&](std::size_t at) {
+        return (std::uint32_t{png[at]} << 24) | (std::uint32_t{png[at + 1]} << 16) | (std::uint32_t{png[at + 2]} << 8) |
+               png[at + 3];
+    };
+    std::map<std::string, std::string> texts;
+    for (std::size_t at = 8; at + 12 <= png.size();) {
+        const std::uint32_t length = u32(at);
+        if (at + 12 + length > png.size()) break;
+        std::uint32_t crc = 0xFFFFFFFFu;  // bit by bit
+        for (std::size_t k = at + 4; k < at + 8 + length; ++k) {
+            crc ^= png[k];
+            for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+        }
+        if ((crc ^ 0xFFFFFFFFu) != u32(at + 8 + length)) texts["!crc"] += std::to_string(at) + " ";
+        const std::string type(png.begin() + static_cast<long>(at) + 4, png.begin() + static_cast<long>(at) + 8);
+        const std::string data(png.begin() + static_cast<long>(at) + 8,
+                               png.begin() + static_cast<long>(at) + 8 + static_cast<long>(length));
+        const std::size_t nul = data.find('\0');
+        if (type == "tEXt" && nul != std::string::npos) {
+            texts[data.substr(0, nul)] = data.substr(nul + 1);
+        } else if (type == "iTXt" && nul != std::string::npos && nul + 2 < data.size() && data[nul + 1] == 0) {
+            const std::size_t language = data.find('\0', nul + 3);
+            const std::size_t translated = data.find('\0', language + 1);
+            texts[data.substr(0, nul)] = data.substr(translated + 1);
+        }
+        at += 12 + length;
+    }
+    return texts;
+}
+
+}  // namespace ts::testing
