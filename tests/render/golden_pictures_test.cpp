@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "annotate/info_line.hpp"
+#include "render/render_field.hpp"
+#include "support/canvas_checksum.hpp"
+#include "support/picture.hpp"
+#include "support/png_writer.hpp"
+
+namespace ts {
+namespace {
+
+// Texts whose pictures between them use every shape formula, every channel
+// mode and every mixing mode, each drawn as the first picture of a run. The
+// checksum is the FNV-1a hash of the 600 x 450 canvas after the sweep (before
+// the caption). Each picture is also written to the test output folder.
+struct Golden {
+    const char* text;
+    const char* parameterLine;
+    std::uint64_t checksum;
+};
+
+const Golden kGolden[] = {
+    {"shadow", "tip1=1  tip2=3  tip3=1  seed=173001", 0x53238e45fdd400a7ull},
+    {"sun", "tip1=2  tip2=1  tip3=2  seed=127477", 0xc6bc7a17a13b7631ull},
+    {"abc", "tip1=3  tip2=1  tip3=2  seed=127010", 0x26592b8716e58e01ull},
+    {"purple", "tip1=3  tip2=3  tip3=3  seed=170066", 0xfd4116de4e119affull},
+    {"caf\xC3\xA9", "tip1=4  tip2=1  tip3=3  seed=141997", 0x97ccc7b651610759ull},
+    {"red", "tip1=5  tip2=2  tip3=1  seed=127078", 0x1b8f6bfd0d5b1273ull},
+    {"snow", "tip1=6  tip2=2  tip3=4  seed=135064", 0xa0617b9a83a4c81cull},
+    {"Pack my box with five dozen liquor jugs, then sphinx of black quartz: judge my vow! Jackdaws love it",
+     "tip1=7  tip2=1  tip3=3  seed=2350095787", 0xc0f017dc1bb01051ull},
+    {"Z\xC3\xBCrich", "tip1=8  tip2=3  tip3=2  seed=170199", 0x24d7c755ccbc6619ull},
+    {"", "tip1=9  tip2=3  tip3=4  seed=123456", 0x13569d86a2e8042aull},
+    {"Hello, world", "tip1=10  tip2=1  tip3=2  seed=740914", 0xf80cad96991c5c86ull},
+    {"\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF"
+     "\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF"
+     "\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF"
+     "\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF"
+     "\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF"
+     "\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF"
+     "\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF"
+     "\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF"
+     "\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF"
+     "\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF",
+     "tip1=11  tip2=3  tip3=4  seed=6503260956", 0x0c0d16bfdf456e12ull},
+    {"The quick brown fox jumps over the lazy dog", "tip1=12  tip2=2  tip3=1  seed=84781494", 0xccd5a7ff849d526aull},
+    {"Textscape", "tip1=13  tip2=1  tip3=1  seed=335015", 0x34347074ac001033ull},
+    {"dream", "tip1=14  tip2=1  tip3=4  seed=147028", 0x5d0447bfb9f44119ull},
+    {"forest 22", "tip1=15  tip2=1  tip3=1  seed=246445", 0xe7e8e11750bc541bull},
+};
+
+std::string fileName(std::size_t index, const FormState& s) {
+    char name[64];
+    std::snprintf(name, sizeof name, "golden_%02zu_tip1-%02d_tip2-%d_tip3-%d.png", index + 1,
+                  static_cast<int>(s.tip1.value()), static_cast<int>(s.tip2.value()), static_cast<int>(s.tip3.value()));
+    return name;
+}
+
+TEST(GoldenPictures, ParameterLineAndCanvasChecksum) {
+    const std::filesystem::path folder = TEXTSCAPE_TEST_OUTPUT_DIR;
+    std::filesystem::create_directories(folder);
+    for (std::size_t k = 0; k < std::size(kGolden); ++k) {
+        const Golden& g = kGolden[k];
+        FormState s;
+        testing::prepareTextPicture(s, g.text);
+        Raster canvas(600, 450);
+        RenderField(s, canvas);
+        const std::string path = (folder / fileName(k, s)).string();
+        EXPECT_TRUE(testing::writePng(canvas, path)) << path;
+        EXPECT_EQ(parameterLine(s), g.parameterLine) << "text " << k + 1 << ": \"" << g.text << "\"";
+        EXPECT_EQ(testing::canvasChecksum(canvas), g.checksum)
+            << "text " << k + 1 << ": \"" << g.text << "\", picture in " << path << ", checksum 0x" << std::hex
+            << testing::canvasChecksum(canvas);
+    }
+}
+
+// Between them the texts use every formula and mode.
+TEST(GoldenPictures, CoverEveryFormulaAndMode) {
+    std::set<int> shapes, channels, mixings;
+    for (const Golden& g : kGolden) {
+        const testing::Selectors t = testing::selectorsOf(g.text);
+        shapes.insert(t.tip1);
+        channels.insert(t.tip2);
+        mixings.insert(t.tip3);
+    }
+    EXPECT_EQ(shapes, (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
+    EXPECT_EQ(channels, (std::set<int>{1, 2, 3}));
+    EXPECT_EQ(mixings, (std::set<int>{1, 2, 3, 4}));
+}
+
+// With formula 15 the whole of column 300 (x = 0) fails and keeps the shape
+// value of (299, 450); in channel mode 1 and mixing mode 1 the colour follows
+// the shape value alone, so the column is one colour, unlike its neighbours.
+TEST(GoldenPictures, Formula15RepeatsOneValueDownColumn300) {
+    FormState s;
+    testing::prepareTextPicture(s, "forest 22");
+    ASSERT_EQ(parameterLine(s).substr(0, 28), "tip1=15  tip2=1  tip3=1  see");
+    Raster canvas(600, 450);
+    RenderField(s, canvas);
+    const auto colours = [&canvas](int column) {
+        std::set<std::uint32_t> c;
+        for (int row = 0; row < 450; ++row) c.insert(canvas.at(column, row).pixel());
+        return c.size();
+    };
+    EXPECT_EQ(colours(300), 1u);
+    EXPECT_GT(colours(299), 1u);
+    EXPECT_GT(colours(301), 1u);
+}
+
+}  // namespace
+}  // namespace ts
