@@ -1,0 +1,115 @@
+#include "bare_loop.hpp"
+
+#include <cmath>
+
+#include "colour/palette_window.hpp"
+
+namespace ts::bench {
+
+BareParameters BareParameters::from(const FormState& s) {
+    BareParameters p;
+    p.formula = static_cast<int>(s.tip1.value());
+    p.channelMode = static_cast<int>(s.tip2.value());
+    p.mixingMode = static_cast<int>(s.tip3.value());
+    p.fi0 = s.fi0.value();
+    p.r0 = s.r0.value();
+    p.korakfi1 = s.korakfi1.value();
+    p.fak1 = s.fak1.value();
+    p.fak2 = s.fak2.value();
+    p.fak3 = s.fak3.value();
+    const PaletteWindow window = PaletteWindow::load(s);
+    for (int m = 0; m < 280; ++m) p.window[static_cast<std::size_t>(m)] = window[m].pixel();
+    return p;
+}
+
+void bareLoop(const BareParameters& p, std::vector<std::uint32_t>& pixels) {
+    constexpr int kWidth = 600, kHeight = 450;
+    const int f = p.formula;
+    const bool needsFi = f == 2 || f == 7 || f >= 11;
+    const bool needsTrigOfR = !(f == 1 || f == 2 || f == 4 || f == 7 || f == 11 || f == 13) || p.channelMode != 1 ||
+                              p.mixingMode == 2 || p.mixingMode == 4;
+
+    double ys[kHeight + 1], sinYs[kHeight + 1], cosYs[kHeight + 1];
+    for (int j = 0; j <= kHeight; ++j) {
+        ys[j] = 4.5 - j / 50.0;
+        sinYs[j] = std::sin(ys[j]);
+        cosYs[j] = std::cos(ys[j]);
+    }
+
+    double fi1 = 0, fi = 0, sinR = 0, cosR = 0;
+    for (int i = 0; i <= kWidth; ++i) {
+        const double x = i / 50.0 - 6;
+        const double sinX = std::sin(x);
+        for (int j = 0; j <= kHeight; ++j) {
+            const double y = ys[j], sinY = sinYs[j], cosY = cosYs[j];
+            fi1 += p.korakfi1;
+            const double fit = p.fi0 + fi1;
+            const double sinFit = std::sin(fit), cosFit = std::cos(fit);
+            const double xrel = p.r0 * cosFit - x, yrel = p.r0 * sinFit - y;
+            const double r = std::sqrt(xrel * xrel + yrel * yrel);
+            if (needsFi) fi = std::atan(yrel / xrel);
+            if (needsTrigOfR) {
+                sinR = std::sin(r);
+                cosR = std::cos(r);
+            }
+
+            double ba;
+            switch (f) {
+                default:
+                case 1: ba = r * r; break;
+                case 2: ba = r * fi; break;
+                case 3: ba = (r * r) * sinR; break;
+                case 4: ba = x * r; break;
+                case 5: ba = ((r * sinR) * x) * cosY; break;
+                case 6: ba = ((r * r) * (2 + std::sin(fit * r))) / std::pow(r, r + sinR); break;
+                case 7: ba = (r * std::tan(fi)) * fi; break;
+                case 8: ba = ((r * std::tan(r)) * x) * sinX; break;
+                case 9: ba = ((r * (1 + sinR)) + (x * (1 + sinX))) + (y * (1 + sinY)); break;
+                case 10: ba = (r * (1 + sinR)) + (((x * (1 + sinX)) * y) * (1 + sinY)); break;
+                case 11: ba = ((r + x) + y) / fi; break;
+                case 12: ba = ((r * (1 + sinR)) * (1 + std::cos(fit + r))) * fi; break;
+                case 13: ba = r / fi; break;
+                case 14: ba = (std::sqrt(r) / fi) * std::pow(r, 1 + sinX); break;
+                case 15: ba = std::pow(r / std::fabs(x), (1 + sinR) + std::cos(fi)); break;
+            }
+
+            double re, gr, bl;
+            switch (p.channelMode) {
+                default:
+                case 1:
+                    re = std::fabs(ba * p.fak1);
+                    gr = std::fabs(ba * p.fak2);
+                    bl = std::fabs(ba * p.fak3);
+                    break;
+                case 2:
+                    re = std::fabs(ba * (10 + sinR));
+                    gr = std::fabs(ba * (10 + cosR));
+                    bl = std::fabs(ba * (10 + sinFit));
+                    break;
+                case 3:
+                    re = std::fabs(ba * (p.fak1 + sinR));
+                    gr = std::fabs(ba * (p.fak2 + cosR));
+                    bl = std::fabs(ba * (p.fak3 + sinFit));
+                    break;
+            }
+
+            double barva;
+            switch (p.mixingMode) {
+                default:
+                case 1: barva = (re + gr) + bl; break;
+                case 2: barva = (re + gr) + (bl * (1 + sinR)); break;
+                case 3: barva = re / r + gr / std::sqrt(r); break;
+                case 4: barva = ((re * sinFit) + (gr * sinR)) + (bl * cosR); break;
+            }
+
+            // Written so that a NaN lands on 1 too, which keeps the index
+            // inside the window; nothing else is checked.
+            if (!(barva >= 1)) barva = 1;
+            if (barva > 675) barva = 675;
+            const int m = static_cast<int>(std::nearbyint(barva)) % 280;
+            if (i < kWidth && j < kHeight) pixels[static_cast<std::size_t>(j) * kWidth + i] = p.window[m];
+        }
+    }
+}
+
+}  // namespace ts::bench

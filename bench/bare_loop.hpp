@@ -1,0 +1,26 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "app/form_state.hpp"
+
+namespace ts::bench {
+
+// One picture's parameters as plain values, read from the state the
+// parameter draw left.
+struct BareParameters {
+    int formula = 1, channelMode = 1, mixingMode = 1;
+    double fi0 = 0, r0 = 0, korakfi1 = 0;
+    double fak1 = 0, fak2 = 0, fak3 = 0;
+    std::array<std::uint32_t, 280> window{};  // palette entries pozic0 .. pozic0 + 279
+
+    static BareParameters from(const FormState& s);
+};
+
+// The sweep with the same per-pixel math as RenderField, in bare doubles:
+// no failure handling, no state carried in or out. Writes 600 x 450 pixels.
+void bareLoop(const BareParameters& p, std::vector<std::uint32_t>& pixels);
+
+}  // namespace ts::bench

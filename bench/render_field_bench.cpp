@@ -1,0 +1,154 @@
+// Times one whole picture: RenderField's 271,051 visits drawing into the
+// canvas, one benchmark per shape formula, each with the first text of a
+// fixed list of candidates whose picture uses that formula (and that text's
+// own channel and mixing modes). Alongside each, the same sweep in bare
+// doubles with no failure handling; a summary after the run gives the median
+// of both and their ratio (of CPU times, which a busy machine disturbs less).
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/picture_sequence.hpp"
+#include "bare_loop.hpp"
+#include "colour/build_palette.hpp"
+#include "platform/clock.hpp"
+#include "render/render_field.hpp"
+#include "seed/draw_parameters.hpp"
+#include "seed/read_text_seed.hpp"
+
+namespace {
+
+using namespace ts;
+
+constexpr int kVisits = 601 * 451;
+
+class NoonClock final : public Clock {
+public:
+    float secondsSinceMidnight() override { return 43200; }
+    std::string date() override { return "03-08-2026"; }
+    std::string time() override { return "12:00:00"; }
+};
+
+FormState pictureOf(const std::string& text) {
+    FormState s;
+    SplitMixGenerator random;
+    NoonClock clock;
+    SetGeometry(s);
+    AcceptText(s, text, random);
+    BuildPalette(s, random);
+    DrawParameters(s, clock, random);
+    return s;
+}
+
+struct Scene {
+    int formula = 0;
+    std::string text;
+    FormState start;
+};
+
+// The first candidate, "picture 1", "picture 2", ..., for each formula.
+std::vector<Scene> findScenes() {
+    std::vector<Scene> scenes(15);
+    int found = 0;
+    for (int n = 1; found < 15; ++n) {
+        const std::string text = "picture " + std::to_string(n);
+        FormState s = pictureOf(text);
+        Scene& scene = scenes[static_cast<std::size_t>(s.tip1.value()) - 1];
+        if (scene.formula != 0) continue;
+        scene = {static_cast<int>(s.tip1.value()), text, s};
+        ++found;
+    }
+    return scenes;
+}
+
+std::string label(const Scene& scene) {
+    return "\"" + scene.text + "\" tip2=" + std::to_string(static_cast<int>(scene.start.tip2.value())) +
+           " tip3=" + std::to_string(static_cast<int>(scene.start.tip3.value()));
+}
+
+void renderField(benchmark::State& state, const Scene& scene) {
+    FormState s = scene.start;
+    Raster canvas(600, 450);
+    for (auto _ : state) {
+        s.fi1 = Number::int16(0);  // as the parameter draw leaves it
+        RenderField(s, canvas);
+        benchmark::DoNotOptimize(canvas.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kVisits);
+    state.SetLabel(label(scene));
+}
+
+void bareLoop(benchmark::State& state, const Scene& scene) {
+    const bench::BareParameters parameters = bench::BareParameters::from(scene.start);
+    std::vector<std::uint32_t> pixels(600 * 450);
+    for (auto _ : state) {
+        bench::bareLoop(parameters, pixels);
+        benchmark::DoNotOptimize(pixels.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kVisits);
+    state.SetLabel(label(scene));
+}
+
+// Prints as usual and keeps the median of each benchmark for the summary.
+class MedianKeeper : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                medians[run.run_name.function_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    struct Median {
+        double real, cpu;  // milliseconds
+    };
+    std::map<std::string, Median> medians;
+};
+
+std::string name(const char* kind, int formula) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%s/formula_%02d", kind, formula);
+    return buffer;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<Scene> scenes = findScenes();
+    for (const Scene& scene : scenes) {
+        for (const auto& [kind, run] : {std::pair{"BM_RenderField", &renderField}, {"BM_BareLoop", &bareLoop}}) {
+            benchmark::RegisterBenchmark(name(kind, scene.formula).c_str(), run, scene)
+                ->Unit(benchmark::kMillisecond)
+                ->Repetitions(5)
+                ->ReportAggregatesOnly(true)
+                ->MinTime(0.2);
+        }
+    }
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    MedianKeeper reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::printf("\nMedian of one picture in ms (wall clock, and CPU time in brackets), RenderField against the bare loop\n");
+    std::printf("%-8s %-13s %4s %4s %18s %18s %6s\n", "formula", "text", "tip2", "tip3", "RenderField", "bare loop",
+                "ratio");
+    for (const Scene& scene : scenes) {
+        const auto engine = reporter.medians.find(name("BM_RenderField", scene.formula));
+        const auto bare = reporter.medians.find(name("BM_BareLoop", scene.formula));
+        if (engine == reporter.medians.end() || bare == reporter.medians.end()) continue;
+        std::printf("%-8d %-13s %4d %4d %8.2f (%6.2f) %8.2f (%6.2f) %6.2f\n", scene.formula,
+                    ("\"" + scene.text + "\"").c_str(), static_cast<int>(scene.start.tip2.value()),
+                    static_cast<int>(scene.start.tip3.value()), engine->second.real, engine->second.cpu,
+                    bare->second.real, bare->second.cpu, engine->second.cpu / bare->second.cpu);
+    }
+    return 0;
+}
