@@ -1,0 +1,42 @@
+# Shared by run.sh and test.sh: installs what is missing, configures and
+# builds. Meant to be sourced, not run.
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD_DIR="${TEXTSCAPE_BUILD_DIR:-$ROOT/build}"
+
+# Every Debian package the build, the program and the tests need.
+PACKAGES=(
+  cmake g++ ninja-build
+  qt6-base-dev qt6-qpa-plugins
+  libgtest-dev libbenchmark-dev
+  fonts-dejavu-core
+  xvfb xauth
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+  elif command -v sudo >/dev/null; then
+    sudo "$@"
+  else
+    echo "textscape: installing packages needs root or sudo: $*" >&2
+    return 1
+  fi
+}
+
+install_missing() {
+  local missing=() package
+  for package in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+  done
+  [ "${#missing[@]}" -eq 0 ] && return 0
+  echo "Installing ${missing[*]}"
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Arguments go to the build step (e.g. --target textscape).
+configure_and_build() {
+  cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release
+  cmake --build "$BUILD_DIR" "$@"
+}
