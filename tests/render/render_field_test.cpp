@@ -218,6 +218,43 @@ TEST(RenderField, SweepsEveryPositionOnce) {
     EXPECT_EQ(s.fit.value(), s.fi0.value() + fi1);
 }
 
+// The sweep's coordinates are the counter divided by 50 and then shifted:
+// x = i / 50 - 6, y = 4.5 - j / 50, with x exactly 0 in column 300 and y
+// exactly 0 in row 225. Multiplying by 0.02 would differ in many columns. A
+// sweep that ends at (i, j) leaves that position's x and y behind.
+TEST(RenderField, PlaneCoordinatesOfEachColumnAndRow) {
+    FormState s;
+    prepareTextPicture(s, "abc");
+    Raster canvas(600, 450);
+    const auto sweepTo = [&](int lastColumn, int lastRow) {
+        s.sir = i16(lastColumn);
+        s.vis = i16(lastRow);
+        s.fi1 = i16(0);
+        RenderField(s, canvas);
+    };
+    sweepTo(0, 0);
+    EXPECT_EQ(s.x, Number::real(-6));
+    EXPECT_EQ(s.y, Number::real(4.5));
+    EXPECT_EQ(s.fi1, Number::real(0.00003));  // the pole moves before the first pixel
+    EXPECT_EQ(s.fit.value(), s.fi0.value() + 0.00003);
+    sweepTo(300, 225);
+    EXPECT_EQ(s.x, Number::real(0));
+    EXPECT_EQ(s.y, Number::real(0));
+
+    int differFromTimes002 = 0;
+    for (int column = 0; column <= 600; ++column) {
+        sweepTo(column, 0);
+        ASSERT_EQ(s.x.value(), column / 50.0 - 6) << "column " << column;
+        if (s.x.value() != column * 0.02 - 6) ++differFromTimes002;
+    }
+    for (int row = 0; row <= 450; ++row) {
+        sweepTo(0, row);
+        ASSERT_EQ(s.y.value(), 4.5 - row / 50.0) << "row " << row;
+        if (s.y.value() != 4.5 - row * 0.02) ++differFromTimes002;
+    }
+    EXPECT_GT(differFromTimes002, 0);
+}
+
 // A picture depends on its text alone, not on the pictures drawn before it.
 TEST(RenderField, TheSameTextGivesTheSamePictureAfterAnyOther) {
     FormState fresh, used;
