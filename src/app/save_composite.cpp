@@ -79,7 +79,10 @@ SaveOutcome SaveComposite(FormState& s, const Surface& canvas, RasterSurface& co
         return SaveOutcome{result.error, file, result.message};
     };
 
-    if (IoResult made = ensureFolder(folder); !made) return fail(candidate(folder, name, 1), made);
+    if (IoResult made = ensureFolder(folder); !made) {
+        const std::filesystem::path file = candidate(folder, name, 1);
+        return {made.error, file, "Could not save " + file.string() + ": " + made.message};
+    }
 
     const SaveHistory::Picture picture{name, fingerprint(bytes)};
     if (const std::filesystem::path own = history.fileOf(picture); !own.empty()) {

@@ -77,7 +77,7 @@ IoResult ensureFolder(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder, ec);
     if (ec || !std::filesystem::is_directory(folder)) {
         const std::string why = ec ? ec.message() : std::string("it is not a folder");
-        return {IoError::FolderUnavailable, "Could not create the folder " + folder.string() + ": " + why};
+        return {IoError::FolderUnavailable, "the folder " + folder.string() + " cannot be made: " + why};
     }
     return IoResult::ok();
 }

@@ -175,7 +175,9 @@ TEST_F(SaveFixture, AFolderThatCannotBeMadeIsReportedNotThrown) {
     ASSERT_FALSE(saved);
     EXPECT_EQ(saved.error, IoError::FolderUnavailable);
     EXPECT_EQ(saved.file.filename(), "T20260308140509.bmp");
-    EXPECT_NE(saved.message.find((base / "plain-file" / "Pictures").string()), std::string::npos) << saved.message;
+    EXPECT_NE(saved.message.find((base / "plain-file" / "Pictures" / "T20260308140509.bmp").string()),
+              std::string::npos)
+        << saved.message;
     EXPECT_NE(saved.message.find("Not a directory"), std::string::npos) << saved.message;
     EXPECT_EQ(form.raster().at(631, 543), kWhite) << "the copy and the mark are complete";
 }
