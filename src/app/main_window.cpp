@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "platform/pictures_folder.hpp"
 #include "platform/qt_surfaces.hpp"
 #include "platform/qt_text_dialog.hpp"
 
@@ -63,6 +65,9 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
 
     platform_.showWindow = [this] { showOnScreen(); };
     errorReport_ = [this](const QString& text) { QMessageBox::critical(this, QString(), text); };
+    saveFailureReport_ = [this](const QString& text) {
+        QMessageBox::warning(this, QStringLiteral("Picture not saved"), text);
+    };
 
     // Later children lie on top: Picture1 goes over Picture2.
     auto* picture2 = new PictureBox(composite_.raster(), this);
@@ -78,6 +83,19 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
     QPushButton* command3 = addButton("Command3", QStringLiteral("save on disk D:"), {688, 512, 97, 17}, 11);
     QPushButton* command4 = addButton("Command4", QStringLiteral("Textscape \u2014 type a text, get a picture"),
                                       {32, 560, 601, 25}, 13);
+
+    command3->setToolTip(QStringLiteral("Saves the picture as a bitmap in %1")
+                             .arg(QString::fromStdString(picturesFolder().string())));
+    // Beside the buttons, clear of the progress row and the info band.
+    saveStatus_ = new QLabel(this);
+    saveStatus_->setObjectName(QStringLiteral("saveStatus"));
+    saveStatus_->setGeometry(648, 534, 480, 17);
+    QFont statusFont(sharedTextPainter()->family());
+    statusFont.setPixelSize(11);
+    saveStatus_->setFont(statusFont);
+    QPalette statusColours = saveStatus_->palette();
+    statusColours.setColor(QPalette::WindowText, Qt::white);
+    saveStatus_->setPalette(statusColours);
 
     connect(command5, &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(command2, &QPushButton::clicked, this, &Form1::Command2_Click);
@@ -113,7 +131,22 @@ void Form1::Command5_Click() {
 
 void Form1::Command2_Click() { endProgram(0); }
 
-void Form1::Command3_Click() {}
+void Form1::Command3_Click() {
+    run([this] {
+        saveStatus_->clear();
+        // The mark's strip is painted at once, column by column, so that it
+        // is seen moving while the copy runs.
+        const SaveOutcome saved = SaveComposite(state_, canvas_, composite_, window_, saveHistory_, picturesFolder(),
+                                                [this](int column) { repaint(column + 29, 540, 3, 8); });
+        const QString file = QString::fromStdString(saved.file.string());
+        if (saved) {
+            saveStatus_->setText(QStringLiteral("saved to %1").arg(file));
+        } else {
+            saveStatus_->setText(QStringLiteral("not saved: %1").arg(file));
+            saveFailureReport_(QString::fromStdString(saved.message));
+        }
+    });
+}
 
 void Form1::run(const std::function<void()>& action) {
     if (ended_) return;

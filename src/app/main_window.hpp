@@ -7,8 +7,10 @@
 
 #include "app/form_state.hpp"
 #include "app/picture_sequence.hpp"
+#include "app/save_composite.hpp"
 #include "platform/raster_surface.hpp"
 
+class QLabel;
 class QPushButton;
 
 namespace ts {
@@ -54,13 +56,15 @@ public:
     // How a run-time error is reported before the program ends; by default
     // a critical message box.
     void setErrorReport(std::function<void(const QString&)> report) { errorReport_ = std::move(report); }
+    // How a failed save is told; by default a warning box. The program goes on.
+    void setSaveFailureReport(std::function<void(const QString&)> report) { saveFailureReport_ = std::move(report); }
 
 public slots:
     // "new text / new image"
     void Command5_Click();
     // "exit"
     void Command2_Click();
-    // "save on disk D:": not wired to a save yet.
+    // "save on disk D:": saves the picture into the user's pictures folder.
     void Command3_Click();
 
 protected:
@@ -84,6 +88,9 @@ private:
     Platform platform_;
 
     std::function<void(const QString&)> errorReport_;
+    std::function<void(const QString&)> saveFailureReport_;
+    SaveHistory saveHistory_;
+    QLabel* saveStatus_ = nullptr;  // names the file the last save wrote
     bool ended_ = false;
     int exitStatus_ = 0;
 };
