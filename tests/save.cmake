@@ -22,3 +22,13 @@ if(TARGET textscape_render)
     TEXTSCAPE_RENDER_PROGRAM="$<TARGET_FILE:textscape-render>")
   add_dependencies(render_output_tests textscape-render)
 endif()
+
+if(TARGET textscape_gui AND TARGET textscape_render)
+  textscape_add_test(save_window_tests
+    SOURCES app/save_window_test.cpp
+    LIBS textscape_gui textscape_render Qt6::Test)
+  target_include_directories(save_window_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/app)
+  target_compile_definitions(save_window_tests PRIVATE
+    TEXTSCAPE_RENDER_PROGRAM="$<TARGET_FILE:textscape-render>")
+  add_dependencies(save_window_tests textscape-render)
+endif()
