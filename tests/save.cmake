@@ -32,3 +32,9 @@ if(TARGET textscape_gui AND TARGET textscape_render)
     TEXTSCAPE_RENDER_PROGRAM="$<TARGET_FILE:textscape-render>")
   add_dependencies(save_window_tests textscape-render)
 endif()
+
+if(TARGET textscape AND TARGET textscape-render)
+  add_test(NAME install_puts_programs_desktop_entry_and_icons
+           COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DPREFIX=${CMAKE_BINARY_DIR}/test-output/install
+                   -P ${CMAKE_CURRENT_SOURCE_DIR}/app/render_install_check.cmake)
+endif()

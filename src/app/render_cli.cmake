@@ -15,3 +15,15 @@ add_executable(textscape-render app/render_main.cpp)
 target_link_libraries(textscape-render PRIVATE textscape_render)
 
 install(TARGETS textscape-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# Both programs, and the window's desktop entry and icon.
+if(TARGET textscape)
+  install(TARGETS textscape RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/textscape.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  foreach(size 48 128 256)
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/icons/textscape-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME textscape.png)
+  endforeach()
+endif()
