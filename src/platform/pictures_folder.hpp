@@ -26,4 +26,7 @@ std::optional<std::filesystem::path> userDirsEntry(std::string_view fileText, st
 // ~/.config/user-dirs.dirs), else ~/Pictures. The folder may not exist yet.
 std::filesystem::path picturesFolder(const EnvironmentLookup& environment = systemEnvironment());
 
+// The path as a user reads it, with the home folder written "~".
+std::string homeRelative(const std::filesystem::path& path, const EnvironmentLookup& environment = systemEnvironment());
+
 }  // namespace ts

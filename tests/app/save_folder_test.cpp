@@ -75,5 +75,24 @@ TEST(PicturesFolder, FallsBackToPicturesInHomeWithoutAUserDirsFile) {
     EXPECT_EQ(picturesFolder(fakeEnvironment({{"HOME", home.string()}})), home / "Pictures");
 }
 
+TEST(HomeRelative, WritesTheHomeFolderAsTilde) {
+    struct Case {
+        const char* home;
+        const char* path;
+        const char* shown;
+    } const cases[] = {
+        {"/home/ana", "/home/ana/Pictures/T1.bmp", "~/Pictures/T1.bmp"},
+        {"/home/ana/", "/home/ana/Pictures", "~/Pictures"},
+        {"/home/ana", "/home/anabel/Pictures", "/home/anabel/Pictures"},
+        {"/home/ana", "/srv/pictures/T1.bmp", "/srv/pictures/T1.bmp"},
+        {"/", "/srv/T1.bmp", "/srv/T1.bmp"},
+        {"", "/srv/T1.bmp", "/srv/T1.bmp"},
+    };
+    for (const Case& c : cases) {
+        const auto environment = c.home[0] ? fakeEnvironment({{"HOME", c.home}}) : fakeEnvironment({});
+        EXPECT_EQ(homeRelative(c.path, environment), c.shown) << c.home << " " << c.path;
+    }
+}
+
 }  // namespace
 }  // namespace ts

@@ -8,6 +8,7 @@
 #include "app/main_window.hpp"
 #include "app/render_picture.hpp"
 #include "platform/bmp_writer.hpp"
+#include "platform/pictures_folder.hpp"
 #include "platform/qt_application.hpp"
 #include "platform/qt_surfaces.hpp"
 #include "save_test_folder.hpp"
@@ -68,7 +69,7 @@ TEST_F(WindowSave, SaveButtonWritesTheCanvasIntoThePicturesFolderAndSaysWhere) {
     EXPECT_EQ(testing::readBytes(file), encodeBmp(form->composite().raster()));
     for (int x = 0; x < 600; x += 7)
         for (int y = 0; y < 449; y += 5) ASSERT_EQ(form->composite().raster().at(x, y), form->canvas().raster().at(x, y));
-    EXPECT_EQ(status(), "saved to " + file.string());
+    EXPECT_EQ(status(), "saved to " + homeRelative(file));
     EXPECT_TRUE(failures.empty());
     EXPECT_TRUE(errors.empty());
     EXPECT_EQ(form->windowSurface().raster().at(630, 543), kWhite);
@@ -79,7 +80,7 @@ TEST_F(WindowSave, SaveButtonTooltipNamesTheFolder) {
     const auto* button = form->findChild<QPushButton*>(QStringLiteral("Command3"));
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->text().toStdString(), "save on disk D:");
-    EXPECT_NE(button->toolTip().toStdString().find(folder.string()), std::string::npos)
+    EXPECT_NE(button->toolTip().toStdString().find(homeRelative(folder)), std::string::npos)
         << button->toolTip().toStdString();
 }
 
@@ -92,7 +93,7 @@ TEST_F(WindowSave, SameStampSecondPictureGetsItsOwnFileAndResavingReplaces) {
     EXPECT_EQ(testing::namesIn(folder), (std::set<std::string>{"T20260308140509.bmp", "T20260308140509-2.bmp"}));
     EXPECT_EQ(testing::readBytes(folder / "T20260308140509-2.bmp"), encodeBmp(form->composite().raster()));
     EXPECT_NE(testing::readBytes(folder / "T20260308140509.bmp"), encodeBmp(form->composite().raster()));
-    EXPECT_EQ(status(), "saved to " + (folder / "T20260308140509-2.bmp").string());
+    EXPECT_EQ(status(), "saved to " + homeRelative(folder / "T20260308140509-2.bmp"));
 }
 
 TEST_F(WindowSave, FailedSaveIsToldAndTheProgramGoesOnWithItsPicture) {
