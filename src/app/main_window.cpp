@@ -85,7 +85,7 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
                                       {32, 560, 601, 25}, 13);
 
     command3->setToolTip(QStringLiteral("Saves the picture as a bitmap in %1")
-                             .arg(QString::fromStdString(picturesFolder().string())));
+                             .arg(QString::fromStdString(homeRelative(picturesFolder()))));
     // Beside the buttons, clear of the progress row and the info band.
     saveStatus_ = new QLabel(this);
     saveStatus_->setObjectName(QStringLiteral("saveStatus"));
@@ -138,7 +138,7 @@ void Form1::Command3_Click() {
         // is seen moving while the copy runs.
         const SaveOutcome saved = SaveComposite(state_, canvas_, composite_, window_, saveHistory_, picturesFolder(),
                                                 [this](int column) { repaint(column + 29, 540, 3, 8); });
-        const QString file = QString::fromStdString(saved.file.string());
+        const QString file = QString::fromStdString(homeRelative(saved.file));
         if (saved) {
             saveStatus_->setText(QStringLiteral("saved to %1").arg(file));
         } else {
