@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -86,17 +85,6 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
 
     command3->setToolTip(QStringLiteral("Saves the picture as a bitmap in %1")
                              .arg(QString::fromStdString(homeRelative(picturesFolder()))));
-    // Beside the buttons, clear of the progress row and the info band.
-    saveStatus_ = new QLabel(this);
-    saveStatus_->setObjectName(QStringLiteral("saveStatus"));
-    saveStatus_->setGeometry(648, 534, 480, 17);
-    QFont statusFont(sharedTextPainter()->family());
-    statusFont.setPixelSize(11);
-    saveStatus_->setFont(statusFont);
-    QPalette statusColours = saveStatus_->palette();
-    statusColours.setColor(QPalette::WindowText, Qt::white);
-    saveStatus_->setPalette(statusColours);
-
     connect(command5, &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(command3, &QPushButton::clicked, this, &Form1::Command3_Click);
@@ -133,19 +121,32 @@ void Form1::Command2_Click() { endProgram(0); }
 
 void Form1::Command3_Click() {
     run([this] {
-        saveStatus_->clear();
+        showSaveStatus(QString());
         // The mark's strip is painted at once, column by column, so that it
         // is seen moving while the copy runs.
         const SaveOutcome saved = SaveComposite(state_, canvas_, composite_, window_, saveHistory_, picturesFolder(),
                                                 [this](int column) { repaint(column + 29, 540, 3, 8); });
         const QString file = QString::fromStdString(homeRelative(saved.file));
         if (saved) {
-            saveStatus_->setText(QStringLiteral("saved to %1").arg(file));
+            showSaveStatus(QStringLiteral("saved to %1").arg(file));
         } else {
-            saveStatus_->setText(QStringLiteral("not saved: %1").arg(file));
+            showSaveStatus(QStringLiteral("not saved: %1").arg(file));
             saveFailureReport_(QString::fromStdString(saved.message));
         }
     });
+}
+
+void Form1::showSaveStatus(const QString& text) {
+    // Written straight into the client area beside the buttons, in a strip
+    // that no stage draws on (clear of the progress row and the info band),
+    // without touching the window's own text colour or position.
+    constexpr int kLeft = 648, kTop = 533, kBottom = 552;
+    Raster& area = window_.raster();
+    for (int y = kTop; y <= kBottom; ++y)
+        for (int x = kLeft; x < area.width(); ++x) area.set(x, y, Colour::black());
+    saveStatus_ = text;
+    if (!text.isEmpty()) sharedTextPainter()->draw(area, kLeft, kTop + 2, text.toStdString(), 8, Colour::white());
+    update(kLeft, kTop, area.width() - kLeft, kBottom - kTop + 1);
 }
 
 void Form1::run(const std::function<void()>& action) {

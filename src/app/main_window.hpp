@@ -10,7 +10,6 @@
 #include "app/save_composite.hpp"
 #include "platform/raster_surface.hpp"
 
-class QLabel;
 class QPushButton;
 
 namespace ts {
@@ -58,6 +57,8 @@ public:
     void setErrorReport(std::function<void(const QString&)> report) { errorReport_ = std::move(report); }
     // How a failed save is told; by default a warning box. The program goes on.
     void setSaveFailureReport(std::function<void(const QString&)> report) { saveFailureReport_ = std::move(report); }
+    // The line the last save left beside the buttons ("saved to ...").
+    const QString& saveStatus() const { return saveStatus_; }
 
 public slots:
     // "new text / new image"
@@ -76,6 +77,7 @@ private:
     void run(const std::function<void()>& action);
     void endProgram(int status);
     void showOnScreen();
+    void showSaveStatus(const QString& text);
     QPushButton* addButton(const char* name, const QString& caption, const QRect& geometry, int fontPixels);
 
     FormState state_;
@@ -90,7 +92,7 @@ private:
     std::function<void(const QString&)> errorReport_;
     std::function<void(const QString&)> saveFailureReport_;
     SaveHistory saveHistory_;
-    QLabel* saveStatus_ = nullptr;  // names the file the last save wrote
+    QString saveStatus_;
     bool ended_ = false;
     int exitStatus_ = 0;
 };
