@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -51,9 +50,13 @@ protected:
         ASSERT_NE(button, nullptr) << name;
         QTest::mouseClick(button, Qt::LeftButton);
     }
-    std::string status() const {
-        const auto* label = form->findChild<QLabel*>(QStringLiteral("saveStatus"));
-        return label ? label->text().toStdString() : "(no status line)";
+    std::string status() const { return form->saveStatus().toStdString(); }
+    // Whether anything is written in the status strip beside the buttons.
+    bool statusShown() const {
+        for (int y = 533; y <= 552; ++y)
+            for (int x = 648; x < 1000; ++x)
+                if (form->windowSurface().raster().at(x, y) != Colour::black()) return true;
+        return false;
     }
 
     std::filesystem::path folder;
@@ -70,6 +73,7 @@ TEST_F(WindowSave, SaveButtonWritesTheCanvasIntoThePicturesFolderAndSaysWhere) {
     for (int x = 0; x < 600; x += 7)
         for (int y = 0; y < 449; y += 5) ASSERT_EQ(form->composite().raster().at(x, y), form->canvas().raster().at(x, y));
     EXPECT_EQ(status(), "saved to " + homeRelative(file));
+    EXPECT_TRUE(statusShown());
     EXPECT_TRUE(failures.empty());
     EXPECT_TRUE(errors.empty());
     EXPECT_EQ(form->windowSurface().raster().at(630, 543), kWhite);
