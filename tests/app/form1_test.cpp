@@ -109,7 +109,9 @@ TEST_F(Form1Test, ControlsSitWhereTheLayoutPutsThemWithTheirCaptions) {
         const bool isPicture = std::string_view(c.name).starts_with("Picture");
         EXPECT_EQ(button == nullptr, isPicture);
         if (!button) continue;
-        if (c.caption) EXPECT_EQ(button->text(), QString::fromUtf8(c.caption));
+        if (c.caption) {
+            EXPECT_EQ(button->text(), QString::fromUtf8(c.caption));
+        }
         // The caption fits its button.
         const QFontMetrics metrics(button->font());
         EXPECT_LE(metrics.horizontalAdvance(button->text()), c.geometry.width() - 4);

@@ -83,7 +83,9 @@ TEST_P(QtTextDialogAnswer, ShowsThePromptWhereToldAndReturnsTheAnswer) {
         EXPECT_TRUE(dialog->isModal());
         EXPECT_TRUE(dialog->windowTitle().isEmpty());
         EXPECT_NE(label, nullptr);
-        if (label) EXPECT_EQ(label->text(), QStringLiteral("first line\nsecond line"));
+        if (label) {
+            EXPECT_EQ(label->text(), QStringLiteral("first line\nsecond line"));
+        }
         const QScreen* screen = QGuiApplication::primaryScreen();
         EXPECT_EQ(dialog->pos(), screen->geometry().topLeft() +
                                      QPoint(twipsToPixels(2200, screen->logicalDotsPerInchX()),
