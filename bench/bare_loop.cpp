@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "colour/palette_window.hpp"
+#include "numeric/fast_real.hpp"
 
 namespace ts::bench {
 
@@ -106,7 +107,7 @@ void bareLoop(const BareParameters& p, std::vector<std::uint32_t>& pixels) {
             // inside the window; nothing else is checked.
             if (!(barva >= 1)) barva = 1;
             if (barva > 675) barva = 675;
-            const int m = static_cast<int>(std::nearbyint(barva)) % 280;
+            const int m = static_cast<int>(fast::roundHalfEvenSmall(barva)) % 280;
             if (i < kWidth && j < kHeight) pixels[static_cast<std::size_t>(j) * kWidth + i] = p.window[m];
         }
     }

@@ -10,7 +10,7 @@ namespace ts {
 // Spreads the shape value into three non-negative channel values by the
 // picture's channel mode; each channel is its own statement, so one that
 // fails keeps its previous value while the others are still computed.
-inline void ChannelValues(PixelState& p) {
+TS_HOT_INLINE void ChannelValues(PixelState& p) {
     using fast::assign;
     const double ba = p.ba;
     switch (p.channelMode) {
@@ -34,7 +34,7 @@ inline void ChannelValues(PixelState& p) {
 }
 
 // The colour index of one mixing mode, sums taken from left to right.
-inline double mixedIndex(int mode, const PixelState& p) {
+TS_HOT_INLINE double mixedIndex(int mode, const PixelState& p) {
     using namespace fast;
     switch (mode) {
         default:
@@ -47,6 +47,6 @@ inline double mixedIndex(int mode, const PixelState& p) {
 
 // Combines the channel values into the colour index barva by the picture's
 // mixing mode; a failed mix leaves barva as the previous pixel left it.
-inline void MixColourIndex(PixelState& p) { p.barvaSet |= fast::assign(p.barva, mixedIndex(p.mixingMode, p)); }
+TS_HOT_INLINE void MixColourIndex(PixelState& p) { p.barvaSet |= fast::assign(p.barva, mixedIndex(p.mixingMode, p)); }
 
 }  // namespace ts

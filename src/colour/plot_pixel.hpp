@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "colour/palette_window.hpp"
+#include "numeric/fast_real.hpp"
 #include "platform/raster.hpp"
 #include "render/pixel_state.hpp"
 
@@ -11,7 +12,7 @@ namespace ts {
 // Clamps barva to 1..675 (the clamped value stays in barva), folds it onto
 // the picture's 280-entry palette window and sets the canvas pixel at
 // column i, row j to that colour.
-inline void PlotPixel(PixelState& p, const PaletteWindow& window, Raster& canvas, int i, int j) {
+TS_HOT_INLINE void PlotPixel(PixelState& p, const PaletteWindow& window, Raster& canvas, int i, int j) {
     if (p.barva < 1) {
         p.barva = 1;
         p.barvaSet = true;
@@ -21,7 +22,7 @@ inline void PlotPixel(PixelState& p, const PaletteWindow& window, Raster& canvas
         p.barvaSet = true;
     }
     // Mod rounds half to even first; the clamped index is positive.
-    const int m = static_cast<int>(std::nearbyint(p.barva)) % PaletteWindow::kSize;
+    const int m = static_cast<int>(fast::roundHalfEvenSmall(p.barva)) % PaletteWindow::kSize;
     canvas.set(i, j, window[m]);
 }
 

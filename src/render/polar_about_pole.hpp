@@ -9,7 +9,7 @@ namespace ts {
 
 // Advances the pole one step along its circle, then gives the current pixel
 // its distance r and slope angle fi about the pole's new position.
-inline void PolarAboutPole(PixelState& p) {
+TS_HOT_INLINE void PolarAboutPole(PixelState& p) {
     using namespace fast;
     // The temporaries start empty (0) at every call.
     double xpole = 0, ypole = 0, xrel = 0, yrel = 0;
@@ -27,9 +27,8 @@ inline void PolarAboutPole(PixelState& p) {
     // below or above the pole, and fi then keeps the previous pixel's value.
     if (p.needsFi) {
         p.fiSet |= assign(p.fi, atn(div(yrel, xrel)));
-    } else if (finite(div(yrel, xrel))) {
-        p.pendingYrel = yrel;
-        p.pendingXrel = xrel;
+    } else if (const double slope = div(yrel, xrel); finite(slope)) {
+        p.pendingSlope = slope;
         p.fiPending = true;
     }
 

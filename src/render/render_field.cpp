@@ -61,7 +61,11 @@ void RenderField(FormState& s, Raster& canvas) {
         }
     }
 
-    p.store(s);
+    // Stored from a copy: were p's own address to leave this function, the
+    // compiler would have to assume every library call inside the loop might
+    // change it.
+    const PixelState last = p;
+    last.store(s);
     s.x = x;
     if (lastRow >= 0) s.y = rows.back().y;
     s.i = Number::int16(static_cast<std::int16_t>(lastColumn + 1));

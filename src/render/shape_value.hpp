@@ -9,7 +9,7 @@ namespace ts {
 
 // The shape value of one formula, grouped exactly as the operations are
 // carried out. A failed formula gives NaN.
-inline double shapeFormula(int formula, const PixelState& p) {
+TS_HOT_INLINE double shapeFormula(int formula, const PixelState& p) {
     using namespace fast;
     const double r = p.r, fi = p.fi, fit = p.fit, x = p.x, y = p.y;
     switch (formula) {
@@ -34,6 +34,6 @@ inline double shapeFormula(int formula, const PixelState& p) {
 
 // Gives the current pixel its shape value ba by the picture's formula; a
 // failed formula leaves ba as the previous pixel left it.
-inline void ShapeValue(PixelState& p) { p.baSet |= fast::assign(p.ba, shapeFormula(p.shapeFormula, p)); }
+TS_HOT_INLINE void ShapeValue(PixelState& p) { p.baSet |= fast::assign(p.ba, shapeFormula(p.shapeFormula, p)); }
 
 }  // namespace ts
