@@ -6,25 +6,12 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/crc32.hpp"
+
 namespace ts::testing {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-std::uint32_t crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    crc = ~crc;
-    for (std::size_t n = 0; n < size; ++n) crc = table[(crc ^ data[n]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
 
 std::uint32_t adler32(const Bytes& data) {
     std::uint32_t a = 1, b = 0;
