@@ -11,8 +11,12 @@ RasterSurface makeCanvas() { return RasterSurface(kPicture1Width, kPicture1Heigh
 
 RasterSurface makeComposite() { return RasterSurface(kPicture2Width, kPicture2Height, sharedTextPainter()); }
 
+// At 7 points the longest parameter line ("tip1=15  tip2=3  tip3=4
+// seed=6503260956") ends inside the grey band, which stops at x 880.
+constexpr float kWindowFontPoints = 7;
+
 RasterSurface makeWindowSurface(int width, int height) {
-    RasterSurface surface(width, height, sharedTextPainter(), 8);
+    RasterSurface surface(width, height, sharedTextPainter(), kWindowFontPoints);
     surface.setTextColour(Colour::black());
     return surface;
 }

@@ -8,6 +8,8 @@
 #include <cmath>
 
 #include "platform/qt_application.hpp"
+#include "annotate/info_line.hpp"
+#include "platform/qt_surfaces.hpp"
 #include "platform/qt_text_painter.hpp"
 
 namespace ts {
@@ -113,6 +115,19 @@ TEST(QtTextPainter, NextTextStartsWhereTheLastEnded) {
     EXPECT_NEAR(afterBoth, afterWhole, 0.5);
     EXPECT_GT(afterHello, 10.0f);
     EXPECT_LT(afterHello, afterBoth);
+}
+
+TEST(QtTextPainter, LongestParameterLineEndsInsideTheGreyBand) {
+    testing::application();
+    RasterSurface window = makeWindowSurface(1000, 600);
+    FormState s;
+    s.tip1 = Number::single(15);
+    s.tip2 = Number::single(3);
+    s.tip3 = Number::single(4);
+    s.seed = Number::real(6503260956.0);  // a hundred characters of code 255
+    DrawInfoLine(s, window);
+    EXPECT_LE(window.textX(), 880.0f);
+    EXPECT_GT(window.textX(), 660.0f);
 }
 
 TEST(QtTextPainter, EmptyTextDrawsNothingAndStaysPut) {
