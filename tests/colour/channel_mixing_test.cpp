@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "support/pixel.hpp"
+
 namespace ts {
 namespace {
 
@@ -15,16 +17,12 @@ PixelState pixel(double ba, double r, double fit, int channelMode = 1, int mixin
     p.ba = ba;
     p.r = r;
     p.fit = fit;
-    p.sinR = std::sin(r);
-    p.cosR = std::cos(r);
-    p.sinFit = std::sin(fit);
-    p.cosFit = std::cos(fit);
     p.fak1 = 10;
     p.fak2 = 15;
     p.fak3 = 19.5;
     p.channelMode = channelMode;
     p.mixingMode = mixingMode;
-    return p;
+    return testing::withTrigonometry(p);
 }
 
 struct ChannelCase {

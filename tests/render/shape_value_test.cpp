@@ -5,6 +5,8 @@
 #include <cmath>
 #include <optional>
 
+#include "support/pixel.hpp"
+
 namespace ts {
 namespace {
 
@@ -16,14 +18,7 @@ PixelState pixel(int formula, double r, double fi, double fit, double x, double 
     p.fit = fit;
     p.x = x;
     p.y = y;
-    p.sinR = std::sin(r);
-    p.cosR = std::cos(r);
-    p.sinFit = std::sin(fit);
-    p.cosFit = std::cos(fit);
-    p.sinX = std::sin(x);
-    p.sinY = std::sin(y);
-    p.cosY = std::cos(y);
-    return p;
+    return testing::withTrigonometry(p);
 }
 
 struct ShapeCase {
