@@ -1,0 +1,52 @@
+# Shared by the screenshot scripts: the program on a virtual screen with a
+# window manager, and a text typed into its prompt as a user would. Meant to
+# be sourced after setup.sh.
+
+PACKAGES+=(xdotool imagemagick openbox x11-utils)
+SCREEN=":$(( 90 + RANDOM % 100 ))"
+SCREEN_PIDS=()
+SCREEN_CLEANUP=()
+
+stop_virtual_screen() {
+  local pid
+  for pid in "${SCREEN_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for path in "${SCREEN_CLEANUP[@]}"; do rm -rf "$path"; done
+}
+
+start_virtual_screen() {
+  trap stop_virtual_screen EXIT
+  Xvfb "$SCREEN" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & SCREEN_PIDS+=($!)
+  export DISPLAY="$SCREEN"
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  openbox >/dev/null 2>&1 & SCREEN_PIDS+=($!)
+  sleep 1
+  unset QT_QPA_PLATFORM
+}
+
+# Starts the program (extra arguments: environment settings for it), waits
+# for its prompt, types the text and presses Return. Leaves the window's id
+# in FORM_WINDOW.
+start_and_type() {
+  local text="$1"; shift
+  env "$@" "$BUILD_DIR/src/textscape" & SCREEN_PIDS+=($!)
+  local prompt="" window
+  FORM_WINDOW=""
+  for _ in $(seq 100); do
+    for window in $(xdotool search --onlyvisible --class textscape 2>/dev/null); do
+      if [ "$(xdotool getwindowname "$window")" = "Form1" ]; then FORM_WINDOW="$window"; else prompt="$window"; fi
+    done
+    [ -n "$prompt" ] && break
+    sleep 0.1
+  done
+  [ -n "$prompt" ] || { echo "$(basename "$0"): the prompt never opened" >&2; exit 1; }
+  xdotool windowactivate --sync "$prompt"
+  xdotool type --delay 80 "$text"
+  xdotool key Return
+  sleep 3
+}
+
+take_screenshot() {
+  mkdir -p "$(dirname "$1")"
+  import -window root "$1"
+  echo "wrote $1"
+}
