@@ -7,29 +7,39 @@
 
 namespace ts {
 
+// The three channel values of one channel mode; a failed one is NaN.
+struct ChannelTriple {
+    double re, gr, bl;
+};
+
+TS_HOT_INLINE ChannelTriple channelsOf(int mode, const PixelState& p) {
+    const double ba = p.ba;
+    switch (mode) {
+        default:
+        case 1: return {std::fabs(ba * p.fak1), std::fabs(ba * p.fak2), std::fabs(ba * p.fak3)};
+        case 2: return {std::fabs(ba * (10 + p.sinR)), std::fabs(ba * (10 + p.cosR)), std::fabs(ba * (10 + p.sinFit))};
+        case 3:
+            return {std::fabs(ba * (p.fak1 + p.sinR)), std::fabs(ba * (p.fak2 + p.cosR)),
+                    std::fabs(ba * (p.fak3 + p.sinFit))};
+    }
+}
+
 // Spreads the shape value into three non-negative channel values by the
 // picture's channel mode; each channel is its own statement, so one that
-// fails keeps its previous value while the others are still computed.
+// fails keeps its previous value while the others are still stored.
 TS_HOT_INLINE void ChannelValues(PixelState& p) {
     using fast::assign;
-    const double ba = p.ba;
-    switch (p.channelMode) {
-        default:
-        case 1:
-            p.reSet |= assign(p.re, std::fabs(ba * p.fak1));
-            p.grSet |= assign(p.gr, std::fabs(ba * p.fak2));
-            p.blSet |= assign(p.bl, std::fabs(ba * p.fak3));
-            break;
-        case 2:
-            p.reSet |= assign(p.re, std::fabs(ba * (10 + p.sinR)));
-            p.grSet |= assign(p.gr, std::fabs(ba * (10 + p.cosR)));
-            p.blSet |= assign(p.bl, std::fabs(ba * (10 + p.sinFit)));
-            break;
-        case 3:
-            p.reSet |= assign(p.re, std::fabs(ba * (p.fak1 + p.sinR)));
-            p.grSet |= assign(p.gr, std::fabs(ba * (p.fak2 + p.cosR)));
-            p.blSet |= assign(p.bl, std::fabs(ba * (p.fak3 + p.sinFit)));
-            break;
+    const ChannelTriple c = channelsOf(p.channelMode, p);
+    // v * 0 is 0 for a finite v and NaN otherwise: one test for all three.
+    if (fast::finite((c.re * 0 + c.gr * 0) + c.bl * 0)) [[likely]] {
+        p.re = c.re;
+        p.gr = c.gr;
+        p.bl = c.bl;
+        p.reSet = p.grSet = p.blSet = true;
+    } else {
+        p.reSet |= assign(p.re, c.re);
+        p.grSet |= assign(p.gr, c.gr);
+        p.blSet |= assign(p.bl, c.bl);
     }
 }
 
