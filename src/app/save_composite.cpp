@@ -1,16 +1,10 @@
 #include "app/save_composite.hpp"
 
-#include "numeric/operations.hpp"
+#include "numeric/statement.hpp"
 #include "platform/bmp_writer.hpp"
 
 namespace ts {
 namespace {
-
-// A loop's end value, taken once when the loop starts.
-int loopEnd(Number bound) {
-    const Result v = toInt16(bound);
-    return v ? static_cast<int>(v->value()) : 0;
-}
 
 std::uint64_t fingerprint(const std::vector<std::uint8_t>& bytes) {
     std::uint64_t h = 0xCBF29CE484222325ull;  // FNV-1a
@@ -47,8 +41,8 @@ void CopyToComposite(FormState& s, const Surface& canvas, Surface& composite, Su
                      const ColumnDone& columnDone) {
     const int lastColumn = loopEnd(s.sir);
     const int lastRow = loopEnd(s.vis);
-    const Colour white = Colour::fromRgb(255, 255, 255);
-    const Colour black = Colour::fromRgb(0, 0, 0);
+    const Colour white = Colour::white();
+    const Colour black = Colour::black();
     int i = 0;
     for (; i <= lastColumn; ++i) {
         s.i = Number::int16(static_cast<std::int16_t>(i));

@@ -36,4 +36,10 @@ inline Number require(Result result, const char* what) {
     return *result;
 }
 
+// A loop's end value, taken once when the loop starts.
+inline int loopEnd(Number bound) {
+    const Result v = toInt16(bound);
+    return v ? static_cast<int>(v->value()) : 0;
+}
+
 }  // namespace ts

@@ -11,15 +11,6 @@
 #include "render/shape_value.hpp"
 
 namespace ts {
-namespace {
-
-// A loop's end value, taken once when the loop starts.
-int loopEnd(Number bound) {
-    const Result v = toInt16(bound);
-    return v ? static_cast<int>(v->value()) : 0;
-}
-
-}  // namespace
 
 void RenderField(FormState& s, Raster& canvas) {
     const int lastColumn = loopEnd(s.sir);
