@@ -4,20 +4,25 @@
 
 #include "colour/palette_window.hpp"
 #include "numeric/fast_real.hpp"
+#include "render/pixel_state.hpp"
 
 namespace ts::bench {
 
 BareParameters BareParameters::from(const FormState& s) {
+    // The same selection and picture constants the engine's sweep starts from.
+    const PixelState start = PixelState::load(s);
     BareParameters p;
-    p.formula = static_cast<int>(s.tip1.value());
-    p.channelMode = static_cast<int>(s.tip2.value());
-    p.mixingMode = static_cast<int>(s.tip3.value());
-    p.fi0 = s.fi0.value();
-    p.r0 = s.r0.value();
-    p.korakfi1 = s.korakfi1.value();
-    p.fak1 = s.fak1.value();
-    p.fak2 = s.fak2.value();
-    p.fak3 = s.fak3.value();
+    p.formula = start.shapeFormula;
+    p.channelMode = start.channelMode;
+    p.mixingMode = start.mixingMode;
+    p.fi0 = start.fi0;
+    p.r0 = start.r0;
+    p.korakfi1 = start.korakfi1;
+    p.fak1 = start.fak1;
+    p.fak2 = start.fak2;
+    p.fak3 = start.fak3;
+    p.needsFi = start.needsFi;
+    p.needsTrigOfR = start.needsTrigOfR;
     const PaletteWindow window = PaletteWindow::load(s);
     for (int m = 0; m < 280; ++m) p.window[static_cast<std::size_t>(m)] = window[m].pixel();
     return p;
@@ -26,9 +31,8 @@ BareParameters BareParameters::from(const FormState& s) {
 void bareLoop(const BareParameters& p, std::vector<std::uint32_t>& pixels) {
     constexpr int kWidth = 600, kHeight = 450;
     const int f = p.formula;
-    const bool needsFi = f == 2 || f == 7 || f >= 11;
-    const bool needsTrigOfR = !(f == 1 || f == 2 || f == 4 || f == 7 || f == 11 || f == 13) || p.channelMode != 1 ||
-                              p.mixingMode == 2 || p.mixingMode == 4;
+    const bool needsFi = p.needsFi;
+    const bool needsTrigOfR = p.needsTrigOfR;
 
     double ys[kHeight + 1], sinYs[kHeight + 1], cosYs[kHeight + 1];
     for (int j = 0; j <= kHeight; ++j) {

@@ -14,6 +14,7 @@ struct BareParameters {
     int formula = 1, channelMode = 1, mixingMode = 1;
     double fi0 = 0, r0 = 0, korakfi1 = 0;
     double fak1 = 0, fak2 = 0, fak3 = 0;
+    bool needsFi = true, needsTrigOfR = true;
     std::array<std::uint32_t, 280> window{};  // palette entries pozic0 .. pozic0 + 279
 
     static BareParameters from(const FormState& s);
