@@ -4,7 +4,7 @@
 
 #include "colour/palette_window.hpp"
 #include "numeric/fast_real.hpp"
-#include "render/pixel_state.hpp"
+#include "state/pixel_state.hpp"
 
 namespace ts::bench {
 
@@ -12,9 +12,9 @@ BareParameters BareParameters::from(const FormState& s) {
     // The same selection and picture constants the engine's sweep starts from.
     const PixelState start = PixelState::load(s);
     BareParameters p;
-    p.formula = start.shapeFormula;
-    p.channelMode = start.channelMode;
-    p.mixingMode = start.mixingMode;
+    p.tip1 = start.tip1;
+    p.tip2 = start.tip2;
+    p.tip3 = start.tip3;
     p.fi0 = start.fi0;
     p.r0 = start.r0;
     p.korakfi1 = start.korakfi1;
@@ -30,7 +30,7 @@ BareParameters BareParameters::from(const FormState& s) {
 
 void bareLoop(const BareParameters& p, std::vector<std::uint32_t>& pixels) {
     constexpr int kWidth = 600, kHeight = 450;
-    const int f = p.formula;
+    const int f = p.tip1;
     const bool needsFi = p.needsFi;
     const bool needsTrigOfR = p.needsTrigOfR;
 
@@ -79,7 +79,7 @@ void bareLoop(const BareParameters& p, std::vector<std::uint32_t>& pixels) {
             }
 
             double re, gr, bl;
-            switch (p.channelMode) {
+            switch (p.tip2) {
                 default:
                 case 1:
                     re = std::fabs(ba * p.fak1);
@@ -99,7 +99,7 @@ void bareLoop(const BareParameters& p, std::vector<std::uint32_t>& pixels) {
             }
 
             double barva;
-            switch (p.mixingMode) {
+            switch (p.tip3) {
                 default:
                 case 1: barva = (re + gr) + bl; break;
                 case 2: barva = (re + gr) + (bl * (1 + sinR)); break;

@@ -4,14 +4,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/form_state.hpp"
+#include "state/form_state.hpp"
 
 namespace ts::bench {
 
 // One picture's parameters as plain values, read from the state the
 // parameter draw left.
 struct BareParameters {
-    int formula = 1, channelMode = 1, mixingMode = 1;
+    int tip1 = 1, tip2 = 1, tip3 = 1;  // shape formula, channel mode, mixing mode
     double fi0 = 0, r0 = 0, korakfi1 = 0;
     double fak1 = 0, fak2 = 0, fak3 = 0;
     bool needsFi = true, needsTrigOfR = true;

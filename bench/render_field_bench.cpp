@@ -13,13 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "app/picture_sequence.hpp"
 #include "bare_loop.hpp"
-#include "colour/build_palette.hpp"
+#include "picture/picture.hpp"
 #include "platform/clock.hpp"
 #include "render/render_field.hpp"
-#include "seed/draw_parameters.hpp"
-#include "seed/read_text_seed.hpp"
+#include "state/layout.hpp"
 
 namespace {
 
@@ -27,21 +25,15 @@ using namespace ts;
 
 constexpr int kVisits = 601 * 451;
 
-class NoonClock final : public Clock {
-public:
-    float secondsSinceMidnight() override { return 43200; }
-    std::string date() override { return "03-08-2026"; }
-    std::string time() override { return "12:00:00"; }
-};
-
+// The state a picture of `text` starts its sweep from.
 FormState pictureOf(const std::string& text) {
     FormState s;
     SplitMixGenerator random;
-    NoonClock clock;
+    FixedClock clock("03-08-2026", "12:00:00");
+    RasterSurface unused(1, 1);
+    PictureTools tools{unused, unused, clock, random};
     SetGeometry(s);
-    AcceptText(s, text, random);
-    BuildPalette(s, random);
-    DrawParameters(s, clock, random);
+    PreparePicture(s, text, tools);
     return s;
 }
 
@@ -56,7 +48,7 @@ struct Scene {
 // the engine keeps the previous value, as formula 15 does down column 300).
 int differingPixels(const Scene& scene) {
     FormState s = scene.start;
-    Raster canvas(600, 450);
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
     RenderField(s, canvas);
     std::vector<std::uint32_t> pixels(600 * 450);
     bench::bareLoop(bench::BareParameters::from(scene.start), pixels);
@@ -88,7 +80,7 @@ std::string label(const Scene& scene) {
 
 void renderField(benchmark::State& state, const Scene& scene) {
     FormState s = scene.start;
-    Raster canvas(600, 450);
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
     for (auto _ : state) {
         s.fi1 = Number::int16(0);  // as the parameter draw leaves it
         RenderField(s, canvas);

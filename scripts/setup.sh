@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth
+  appstream desktop-file-utils
 )
 
 as_root() {

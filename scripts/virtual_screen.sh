@@ -28,7 +28,7 @@ start_virtual_screen() {
 # in FORM_WINDOW.
 start_and_type() {
   local text="$1"; shift
-  env "$@" "$BUILD_DIR/src/textscape" & SCREEN_PIDS+=($!)
+  env "$@" "$BUILD_DIR/bin/textscape" & SCREEN_PIDS+=($!)
   local prompt="" window
   FORM_WINDOW=""
   for _ in $(seq 100); do

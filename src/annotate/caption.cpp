@@ -1,6 +1,7 @@
 #include "annotate/caption.hpp"
 
 #include "numeric/statement.hpp"
+#include "state/layout.hpp"
 
 namespace ts {
 
@@ -19,8 +20,8 @@ void PrintCaption(FormState& s, Surface& canvas, Surface& window) {
     canvas.setTextX(10);
     canvas.setTextY(415);
     canvas.print(s.t);
-    window.setTextX(1);
-    window.setTextY(1);
+    window.setTextX(static_cast<float>(layout::kStarX));
+    window.setTextY(static_cast<float>(layout::kStarY));
     window.print("*");
 }
 

@@ -1,6 +1,7 @@
 #include "annotate/info_line.hpp"
 
 #include "numeric/operations.hpp"
+#include "state/layout.hpp"
 
 namespace ts {
 
@@ -10,15 +11,16 @@ std::string parameterLine(const FormState& s) {
 }
 
 void DrawInfoLine(FormState& s, Surface& window) {
-    constexpr std::int16_t kFirst = 650, kLast = 880;
+    using layout::kInfoBand;
     const Colour grey = Colour::fromRgb(200, 200, 200);
-    for (std::int16_t i = kFirst; i <= kLast; ++i) {
-        s.i = Number::int16(i);
-        window.line(i, 560, i, 580, grey);
+    for (int i = kInfoBand.x; i <= kInfoBand.right(); ++i) {
+        s.i = Number::int16(static_cast<std::int16_t>(i));
+        window.line(static_cast<float>(i), static_cast<float>(kInfoBand.y), static_cast<float>(i),
+                    static_cast<float>(kInfoBand.bottom()), grey);
     }
-    s.i = Number::int16(kLast + 1);
-    window.setTextX(660);
-    window.setTextY(564);
+    s.i = Number::int16(static_cast<std::int16_t>(kInfoBand.right() + 1));
+    window.setTextX(static_cast<float>(layout::kInfoTextX));
+    window.setTextY(static_cast<float>(layout::kInfoTextY));
     window.print(parameterLine(s));
 }
 

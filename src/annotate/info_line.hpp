@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/form_state.hpp"
+#include "state/form_state.hpp"
 #include "platform/surface.hpp"
 
 namespace ts {

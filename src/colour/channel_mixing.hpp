@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "numeric/fast_real.hpp"
-#include "render/pixel_state.hpp"
+#include "state/pixel_state.hpp"
 
 namespace ts {
 
@@ -29,7 +29,7 @@ TS_HOT_INLINE ChannelTriple channelsOf(int mode, const PixelState& p) {
 // fails keeps its previous value while the others are still stored.
 TS_HOT_INLINE void ChannelValues(PixelState& p) {
     using fast::assign;
-    const ChannelTriple c = channelsOf(p.channelMode, p);
+    const ChannelTriple c = channelsOf(p.tip2, p);
     // v * 0 is 0 for a finite v and NaN otherwise: one test for all three.
     if (fast::finite((c.re * 0 + c.gr * 0) + c.bl * 0)) [[likely]] {
         p.re = c.re;
@@ -57,6 +57,6 @@ TS_HOT_INLINE double mixedIndex(int mode, const PixelState& p) {
 
 // Combines the channel values into the colour index barva by the picture's
 // mixing mode; a failed mix leaves barva as the previous pixel left it.
-TS_HOT_INLINE void MixColourIndex(PixelState& p) { p.barvaSet |= fast::assign(p.barva, mixedIndex(p.mixingMode, p)); }
+TS_HOT_INLINE void MixColourIndex(PixelState& p) { p.barvaSet |= fast::assign(p.barva, mixedIndex(p.tip3, p)); }
 
 }  // namespace ts

@@ -1,8 +1,8 @@
 #include "colour/palette_window.hpp"
 
 #include <cmath>
-#include <stdexcept>
 
+#include "numeric/check.hpp"
 #include "numeric/operations.hpp"
 
 namespace ts {
@@ -10,14 +10,15 @@ namespace {
 
 std::uint8_t level(Number cell) {
     const Result v = toInt16(cell);
-    if (!v || v->value() < 0 || v->value() > 255) throw std::range_error("palette level out of range");
+    // The palette's levels run 0..252 by construction.
+    TS_CHECK(v && v->value() >= 0 && v->value() <= 255, "a palette level of 0..255");
     return static_cast<std::uint8_t>(v->value());
 }
 
 }  // namespace
 
 Colour paletteColour(const FormState& s, int k) {
-    if (k < 0 || k >= FormState::kPaletteEntries) throw std::out_of_range("palette entry out of range");
+    TS_CHECK(k >= 0 && k < FormState::kPaletteEntries, "a palette entry of 0..610");
     const auto& entry = s.palette[static_cast<std::size_t>(k)];
     return Colour::fromRgb(level(entry[1]), level(entry[2]), level(entry[3]));
 }

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/form_state.hpp"
+#include "state/form_state.hpp"
 #include "platform/colour.hpp"
 
 namespace ts {

@@ -5,7 +5,7 @@
 #include "colour/palette_window.hpp"
 #include "numeric/fast_real.hpp"
 #include "platform/raster.hpp"
-#include "render/pixel_state.hpp"
+#include "state/pixel_state.hpp"
 
 namespace ts {
 

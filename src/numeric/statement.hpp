@@ -1,7 +1,6 @@
 #pragma once
 
-#include <stdexcept>
-
+#include "numeric/check.hpp"
 #include "numeric/operations.hpp"
 
 // A statement of a formula procedure stores one result in one target. When
@@ -16,23 +15,15 @@ inline bool assign(Number& target, Result result) {
 }
 
 // The result takes the width of the member it is stored in.
-inline bool assignSingle(Number& target, Result result) {
-    return result && assign(target, toSingle(*result));
-}
+inline bool assignSingle(Number& target, Result result) { return result && assign(target, toSingle(*result)); }
 
-inline bool assignDouble(Number& target, Result result) {
-    return result && assign(target, toDouble(*result));
-}
+inline bool assignDouble(Number& target, Result result) { return result && assign(target, toDouble(*result)); }
 
-// Outside the formula procedures a failure is not absorbed: it ends the
-// action with a run-time error report.
-class RunTimeError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
+// Outside the formula procedures no statement can fail for any text the
+// program accepts (the geometry, the seed's sums, the palette's draws): one
+// that does is a programming error.
 inline Number require(Result result, const char* what) {
-    if (!result) throw RunTimeError(what);
+    TS_CHECK(result.has_value(), what);
     return *result;
 }
 

@@ -12,7 +12,8 @@ namespace ts {
 class Raster {
 public:
     Raster(int width, int height, Colour fill = Colour::black())
-        : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * height, fill.pixel()) {}
+        : width_(width), height_(height),
+          pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill.pixel()) {}
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -31,7 +32,10 @@ public:
     friend bool operator==(const Raster&, const Raster&) = default;
 
 private:
-    std::size_t index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
+    // Only called for positions inside the raster.
+    std::size_t index(int x, int y) const {
+        return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+    }
 
     int width_;
     int height_;

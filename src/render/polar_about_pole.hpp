@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "numeric/fast_real.hpp"
-#include "render/pixel_state.hpp"
+#include "state/pixel_state.hpp"
 
 namespace ts {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/form_state.hpp"
+#include "state/form_state.hpp"
 #include "platform/raster.hpp"
 
 namespace ts {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "numeric/fast_real.hpp"
-#include "render/pixel_state.hpp"
+#include "state/pixel_state.hpp"
 
 namespace ts {
 
@@ -34,6 +34,6 @@ TS_HOT_INLINE double shapeFormula(int formula, const PixelState& p) {
 
 // Gives the current pixel its shape value ba by the picture's formula; a
 // failed formula leaves ba as the previous pixel left it.
-TS_HOT_INLINE void ShapeValue(PixelState& p) { p.baSet |= fast::assign(p.ba, shapeFormula(p.shapeFormula, p)); }
+TS_HOT_INLINE void ShapeValue(PixelState& p) { p.baSet |= fast::assign(p.ba, shapeFormula(p.tip1, p)); }
 
 }  // namespace ts

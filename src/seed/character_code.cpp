@@ -25,45 +25,50 @@ std::int16_t characterCode(char32_t c) {
     return kUnrepresentable;
 }
 
-std::u32string codePoints(std::string_view utf8) {
-    std::u32string out;
+bool decodeUtf8(std::string_view utf8, std::u32string* out) {
+    bool wellFormed = true;
     std::size_t k = 0;
     const auto byte = [&](std::size_t n) { return static_cast<unsigned char>(utf8[n]); };
     while (k < utf8.size()) {
         const unsigned char lead = byte(k);
-        int extra = 0;
+        std::size_t extra = 0;
         char32_t c = 0;
         if (lead < 0x80) {
             c = lead;
         } else if ((lead & 0xE0) == 0xC0) {
             extra = 1;
-            c = lead & 0x1F;
+            c = lead & 0x1Fu;
         } else if ((lead & 0xF0) == 0xE0) {
             extra = 2;
-            c = lead & 0x0F;
+            c = lead & 0x0Fu;
         } else if ((lead & 0xF8) == 0xF0) {
             extra = 3;
-            c = lead & 0x07;
+            c = lead & 0x07u;
         } else {
-            out.push_back(0xFFFD);
-            ++k;
-            continue;
+            extra = 4;  // no such sequence
         }
-        bool ok = k + static_cast<std::size_t>(extra) < utf8.size();
-        for (int n = 1; ok && n <= extra; ++n) {
-            const unsigned char next = byte(k + static_cast<std::size_t>(n));
+        bool ok = extra < 4 && k + extra < utf8.size();
+        for (std::size_t n = 1; ok && n <= extra; ++n) {
+            const unsigned char next = byte(k + n);
             if ((next & 0xC0) != 0x80) ok = false;
-            else c = (c << 6) | (next & 0x3F);
+            else c = (c << 6) | (next & 0x3Fu);
         }
         static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
         if (!ok || c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            out.push_back(0xFFFD);
+            wellFormed = false;
+            if (out) out->push_back(0xFFFD);
             ++k;
             continue;
         }
-        out.push_back(c);
-        k += static_cast<std::size_t>(extra) + 1;
+        if (out) out->push_back(c);
+        k += extra + 1;
     }
+    return wellFormed;
+}
+
+std::u32string codePoints(std::string_view utf8) {
+    std::u32string out;
+    (void)decodeUtf8(utf8, &out);
     return out;
 }
 

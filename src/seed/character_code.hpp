@@ -11,6 +11,11 @@ namespace ts {
 // at 128..159 get those bytes, and every other character gets 63 ("?").
 std::int16_t characterCode(char32_t c);
 
+// The one UTF-8 decoder: appends the code points of `utf8` to `out` (when
+// given), a malformed sequence giving U+FFFD, and tells whether the text was
+// well formed.
+bool decodeUtf8(std::string_view utf8, std::u32string* out);
+
 // The code points of a UTF-8 text; a malformed sequence gives U+FFFD.
 std::u32string codePoints(std::string_view utf8);
 

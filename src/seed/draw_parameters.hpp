@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/form_state.hpp"
+#include "state/form_state.hpp"
 #include "platform/clock.hpp"
 #include "platform/random_source.hpp"
 

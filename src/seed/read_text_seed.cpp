@@ -5,19 +5,20 @@
 
 namespace ts {
 
-void ReadTextSeed(FormState& s, TextDialog& dialog, RandomSource& random) {
-    // The prompt's two lines are joined by a carriage return.
-    const std::string prompt = s.t1 + '\r' + s.t2;
-    std::string text;
-    do {
-        text = dialog.ask(prompt, 2200, 4000);
-    } while (codePoints(text).size() > kMaxTextLength);
-    AcceptText(s, std::move(text), random);
+Outcome checkText(std::string_view text) {
+    if (!decodeUtf8(text, nullptr)) return Outcome::failed(Failure::Refused, "the text is not valid UTF-8");
+    const std::size_t length = codePoints(text).size();
+    if (length > static_cast<std::size_t>(kMaxTextLength)) {
+        return Outcome::failed(Failure::Refused, "the text has " + std::to_string(length) +
+                                                     " characters; at most " + std::to_string(kMaxTextLength) +
+                                                     " are allowed");
+    }
+    return Outcome::ok();
 }
 
-void AcceptText(FormState& s, std::string text, RandomSource& random) {
+void ReadTextSeed(FormState& s, std::string text, RandomSource& random) {
     const std::u32string characters = codePoints(text);
-    if (characters.size() > kMaxTextLength) throw RunTimeError("text longer than 100 characters");
+    TS_CHECK(characters.size() <= static_cast<std::size_t>(kMaxTextLength), "a text of at most 100 characters");
     s.t = std::move(text);
     s.dolz = Number::int32(static_cast<std::int32_t>(characters.size()));
 

@@ -1,20 +1,24 @@
 #pragma once
 
-#include "app/form_state.hpp"
+#include <string>
+#include <string_view>
+
+#include "platform/outcome.hpp"
 #include "platform/random_source.hpp"
-#include "platform/text_dialog.hpp"
+#include "state/form_state.hpp"
 
 namespace ts {
 
-inline constexpr int kMaxTextLength = 100;
+inline constexpr int kMaxTextLength = 100;  // characters (code points)
 
-// Asks for a text of at most 100 characters (asking again, empty, while a
-// longer one is returned), keeps it in t and dolz, makes seed from its
-// character codes, and resets and reseeds the generator from seed.
-void ReadTextSeed(FormState& s, TextDialog& dialog, RandomSource& random);
+// Whether the program takes `text` as a picture's text: well-formed UTF-8 of
+// at most 100 characters. A refusal carries the reason, for the user.
+Outcome checkText(std::string_view text);
 
-// The part of ReadTextSeed after the prompt: stores an accepted text and
-// reseeds the generator from it. The text has at most 100 characters.
-void AcceptText(FormState& s, std::string text, RandomSource& random);
+// The text's seed: keeps the text in t and its length in dolz, the codes of
+// its characters in charCodes, makes seed from them (123456 plus the sum of
+// each code times the cube of its position), and resets and reseeds the
+// generator from seed. The text must be one checkText accepts.
+void ReadTextSeed(FormState& s, std::string text, RandomSource& random);
 
 }  // namespace ts

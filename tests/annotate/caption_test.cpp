@@ -6,7 +6,7 @@
 #include "annotate/caption.hpp"
 #include "platform/random_source.hpp"
 #include "platform/raster_surface.hpp"
-#include "recording_surface.hpp"
+#include "support/recording_surface.hpp"
 #include "seed/character_code.hpp"
 #include "seed/read_text_seed.hpp"
 
@@ -16,7 +16,7 @@ namespace {
 FormState withText(std::string text) {
     FormState s;
     SplitMixGenerator random;
-    AcceptText(s, std::move(text), random);
+    ReadTextSeed(s, std::move(text), random);
     return s;
 }
 

@@ -5,7 +5,7 @@
 #include "annotate/info_line.hpp"
 #include "platform/raster_surface.hpp"
 #include "platform/random_source.hpp"
-#include "recording_surface.hpp"
+#include "support/recording_surface.hpp"
 #include "seed/character_code.hpp"
 #include "seed/read_text_seed.hpp"
 
@@ -41,7 +41,7 @@ TEST(ParameterLine, PrintsASeedBeyondThirtyTwoBitsInFull) {
     FormState s;
     SplitMixGenerator random;
     std::u32string text(100, U'\u00FF');
-    AcceptText(s, utf8(text), random);
+    ReadTextSeed(s, utf8(text), random);
     const std::string line = parameterLine(s);
     EXPECT_EQ(line.substr(line.find("  seed=")), "  seed=6503260956");
 }

@@ -63,7 +63,7 @@ TEST(BuildPalette, EachChannelTakesItsOwnDraws) {
 TEST(BuildPalette, WritesOnlyEntries0To601OfChannels1To3) {
     FormState s;
     SplitMixGenerator random;
-    AcceptText(s, "abc", random);
+    ReadTextSeed(s, "abc", random);
     BuildPalette(s, random);
     for (int k = 0; k < FormState::kPaletteEntries; ++k) {
         EXPECT_TRUE(s.palette[k][0].isEmpty()) << k;
@@ -79,7 +79,7 @@ TEST(BuildPalette, LevelsAreWholeNumbersFrom0To252) {
     for (const char* text : {"", "abc", "The quick brown fox", "\xC3\xBF\xC3\xBF\xC3\xBF"}) {
         FormState s;
         SplitMixGenerator random;
-        AcceptText(s, text, random);
+        ReadTextSeed(s, text, random);
         BuildPalette(s, random);
         double low = 252, high = 0;
         for (int k = 0; k <= 601; ++k) {
@@ -101,11 +101,11 @@ TEST(BuildPalette, LevelsAreWholeNumbersFrom0To252) {
 TEST(BuildPalette, ABuildOverwritesTheWholeTable) {
     FormState once, twice;
     SplitMixGenerator random;
-    AcceptText(twice, "first", random);
+    ReadTextSeed(twice, "first", random);
     BuildPalette(twice, random);
-    AcceptText(twice, "second", random);
+    ReadTextSeed(twice, "second", random);
     BuildPalette(twice, random);
-    AcceptText(once, "second", random);
+    ReadTextSeed(once, "second", random);
     BuildPalette(once, random);
     EXPECT_EQ(once.palette, twice.palette);
 }

@@ -12,7 +12,7 @@ namespace {
 
 // A pixel's state as PolarAboutPole leaves it: distance r, pole angle fit
 // and the sines and cosines taken from them.
-PixelState pixel(double ba, double r, double fit, int channelMode = 1, int mixingMode = 1) {
+PixelState pixel(double ba, double r, double fit, int tip2 = 1, int tip3 = 1) {
     PixelState p;
     p.ba = ba;
     p.r = r;
@@ -20,8 +20,8 @@ PixelState pixel(double ba, double r, double fit, int channelMode = 1, int mixin
     p.fak1 = 10;
     p.fak2 = 15;
     p.fak3 = 19.5;
-    p.channelMode = channelMode;
-    p.mixingMode = mixingMode;
+    p.tip2 = tip2;
+    p.tip3 = tip3;
     return testing::withTrigonometry(p);
 }
 

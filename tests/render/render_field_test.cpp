@@ -11,7 +11,7 @@
 #include "colour/plot_pixel.hpp"
 #include "numeric/operations.hpp"
 #include "render/polar_about_pole.hpp"
-#include "render/reference_sweep.hpp"
+#include "support/reference_sweep.hpp"
 #include "render/shape_value.hpp"
 #include "support/picture.hpp"
 

@@ -12,7 +12,7 @@ namespace {
 
 PixelState pixel(int formula, double r, double fi, double fit, double x, double y) {
     PixelState p;
-    p.shapeFormula = formula;
+    p.tip1 = formula;
     p.r = r;
     p.fi = fi;
     p.fit = fit;

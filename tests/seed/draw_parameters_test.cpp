@@ -10,7 +10,7 @@ namespace ts {
 namespace {
 
 using testing::ConstantRandom;
-using testing::FixedClock;
+
 using testing::ScriptedRandom;
 
 struct Drawn {
@@ -107,7 +107,7 @@ TEST(DrawParameters, KnownAnswersForAbc) {
     FormState s;
     SplitMixGenerator random;
     FixedClock clock("03-08-2026", "14:05:09");
-    AcceptText(s, "abc", random);
+    ReadTextSeed(s, "abc", random);
     BuildPalette(s, random);
     DrawParameters(s, clock, random);
     EXPECT_EQ(s.tip1, Number::single(3));
@@ -127,10 +127,10 @@ TEST(DrawParameters, SameTextSameParameters) {
     FormState first, second;
     SplitMixGenerator random;
     FixedClock early("03-08-2026", "14:05:09"), late("03-08-2026", "14:05:10");
-    AcceptText(first, "Textscape", random);
+    ReadTextSeed(first, "Textscape", random);
     BuildPalette(first, random);
     DrawParameters(first, early, random);
-    AcceptText(second, "Textscape", random);
+    ReadTextSeed(second, "Textscape", random);
     BuildPalette(second, random);
     DrawParameters(second, late, random);
     EXPECT_EQ(first.palette, second.palette);

@@ -25,7 +25,7 @@ std::array<long, 3> nextThree(RandomSource& g) {
 }
 
 // seed = 123456 + sum of code(k) * k^3, exact beyond the 32-bit range.
-TEST(AcceptText, SeedKnownAnswers) {
+TEST(ReadTextSeed, SeedKnownAnswers) {
     const struct {
         const char* what;
         std::string text;
@@ -46,17 +46,17 @@ TEST(AcceptText, SeedKnownAnswers) {
     for (const auto& c : cases) {
         FormState s;
         SplitMixGenerator g;
-        AcceptText(s, c.text, g);
+        ReadTextSeed(s, c.text, g);
         EXPECT_EQ(s.seed.value(), c.seed) << c.what;
         EXPECT_EQ(s.dolz, Number::int32(c.length)) << c.what;
         EXPECT_EQ(s.t, c.text) << c.what;
     }
 }
 
-TEST(AcceptText, KeepsEachCharactersCodeFromPositionOne) {
+TEST(ReadTextSeed, KeepsEachCharactersCodeFromPositionOne) {
     FormState s;
     SplitMixGenerator g;
-    AcceptText(s, "A\xC3\xA9\xE2\x82\xAC", g);  // "Aé€"
+    ReadTextSeed(s, "A\xC3\xA9\xE2\x82\xAC", g);  // "Aé€"
     EXPECT_EQ(s.charCodes[0], 0);  // never used
     EXPECT_EQ(s.charCodes[1], 65);
     EXPECT_EQ(s.charCodes[2], 233);
@@ -64,11 +64,11 @@ TEST(AcceptText, KeepsEachCharactersCodeFromPositionOne) {
 }
 
 // Entries beyond a shorter text keep the longer text's codes and are not read.
-TEST(AcceptText, StaleCodesOfALongerTextAreNotRead) {
+TEST(ReadTextSeed, StaleCodesOfALongerTextAreNotRead) {
     FormState s;
     SplitMixGenerator g;
-    AcceptText(s, repeat("\xC3\xBF", 100), g);
-    AcceptText(s, "abc", g);
+    ReadTextSeed(s, repeat("\xC3\xBF", 100), g);
+    ReadTextSeed(s, "abc", g);
     EXPECT_EQ(s.seed.value(), 127010);
     EXPECT_EQ(s.charCodes[4], 255);
     EXPECT_EQ(s.charCodes[100], 255);
@@ -76,7 +76,7 @@ TEST(AcceptText, StaleCodesOfALongerTextAreNotRead) {
 
 // The generator is reset and reseeded from the text alone, whatever it did
 // before: the same text gives the same draws.
-TEST(AcceptText, ReseedsTheGeneratorFromTheTextAlone) {
+TEST(ReadTextSeed, ReseedsTheGeneratorFromTheTextAlone) {
     const struct {
         std::string text;
         std::array<long, 3> draws;  // x 2^24
@@ -89,60 +89,42 @@ TEST(AcceptText, ReseedsTheGeneratorFromTheTextAlone) {
         FormState s;
         SplitMixGenerator g;
         g.reseed(52000.25);  // the start-up reseed from the clock
-        AcceptText(s, "something else", g);
+        ReadTextSeed(s, "something else", g);
         for (int k = 0; k < 20; ++k) (void)g.next();
-        AcceptText(s, c.text, g);
+        ReadTextSeed(s, c.text, g);
         EXPECT_EQ(nextThree(g), c.draws) << c.text;
     }
 }
 
-TEST(AcceptText, RefusesMoreThan100Characters) {
+TEST(ReadTextSeedDeathTest, MoreThan100CharactersIsAProgrammingError) {
     FormState s;
     SplitMixGenerator g;
-    EXPECT_THROW(AcceptText(s, repeat("x", 101), g), RunTimeError);
+    EXPECT_DEATH(ReadTextSeed(s, repeat("x", 101), g), "at most 100 characters");
 }
 
-// The prompt asks again, with the same two lines, while the answer is longer
-// than 100 characters (counted as characters, not bytes); cancelling gives
-// the empty text.
-TEST(ReadTextSeed, AsksAgainUntilTheTextHasAtMost100Characters) {
-    const struct {
-        const char* what;
-        std::vector<std::string> answers;
-        std::size_t asked;
-        std::string accepted;
-    } cases[] = {
-        {"101 characters, then 100", {repeat("\xC3\xA9", 101), repeat("\xC3\xA9", 100)}, 2, repeat("\xC3\xA9", 100)},
-        {"200 bytes are 100 characters", {repeat("\xC3\xBF", 100)}, 1, repeat("\xC3\xBF", 100)},
-        {"cancel", {}, 1, ""},
-        {"too long, then cancel", {repeat("x", 150)}, 2, ""},
-    };
-    for (const auto& c : cases) {
-        FormState s;
-        s.t1 = "type any text (100 characters max)";
-        s.t2 = "the program is case-sensitive";
-        testing::ScriptedDialog dialog(c.answers);
-        SplitMixGenerator g;
-        ReadTextSeed(s, dialog, g);
-        EXPECT_EQ(dialog.prompts.size(), c.asked) << c.what;
-        for (const std::string& p : dialog.prompts) {
-            EXPECT_EQ(p, "type any text (100 characters max)\rthe program is case-sensitive") << c.what;
-        }
-        EXPECT_EQ(dialog.left, 2200) << c.what;
-        EXPECT_EQ(dialog.top, 4000) << c.what;
-        EXPECT_EQ(s.t, c.accepted) << c.what;
-    }
-}
-
-TEST(ReadTextSeed, CancelGivesTheEmptyTextsSeedAndSequence) {
+TEST(ReadTextSeed, TheEmptyTextGivesItsSeedAndSequence) {
     FormState s;
-    testing::ScriptedDialog dialog({});
     SplitMixGenerator g;
-    ReadTextSeed(s, dialog, g);
+    ReadTextSeed(s, "", g);
     EXPECT_EQ(s.t, "");
     EXPECT_EQ(s.dolz, Number::int32(0));
     EXPECT_EQ(s.seed.value(), 123456);
     EXPECT_EQ(nextThree(g), (std::array<long, 3>{5501175, 10613477, 15795680}));
+}
+
+TEST(CheckText, TakesWellFormedTextsOfAtMost100Characters) {
+    EXPECT_TRUE(checkText(""));
+    EXPECT_TRUE(checkText(std::string(100, 'z')));
+    EXPECT_TRUE(checkText(repeat("\xF0\x9F\x98\x80", 100)));  // 400 bytes, 100 characters
+    EXPECT_TRUE(checkText("\xE2\x82\xAC and \xF0\x9F\x98\x80"));
+    const Outcome tooLong = checkText(std::string(101, 'z'));
+    EXPECT_EQ(tooLong.failure, Failure::Refused);
+    EXPECT_EQ(tooLong.message, "the text has 101 characters; at most 100 are allowed");
+    for (const char* bad : {"\x80", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "a\xE2\x82"}) {
+        const Outcome refused = checkText(bad);
+        EXPECT_EQ(refused.failure, Failure::Refused) << ::testing::PrintToString(std::string(bad));
+        EXPECT_EQ(refused.message, "the text is not valid UTF-8");
+    }
 }
 
 }  // namespace

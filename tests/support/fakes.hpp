@@ -7,7 +7,7 @@
 
 #include "platform/clock.hpp"
 #include "platform/random_source.hpp"
-#include "platform/text_dialog.hpp"
+#include "gui/text_dialog.hpp"
 
 namespace ts::testing {
 
@@ -53,20 +53,8 @@ private:
     std::size_t next_ = 0;
 };
 
-// A clock that always shows the same moment.
-class FixedClock final : public Clock {
-public:
-    FixedClock(std::string date, std::string time, float seconds = 0)
-        : date_(std::move(date)), time_(std::move(time)), seconds_(seconds) {}
-
-    float secondsSinceMidnight() override { return seconds_; }
-    std::string date() override { return date_; }
-    std::string time() override { return time_; }
-
-private:
-    std::string date_, time_;
-    float seconds_;
-};
+// The moment every test picture is named after.
+inline FixedClock testClock() { return FixedClock("03-08-2026", "14:05:09", 50709.25f); }
 
 // A text dialog that returns given answers in turn (an empty text, as on
 // cancel, once they run out) and records how it was asked.

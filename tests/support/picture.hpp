@@ -2,26 +2,24 @@
 
 #include <string>
 
-#include "app/form_state.hpp"
-#include "app/picture_sequence.hpp"
-#include "colour/build_palette.hpp"
+#include "picture/picture.hpp"
+#include "platform/clock.hpp"
 #include "platform/random_source.hpp"
-#include "seed/draw_parameters.hpp"
-#include "seed/read_text_seed.hpp"
+#include "state/form_state.hpp"
 #include "support/fakes.hpp"
 
 namespace ts::testing {
 
-// Everything a picture of `text` needs before its sweep: the start-up
-// geometry, the seed, the palette and the parameters (the name from a fixed
-// clock). The state carries on from whatever `s` held before.
+// Everything a picture of `text` needs before its sweep, through the
+// program's own picture sequence: the start-up geometry, the seed, the
+// palette and the parameters. The state carries on from whatever `s` held.
 inline void prepareTextPicture(FormState& s, const std::string& text) {
     SplitMixGenerator random;
-    FixedClock clock("03-08-2026", "14:05:09");
+    FixedClock clock = testClock();
+    RasterSurface unused(1, 1);
+    PictureTools tools{unused, unused, clock, random};
     SetGeometry(s);
-    AcceptText(s, text, random);
-    BuildPalette(s, random);
-    DrawParameters(s, clock, random);
+    PreparePicture(s, text, tools);
 }
 
 // The selectors a picture of `text` gets.

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "render/pixel_state.hpp"
+#include "state/pixel_state.hpp"
 
 namespace ts::testing {
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <vector>
 
-#include "platform/crc32.hpp"
+#include "files/crc32.hpp"
 
 namespace ts::testing {
 namespace {

@@ -1,0 +1,52 @@
+// textscape-render: the window's picture for a text, written to a file,
+// without a display.
+#include <unistd.h>
+
+#include <QGuiApplication>
+
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "cli/render_options.hpp"
+#include "cli/render_run.hpp"
+#include "platform/clock.hpp"
+
+namespace {
+
+// Qt's own warnings (a missing runtime folder, font notes) are not the
+// user's business here; errors still get through.
+void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::cerr << "textscape-render: " << message.toLocal8Bit().constData() << '\n';
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const auto parsed = ts::parseRenderOptions(arguments);
+    if (const auto* error = std::get_if<ts::OptionError>(&parsed)) {
+        std::cerr << "textscape-render: " << error->message << " (see --help)\n";
+        return 2;
+    }
+    const auto& options = std::get<ts::RenderOptions>(parsed);
+    if (options.action == ts::RenderOptions::Action::Help) {
+        std::cout << ts::renderUsage();
+        return 0;
+    }
+    if (options.action == ts::RenderOptions::Action::Version) {
+        std::cout << ts::renderVersion() << '\n';
+        return 0;
+    }
+
+    // Text is drawn by Qt, which needs an application but no screen.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    qInstallMessageHandler(quietQtMessages);
+    QGuiApplication app(argc, argv);
+
+    ts::SystemClock clock;
+    return ts::runRenderer(options, {std::cin, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1}, clock);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "files/image_format.hpp"
+
+namespace ts {
+
+// What a textscape-render command line asks for.
+struct RenderOptions {
+    enum class Action { Render, Batch, Help, Version };
+    Action action = Action::Render;
+
+    std::string text;              // the text to render (Render)
+    bool textFromInput = false;    // TEXT was "-": read it from standard input
+    std::filesystem::path output;  // -o; empty: T<stamp>.png in the current folder
+    bool caption = true;           // --no-caption turns it off
+    bool info = false;             // --info: print the parameter line
+    std::filesystem::path batchList;  // --batch
+    std::filesystem::path outDir;     // --out-dir
+
+    friend bool operator==(const RenderOptions&, const RenderOptions&) = default;
+};
+
+struct OptionError {
+    std::string message;  // one line, without the program's name
+    friend bool operator==(const OptionError&, const OptionError&) = default;
+};
+
+// Reads the arguments that follow the program's name.
+std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std::string> arguments);
+
+// The usage text printed by --help.
+std::string renderUsage();
+
+}  // namespace ts

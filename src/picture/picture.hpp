@@ -1,0 +1,54 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.hpp"
+#include "platform/random_source.hpp"
+#include "platform/raster_surface.hpp"
+#include "state/form_state.hpp"
+
+namespace ts {
+
+// What the stages of a picture draw on and draw with. The window, the
+// command-line renderer, the tests and the benchmark each supply their own.
+struct PictureTools {
+    Surface& window;        // the window's client area: the info line and the "*"
+    RasterSurface& canvas;  // where the picture is drawn and captioned
+    Clock& clock;           // names the picture
+    RandomSource& random;   // draws the palette and the parameters
+    bool caption = true;    // print the text into the picture
+    // Told the name of each stage as it starts.
+    std::function<void(std::string_view)> onStage = [](std::string_view) {};
+};
+
+// The plane and canvas geometry, fixed once at start-up: sir, vis, polx,
+// poly, dx, dy.
+void SetGeometry(FormState& s);
+
+// The stages of the picture sequence that draw nothing: the seed from the
+// text (ReadTextSeed), the palette (BuildPalette), the name and the
+// parameters (DrawParameters). Leaves the state ready for the sweep.
+void PreparePicture(FormState& s, std::string text, PictureTools& tools);
+
+// The picture sequence, the one way a text becomes a picture: the seed from
+// the text (ReadTextSeed), the palette (BuildPalette), the name and the
+// parameters (DrawParameters), the parameter line on the window
+// (DrawInfoLine), the sweep (RenderField) and the caption (PrintCaption).
+// The state carries on from the pictures before, as in the window. The text
+// must be one checkText accepts.
+void MakePicture(FormState& s, std::string text, PictureTools& tools);
+
+// A finished picture and the state that made it.
+struct Picture {
+    FormState state;
+    Raster canvas;
+};
+
+// The picture `text` gives on a fresh state, as the window shows it for the
+// first text typed after start-up: drawn on `canvas` (whose painter draws
+// the caption), with the window's drawing dropped.
+Picture MakeFreshPicture(std::string text, RasterSurface canvas, Clock& clock, bool caption = true);
+
+}  // namespace ts

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <memory>
+
+#include "qt/qt_text_painter.hpp"
+#include "platform/raster_surface.hpp"
+
+namespace ts {
+
+// One painter for every surface of the process; needs a QGuiApplication.
+std::shared_ptr<QtTextPainter> sharedTextPainter();
+
+// The surfaces the window and the headless renderer draw on, with the same
+// fonts and colours, so that both give the same pixels.
+RasterSurface makeCanvas();
+RasterSurface makeComposite();
+// The window's client area: black, text in the window's 8-point font and
+// black text colour.
+RasterSurface makeWindowSurface(int width, int height);
+
+}  // namespace ts

@@ -1,0 +1,70 @@
+#include "qt/qt_text_painter.hpp"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+
+#include "qt/qt_image.hpp"
+
+namespace ts {
+
+namespace {
+
+// 96 dots per inch: a point is 4/3 of a pixel whatever the screen says.
+constexpr int kDotsPerMeter = 3780;
+
+QString loadFamily() {
+    if (QFile::exists(QString::fromLatin1(kDejaVuSansPath))) {
+        const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(kDejaVuSansPath));
+        const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList{};
+        if (!families.isEmpty()) return families.front();
+    }
+    return QGuiApplication::font().family();
+}
+
+// The raster's own pixels as an image to paint on, at 96 dots per inch.
+QImage wrap(Raster& raster) {
+    QImage image = writableImageOf(raster);
+    image.setDotsPerMeterX(kDotsPerMeter);
+    image.setDotsPerMeterY(kDotsPerMeter);
+    return image;
+}
+
+}  // namespace
+
+QtTextPainter::QtTextPainter() {
+    static const QString family = loadFamily();
+    family_ = family;
+}
+
+QFont QtTextPainter::font(float points) const {
+    QFont f(family_);
+    f.setPointSizeF(points > 0 ? points : 1);
+    // Hinting and subpixel rendering follow the desktop's settings; without
+    // them the outlines are the same everywhere.
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    f.setKerning(true);
+    return f;
+}
+
+float QtTextPainter::draw(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour) {
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    QImage image = wrap(raster);
+    // The font measured for the image, at its 96 dots per inch.
+    const QFont deviceFont(font(points), &image);
+    const QFontMetricsF metrics(deviceFont, &image);
+
+    QPainterPath path;
+    path.addText(QPointF(x, y + metrics.ascent()), deviceFont, text);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.fillPath(path, QColor(colour.red(), colour.green(), colour.blue()));
+    return static_cast<float>(x + metrics.horizontalAdvance(text));
+}
+
+}  // namespace ts

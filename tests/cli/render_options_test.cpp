@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "cli/render_options.hpp"
+
+namespace ts {
+namespace {
+
+using Args = std::vector<std::string>;
+using Action = RenderOptions::Action;
+
+RenderOptions options(Action action = Action::Render) {
+    RenderOptions o;
+    o.action = action;
+    return o;
+}
+
+std::variant<RenderOptions, OptionError> parse(const Args& args) { return parseRenderOptions(args); }
+
+TEST(ParseRenderOptions, AcceptsEachFormOfACommandLine) {
+    const std::string hundred(100, 'a');
+    std::string hundredAccented;
+    for (int k = 0; k < 100; ++k) hundredAccented += "é";  // 200 bytes, 100 characters
+
+    struct Case {
+        Args args;
+        RenderOptions expected;
+    };
+    std::vector<Case> cases;
+    const auto add = [&](Args args, auto change) {
+        RenderOptions o = options();
+        change(o);
+        cases.push_back({std::move(args), o});
+    };
+    add({"hello world"}, [](RenderOptions& o) { o.text = "hello world"; });
+    add({""}, [](RenderOptions& o) { o.text = ""; });
+    add({hundred}, [&](RenderOptions& o) { o.text = hundred; });
+    add({hundredAccented}, [&](RenderOptions& o) { o.text = hundredAccented; });
+    add({"-o", "out/a.png", "hi"}, [](RenderOptions& o) { o.text = "hi", o.output = "out/a.png"; });
+    add({"hi", "--output", "a.BMP"}, [](RenderOptions& o) { o.text = "hi", o.output = "a.BMP"; });
+    add({"--output=a.Png", "hi"}, [](RenderOptions& o) { o.text = "hi", o.output = "a.Png"; });
+    add({"--no-caption", "--info", "x"}, [](RenderOptions& o) { o.text = "x", o.caption = false, o.info = true; });
+    add({"-"}, [](RenderOptions& o) { o.textFromInput = true; });
+    add({"--", "-"}, [](RenderOptions& o) { o.text = "-"; });
+    add({"--", "--info"}, [](RenderOptions& o) { o.text = "--info"; });
+    add({"--batch", "list.txt", "--out-dir", "pics"}, [](RenderOptions& o) {
+        o.action = Action::Batch, o.batchList = "list.txt", o.outDir = "pics";
+    });
+    add({"--out-dir=pics", "--no-caption", "--batch=list.txt"}, [](RenderOptions& o) {
+        o.action = Action::Batch, o.batchList = "list.txt", o.outDir = "pics", o.caption = false;
+    });
+    cases.push_back({{"--help"}, options(Action::Help)});
+    cases.push_back({{"-h", "--bogus"}, options(Action::Help)});
+    cases.push_back({{"text", "--version"}, options(Action::Version)});
+
+    for (const Case& c : cases) {
+        const auto parsed = parse(c.args);
+        ASSERT_TRUE(std::holds_alternative<RenderOptions>(parsed))
+            << ::testing::PrintToString(c.args) << ": " << std::get<OptionError>(parsed).message;
+        EXPECT_EQ(std::get<RenderOptions>(parsed), c.expected) << ::testing::PrintToString(c.args);
+    }
+}
+
+TEST(ParseRenderOptions, RefusesBadCommandLinesWithAMessageNamingTheProblem) {
+    struct Case {
+        Args args;
+        std::string inMessage;
+    } const cases[] = {
+        {{}, "no TEXT"},
+        {{"a", "b"}, "more than one TEXT"},
+        {{"--bogus", "x"}, "unknown option --bogus"},
+        {{"-x", "x"}, "unknown option -x"},
+        {{"x", "-o"}, "-o needs a file name"},
+        {{"-o", "", "x"}, "-o needs a file name"},
+        {{"-o", "a.jpg", "x"}, "unknown output type for a.jpg"},
+        {{"-o", "a", "x"}, "unknown output type for a"},
+        {{"-o", "a.png.txt", "x"}, "unknown output type"},
+        {{std::string(101, 'a')}, "101 characters; at most 100"},
+        {{std::string("\xff\xfe")}, "not valid UTF-8"},
+        {{"--info=yes", "x"}, "--info takes no value"},
+        {{"--batch", "l.txt"}, "--batch needs --out-dir"},
+        {{"--out-dir", "d", "x"}, "--out-dir is only used with --batch"},
+        {{"--batch", "l.txt", "--out-dir", "d", "-o", "a.png"}, "-o cannot be used with --batch"},
+        {{"--batch", "l.txt", "--out-dir", "d", "text"}, "from the list file"},
+        {{"--batch"}, "--batch needs a list file"},
+    };
+    for (const Case& c : cases) {
+        const auto parsed = parse(c.args);
+        ASSERT_TRUE(std::holds_alternative<OptionError>(parsed)) << ::testing::PrintToString(c.args);
+        const std::string& message = std::get<OptionError>(parsed).message;
+        EXPECT_NE(message.find(c.inMessage), std::string::npos) << message;
+        EXPECT_EQ(message.find('\n'), std::string::npos) << "one line: " << message;
+    }
+}
+
+TEST(ImageFormatOf, FollowsTheExtensionInAnyCase) {
+    struct Case {
+        const char* file;
+        std::optional<ImageFormat> format;
+    } const cases[] = {
+        {"a.png", ImageFormat::Png}, {"A.PNG", ImageFormat::Png},  {"dir.bmp/a.pNg", ImageFormat::Png},
+        {"a.bmp", ImageFormat::Bmp}, {"a.Bmp", ImageFormat::Bmp},  {"a.jpg", std::nullopt},
+        {"a", std::nullopt},         {"png", std::nullopt},        {".png", std::nullopt},
+        {"a.png.tmp", std::nullopt}, {"dir.png/a", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(imageFormatOf(c.file), c.format) << c.file;
+}
+
+TEST(RenderUsage, NamesEveryOption) {
+    const std::string usage = renderUsage();
+    for (const char* option : {"-o", "--no-caption", "--info", "--batch", "--out-dir", "--help", "--version", "TEXT"})
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+}
+
+}  // namespace
+}  // namespace ts

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+#include "support/qt_application.hpp"
+#include "gui/qt_text_dialog.hpp"
+
+namespace ts {
+namespace {
+
+struct TwipsCase {
+    int twips;
+    double dpi;
+    int pixels;
+};
+
+TEST(TwipsToPixels, ConvertsWithTheScreensDotsPerInch) {
+    const TwipsCase cases[] = {
+        {2200, 96, 147}, {4000, 96, 267},  {1440, 96, 96},  {0, 96, 0},    {15, 96, 1},
+        {7, 96, 0},      {2200, 120, 183}, {4000, 120, 333}, {2200, 144, 220}, {4000, 144, 400},
+    };
+    for (const TwipsCase& c : cases) EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
+}
+
+TEST(PromptLines, CarriageReturnsStartNewLines) {
+    const std::pair<std::string_view, QString> cases[] = {
+        {"type any text (100 characters max)\rthe program is case-sensitive",
+         QStringLiteral("type any text (100 characters max)\nthe program is case-sensitive")},
+        {"one\r\ntwo", QStringLiteral("one\ntwo")},
+        {"one", QStringLiteral("one")},
+        {"\r", QStringLiteral("\n")},
+    };
+    for (const auto& [prompt, lines] : cases) EXPECT_EQ(promptLines(prompt), lines) << prompt;
+}
+
+// What the user does once the dialog is open.
+struct Answer {
+    const char* name;
+    std::function<void(QDialog&, QLineEdit&)> act;
+    std::string expected;
+};
+
+QPushButton* button(QDialog& dialog, QDialogButtonBox::StandardButton which) {
+    auto* box = dialog.findChild<QDialogButtonBox*>();
+    return box ? box->button(which) : nullptr;
+}
+
+void clickButton(QDialog& dialog, QDialogButtonBox::StandardButton which) {
+    QPushButton* b = button(dialog, which);
+    if (b) b->click();
+    else dialog.reject();  // so that a failing test still ends
+}
+
+void PrintTo(const Answer& a, std::ostream* os) { *os << a.name; }
+
+class QtTextDialogAnswer : public ::testing::TestWithParam<Answer> {};
+
+TEST_P(QtTextDialogAnswer, ShowsThePromptWhereToldAndReturnsTheAnswer) {
+    testing::application();
+    const Answer answer = GetParam();
+    QtTextDialog prompt;
+
+    bool seen = false;
+    std::function<void()> whenOpen = [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {  // not shown yet
+            QTimer::singleShot(0, whenOpen);
+            return;
+        }
+        seen = true;
+        auto* field = dialog->findChild<QLineEdit*>();
+        auto* label = dialog->findChild<QLabel*>(QStringLiteral("prompt"));
+        EXPECT_TRUE(dialog->isModal());
+        EXPECT_TRUE(dialog->windowTitle().isEmpty());
+        EXPECT_NE(label, nullptr);
+        if (label) {
+            EXPECT_EQ(label->text(), QStringLiteral("first line\nsecond line"));
+        }
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        EXPECT_EQ(dialog->pos(), screen->geometry().topLeft() +
+                                     QPoint(twipsToPixels(2200, screen->logicalDotsPerInchX()),
+                                            twipsToPixels(4000, screen->logicalDotsPerInchY())));
+        EXPECT_NE(button(*dialog, QDialogButtonBox::Ok), nullptr);
+        EXPECT_NE(button(*dialog, QDialogButtonBox::Cancel), nullptr);
+        if (!field) {
+            dialog->reject();
+            FAIL() << "no input field";
+        }
+        EXPECT_TRUE(field->text().isEmpty());
+        answer.act(*dialog, *field);
+        if (dialog->isVisible()) dialog->reject();
+    };
+    QTimer::singleShot(0, whenOpen);
+
+    EXPECT_EQ(prompt.ask("first line\rsecond line", 2200, 4000), answer.expected);
+    EXPECT_TRUE(seen);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, QtTextDialogAnswer,
+    ::testing::Values(
+        Answer{"OkReturnsTheText",
+               [](QDialog& d, QLineEdit& f) {
+                   QTest::keyClicks(&f, QStringLiteral("Hello "));
+                   f.insert(QStringLiteral("\u00e9t\u00e9"));  // keys beyond ASCII, as an input method gives them
+                   clickButton(d, QDialogButtonBox::Ok);
+               },
+               "Hello \xC3\xA9t\xC3\xA9"},
+        Answer{"EnterReturnsTheText",
+               [](QDialog&, QLineEdit& f) {
+                   QTest::keyClicks(&f, QStringLiteral("abc"));
+                   QTest::keyClick(&f, Qt::Key_Return);
+               },
+               "abc"},
+        Answer{"OkOnAnEmptyFieldReturnsNothing",
+               [](QDialog& d, QLineEdit&) { clickButton(d, QDialogButtonBox::Ok); }, ""},
+        Answer{"CancelReturnsNothing",
+               [](QDialog& d, QLineEdit& f) {
+                   QTest::keyClicks(&f, QStringLiteral("typed"));
+                   clickButton(d, QDialogButtonBox::Cancel);
+               },
+               ""},
+        Answer{"EscapeReturnsNothing",
+               [](QDialog&, QLineEdit& f) {
+                   QTest::keyClicks(&f, QStringLiteral("typed"));
+                   QTest::keyClick(&f, Qt::Key_Escape);
+               },
+               ""},
+        Answer{"ClosingReturnsNothing",
+               [](QDialog& d, QLineEdit& f) {
+                   QTest::keyClicks(&f, QStringLiteral("typed"));
+                   d.close();
+               },
+               ""}),
+    [](const ::testing::TestParamInfo<Answer>& info) { return std::string(info.param.name); });
+
+TEST(QtTextDialog, EveryPromptStartsWithAnEmptyField) {
+    testing::application();
+    QtTextDialog prompt;
+    std::vector<QString> fieldsAtOpening;
+    std::function<void()> answer = [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(0, answer);
+            return;
+        }
+        auto* field = dialog->findChild<QLineEdit*>();
+        fieldsAtOpening.push_back(field ? field->text() : QStringLiteral("(none)"));
+        if (field) QTest::keyClicks(field, QStringLiteral("first"));
+        dialog->accept();
+    };
+    for (int k = 0; k < 2; ++k) {
+        QTimer::singleShot(0, answer);
+        EXPECT_EQ(prompt.ask("p", 0, 0), "first");
+    }
+    EXPECT_EQ(fieldsAtOpening, (std::vector<QString>{QString(), QString()}));
+}
+
+}  // namespace
+}  // namespace ts

@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <cmath>
+
+#include "support/qt_application.hpp"
+#include "annotate/info_line.hpp"
+#include "qt/qt_surfaces.hpp"
+#include "qt/qt_text_painter.hpp"
+
+namespace ts {
+namespace {
+
+constexpr Colour kBackground = Colour::fromRgb(20, 60, 100);
+
+struct Ink {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;  // inclusive
+    int changed = 0;
+    int fullyWhite = 0;
+    int untouchedInside = 0;
+    bool onlyWhiteBlends = true;
+};
+
+// Where the text changed the raster, and whether every change is the
+// background blended towards white (no box behind the text, no colour fringe).
+Ink inkOf(const Raster& raster) {
+    Ink ink;
+    for (int y = 0; y < raster.height(); ++y)
+        for (int x = 0; x < raster.width(); ++x) {
+            const Colour c = raster.at(x, y);
+            if (c == kBackground) continue;
+            ++ink.changed;
+            ink.left = std::min(ink.left, x);
+            ink.right = std::max(ink.right, x);
+            ink.top = std::min(ink.top, y);
+            ink.bottom = std::max(ink.bottom, y);
+            if (c == Colour::white()) ++ink.fullyWhite;
+            // Coverage a in 0..1 moves every channel the same part of its way to 255.
+            const double a = (c.red() - kBackground.red()) / (255.0 - kBackground.red());
+            const auto expected = [a](int from) { return from + a * (255 - from); };
+            if (a <= 0 || std::abs(c.green() - expected(kBackground.green())) > 1.5 ||
+                std::abs(c.blue() - expected(kBackground.blue())) > 1.5)
+                ink.onlyWhiteBlends = false;
+        }
+    for (int y = ink.top; y <= ink.bottom; ++y)
+        for (int x = ink.left; x <= ink.right; ++x)
+            if (raster.at(x, y) == kBackground) ++ink.untouchedInside;
+    return ink;
+}
+
+struct CaptionCase {
+    const char* text;
+    float points;
+    float x, y;
+};
+
+void PrintTo(const CaptionCase& c, std::ostream* os) { *os << '"' << c.text << "\" at " << c.points << " points"; }
+
+class QtTextPainterCaption : public ::testing::TestWithParam<CaptionCase> {};
+
+TEST_P(QtTextPainterCaption, DrawsWhiteTextInsideItsLineBoxAndLeavesTheRest) {
+    testing::application();
+    const CaptionCase c = GetParam();
+    Raster raster(600, 450, kBackground);
+    QtTextPainter painter;
+
+    const float next = painter.draw(raster, c.x, c.y, c.text, c.points, Colour::white());
+    const Ink ink = inkOf(raster);
+
+    const double em = c.points * 96.0 / 72.0;  // pixels per em at 96 dots per inch
+    ASSERT_GT(ink.changed, 0);
+    EXPECT_TRUE(ink.onlyWhiteBlends);
+    EXPECT_GT(ink.fullyWhite, 0);
+    EXPECT_GT(ink.untouchedInside, 0);  // the background shows between the letters
+    // The line's top is at y; nothing goes above it or below one line.
+    EXPECT_GE(ink.top, std::floor(c.y));
+    EXPECT_LE(ink.bottom, c.y + 1.25 * em);
+    EXPECT_GE(ink.left, std::floor(c.x) - 1);  // a glyph may overhang its start a little
+    EXPECT_LE(ink.right, std::ceil(next));
+    // Capital letters reach most of an em down from the line's top.
+    EXPECT_GT(ink.bottom - ink.top, 0.6 * em);
+    EXPECT_GT(next, c.x + 0.3 * em * static_cast<double>(std::strlen(c.text)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Captions, QtTextPainterCaption,
+                         ::testing::Values(CaptionCase{"A", 15, 10, 415}, CaptionCase{"Hello, Textscape", 12, 10, 415},
+                                           CaptionCase{"TEXTSCAPE TEXTSCAPE", 10, 10, 415},
+                                           CaptionCase{"Hi", 14, 100.5f, 20.25f}));
+
+TEST(QtTextPainter, CapitalHeightFollowsThePointSizeAt96DotsPerInch) {
+    testing::application();
+    QtTextPainter painter;
+    // DejaVu Sans capitals are 0.729 em high; an em is points * 96 / 72 pixels.
+    for (const float points : {9.f, 12.f, 15.f, 24.f}) {
+        Raster raster(200, 100, kBackground);
+        painter.draw(raster, 10, 10, "H", points, Colour::white());
+        const Ink ink = inkOf(raster);
+        const double capital = 0.729 * points * 96.0 / 72.0;
+        EXPECT_NEAR(ink.bottom - ink.top + 1, capital, 1.5) << points << " points";
+    }
+}
+
+TEST(QtTextPainter, NextTextStartsWhereTheLastEnded) {
+    testing::application();
+    QtTextPainter painter;
+    Raster raster(300, 60, kBackground);
+    const float afterHello = painter.draw(raster, 10, 10, "Hello", 12, Colour::white());
+    const float afterBoth = painter.draw(raster, afterHello, 10, " world", 12, Colour::white());
+    Raster whole(300, 60, kBackground);
+    const float afterWhole = painter.draw(whole, 10, 10, "Hello world", 12, Colour::white());
+    EXPECT_NEAR(afterBoth, afterWhole, 0.5);
+    EXPECT_GT(afterHello, 10.0f);
+    EXPECT_LT(afterHello, afterBoth);
+}
+
+TEST(QtTextPainter, LongestParameterLineEndsInsideTheGreyBand) {
+    testing::application();
+    RasterSurface window = makeWindowSurface(1000, 600);
+    FormState s;
+    s.tip1 = Number::single(15);
+    s.tip2 = Number::single(3);
+    s.tip3 = Number::single(4);
+    s.seed = Number::real(6503260956.0);  // a hundred characters of code 255
+    DrawInfoLine(s, window);
+    EXPECT_LE(window.textX(), 880.0f);
+    EXPECT_GT(window.textX(), 660.0f);
+}
+
+TEST(QtTextPainter, EmptyTextDrawsNothingAndStaysPut) {
+    testing::application();
+    QtTextPainter painter;
+    Raster raster(100, 40, kBackground);
+    EXPECT_EQ(painter.draw(raster, 12.5f, 3, "", 12, Colour::white()), 12.5f);
+    EXPECT_EQ(inkOf(raster).changed, 0);
+}
+
+TEST(QtTextPainter, UsesDejaVuSansWhenItsFileIsInstalled) {
+    testing::application();
+    if (!QFile::exists(QString::fromLatin1(kDejaVuSansPath))) GTEST_SKIP() << "fonts-dejavu-core is not installed";
+    EXPECT_EQ(QtTextPainter().family(), QStringLiteral("DejaVu Sans"));
+}
+
+// The window draws on a desktop, the headless renderer under the offscreen
+// plugin: both must give the same pixels, whatever the screen's resolution.
+QByteArray probe(const QString& program, const QStringList& arguments, const QProcessEnvironment& environment) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    EXPECT_TRUE(process.waitForFinished(120000)) << program.toStdString();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return process.readAllStandardOutput();
+}
+
+TEST(QtTextPainter, SamePixelsUnderEveryPlatformPluginAndResolution) {
+    const QString probeProgram = QStringLiteral(TEXTSCAPE_TEXT_PROBE);
+    QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
+    base.remove(QStringLiteral("QT_QPA_PLATFORM"));
+
+    QProcessEnvironment offscreen = base;
+    offscreen.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QByteArray reference = probe(probeProgram, {}, offscreen);
+    ASSERT_GT(reference.size(), 600 * 120 * 4);
+
+    // A 144-dot-per-inch screen without Qt's scaling: points would grow if
+    // the screen decided them.
+    QTemporaryFile screens;
+    ASSERT_TRUE(screens.open());
+    screens.write(R"({"screens":[{"name":"wide","x":0,"y":0,"width":1920,"height":1080,"logicalDpi":144}]})");
+    screens.close();
+    QProcessEnvironment dense = base;
+    dense.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen:configfile=") + screens.fileName());
+    dense.insert(QStringLiteral("QT_ENABLE_HIGHDPI_SCALING"), QStringLiteral("0"));
+    EXPECT_TRUE(probe(probeProgram, {}, dense) == reference) << "differs at 144 dots per inch";
+
+    // A real X server, as on a desktop.
+    const QString xvfbRun = QStandardPaths::findExecutable(QStringLiteral("xvfb-run"));
+    ASSERT_FALSE(xvfbRun.isEmpty()) << "xvfb-run is missing (Debian package xvfb)";
+    QProcessEnvironment x11 = base;
+    x11.remove(QStringLiteral("DISPLAY"));
+    const QStringList arguments = {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x800x24"),
+                                   QStringLiteral("env"), QStringLiteral("QT_QPA_PLATFORM=xcb"), probeProgram};
+    EXPECT_TRUE(probe(xvfbRun, arguments, x11) == reference) << "differs under xcb";
+}
+
+}  // namespace
+}  // namespace ts
