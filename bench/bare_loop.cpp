@@ -61,21 +61,51 @@ void bareLoop(const BareParameters& p, std::vector<std::uint32_t>& pixels) {
             double ba;
             switch (f) {
                 default:
-                case 1: ba = r * r; break;
-                case 2: ba = r * fi; break;
-                case 3: ba = (r * r) * sinR; break;
-                case 4: ba = x * r; break;
-                case 5: ba = ((r * sinR) * x) * cosY; break;
-                case 6: ba = ((r * r) * (2 + std::sin(fit * r))) / std::pow(r, r + sinR); break;
-                case 7: ba = (r * std::tan(fi)) * fi; break;
-                case 8: ba = ((r * std::tan(r)) * x) * sinX; break;
-                case 9: ba = ((r * (1 + sinR)) + (x * (1 + sinX))) + (y * (1 + sinY)); break;
-                case 10: ba = (r * (1 + sinR)) + (((x * (1 + sinX)) * y) * (1 + sinY)); break;
-                case 11: ba = ((r + x) + y) / fi; break;
-                case 12: ba = ((r * (1 + sinR)) * (1 + std::cos(fit + r))) * fi; break;
-                case 13: ba = r / fi; break;
-                case 14: ba = (std::sqrt(r) / fi) * std::pow(r, 1 + sinX); break;
-                case 15: ba = std::pow(r / std::fabs(x), (1 + sinR) + std::cos(fi)); break;
+                case 1:
+                    ba = r * r;
+                    break;
+                case 2:
+                    ba = r * fi;
+                    break;
+                case 3:
+                    ba = (r * r) * sinR;
+                    break;
+                case 4:
+                    ba = x * r;
+                    break;
+                case 5:
+                    ba = ((r * sinR) * x) * cosY;
+                    break;
+                case 6:
+                    ba = ((r * r) * (2 + std::sin(fit * r))) / std::pow(r, r + sinR);
+                    break;
+                case 7:
+                    ba = (r * std::tan(fi)) * fi;
+                    break;
+                case 8:
+                    ba = ((r * std::tan(r)) * x) * sinX;
+                    break;
+                case 9:
+                    ba = ((r * (1 + sinR)) + (x * (1 + sinX))) + (y * (1 + sinY));
+                    break;
+                case 10:
+                    ba = (r * (1 + sinR)) + (((x * (1 + sinX)) * y) * (1 + sinY));
+                    break;
+                case 11:
+                    ba = ((r + x) + y) / fi;
+                    break;
+                case 12:
+                    ba = ((r * (1 + sinR)) * (1 + std::cos(fit + r))) * fi;
+                    break;
+                case 13:
+                    ba = r / fi;
+                    break;
+                case 14:
+                    ba = (std::sqrt(r) / fi) * std::pow(r, 1 + sinX);
+                    break;
+                case 15:
+                    ba = std::pow(r / std::fabs(x), (1 + sinR) + std::cos(fi));
+                    break;
             }
 
             double re, gr, bl;
@@ -101,10 +131,18 @@ void bareLoop(const BareParameters& p, std::vector<std::uint32_t>& pixels) {
             double barva;
             switch (p.tip3) {
                 default:
-                case 1: barva = (re + gr) + bl; break;
-                case 2: barva = (re + gr) + (bl * (1 + sinR)); break;
-                case 3: barva = re / r + gr / std::sqrt(r); break;
-                case 4: barva = ((re * sinFit) + (gr * sinR)) + (bl * cosR); break;
+                case 1:
+                    barva = (re + gr) + bl;
+                    break;
+                case 2:
+                    barva = (re + gr) + (bl * (1 + sinR));
+                    break;
+                case 3:
+                    barva = re / r + gr / std::sqrt(r);
+                    break;
+                case 4:
+                    barva = ((re * sinFit) + (gr * sinR)) + (bl * cosR);
+                    break;
             }
 
             // Written so that a NaN lands on 1 too, which keeps the index

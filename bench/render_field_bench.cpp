@@ -146,7 +146,8 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    std::printf("\nMedian of one picture in ms (wall clock, and CPU time in brackets), RenderField against the bare loop\n");
+    std::printf(
+        "\nMedian of one picture in ms (wall clock, and CPU time in brackets), RenderField against the bare loop\n");
     std::printf("%-8s %-13s %4s %4s %18s %18s %6s %8s\n", "formula", "text", "tip2", "tip3", "RenderField", "bare loop",
                 "ratio", "differ");
     for (const Scene& scene : scenes) {
@@ -156,8 +157,7 @@ int main(int argc, char** argv) {
         std::printf("%-8d %-13s %4d %4d %8.2f (%6.2f) %8.2f (%6.2f) %6.2f %8d\n", scene.formula,
                     ("\"" + scene.text + "\"").c_str(), static_cast<int>(scene.start.tip2.value()),
                     static_cast<int>(scene.start.tip3.value()), engine->second.real, engine->second.cpu,
-                    bare->second.real, bare->second.cpu, engine->second.cpu / bare->second.cpu,
-                    scene.differingPixels);
+                    bare->second.real, bare->second.cpu, engine->second.cpu / bare->second.cpu, scene.differingPixels);
     }
     return 0;
 }

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "state/form_state.hpp"
 #include "platform/surface.hpp"
+#include "state/form_state.hpp"
 
 namespace ts {
 

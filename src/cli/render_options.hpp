@@ -16,11 +16,11 @@ struct RenderOptions {
     enum class Action { Render, Batch, Help, Version };
     Action action = Action::Render;
 
-    std::string text;              // the text to render (Render)
-    bool textFromInput = false;    // TEXT was "-": read it from standard input
-    std::filesystem::path output;  // -o; empty: T<stamp>.png in the current folder
-    bool caption = true;           // --no-caption turns it off
-    bool info = false;             // --info: print the parameter line
+    std::string text;                 // the text to render (Render)
+    bool textFromInput = false;       // TEXT was "-": read it from standard input
+    std::filesystem::path output;     // -o; empty: T<stamp>.png in the current folder
+    bool caption = true;              // --no-caption turns it off
+    bool info = false;                // --info: print the parameter line
     std::filesystem::path batchList;  // --batch
     std::filesystem::path outDir;     // --out-dir
 

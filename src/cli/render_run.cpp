@@ -29,8 +29,8 @@ PictureRecipe recipeOf(const Picture& picture) {
 }
 
 // Renders one text and writes it to `file`.
-Outcome renderTo(const std::string& text, const RenderOptions& options, const std::filesystem::path& file,
-                 Clock& clock, std::ostream* info, const std::string& infoPrefix) {
+Outcome renderTo(const std::string& text, const RenderOptions& options, const std::filesystem::path& file, Clock& clock,
+                 std::ostream* info, const std::string& infoPrefix) {
     const Picture picture = MakeFreshPicture(text, makeCanvas(), clock, options.caption);
     const auto format = imageFormatOf(file).value_or(ImageFormat::Png);
     Outcome written = writeFileAtomically(file, encodeImage(picture.canvas, format, recipeOf(picture)));
@@ -85,8 +85,8 @@ public:
         if (!shown_ || total_ == 0) return;
         constexpr std::size_t kWidth = 30;
         const std::size_t filled = done * kWidth / total_;
-        err_ << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] " << done << '/'
-             << total_ << std::flush;
+        err_ << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] " << done << '/' << total_
+             << std::flush;
         drawn_ = true;
     }
     // Clears the bar so that a message gets a line of its own.
@@ -132,7 +132,8 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
         name << std::setw(digits) << std::setfill('0') << number << ".png";
         Outcome done = checkText(lines[k]);
         if (!done) {
-            done.message = options.batchList.string() + ":" + std::to_string(number) + ": " + done.message + "; skipped";
+            done.message =
+                options.batchList.string() + ":" + std::to_string(number) + ": " + done.message + "; skipped";
         } else {
             std::ostringstream info;
             done = renderTo(lines[k], options, options.outDir / name.str(), clock, options.info ? &info : nullptr,

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "state/form_state.hpp"
 #include "platform/random_source.hpp"
+#include "state/form_state.hpp"
 
 namespace ts {
 

@@ -16,8 +16,10 @@ TS_HOT_INLINE ChannelTriple channelsOf(int mode, const PixelState& p) {
     const double ba = p.ba;
     switch (mode) {
         default:
-        case 1: return {std::fabs(ba * p.fak1), std::fabs(ba * p.fak2), std::fabs(ba * p.fak3)};
-        case 2: return {std::fabs(ba * (10 + p.sinR)), std::fabs(ba * (10 + p.cosR)), std::fabs(ba * (10 + p.sinFit))};
+        case 1:
+            return {std::fabs(ba * p.fak1), std::fabs(ba * p.fak2), std::fabs(ba * p.fak3)};
+        case 2:
+            return {std::fabs(ba * (10 + p.sinR)), std::fabs(ba * (10 + p.cosR)), std::fabs(ba * (10 + p.sinFit))};
         case 3:
             return {std::fabs(ba * (p.fak1 + p.sinR)), std::fabs(ba * (p.fak2 + p.cosR)),
                     std::fabs(ba * (p.fak3 + p.sinFit))};
@@ -48,10 +50,14 @@ TS_HOT_INLINE double mixedIndex(int mode, const PixelState& p) {
     using namespace fast;
     switch (mode) {
         default:
-        case 1: return (p.re + p.gr) + p.bl;
-        case 2: return (p.re + p.gr) + (p.bl * (1 + p.sinR));
-        case 3: return div(p.re, p.r) + div(p.gr, sqr(p.r));
-        case 4: return ((p.re * p.sinFit) + (p.gr * p.sinR)) + (p.bl * p.cosR);
+        case 1:
+            return (p.re + p.gr) + p.bl;
+        case 2:
+            return (p.re + p.gr) + (p.bl * (1 + p.sinR));
+        case 3:
+            return div(p.re, p.r) + div(p.gr, sqr(p.r));
+        case 4:
+            return ((p.re * p.sinFit) + (p.gr * p.sinR)) + (p.bl * p.cosR);
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "state/form_state.hpp"
 #include "platform/colour.hpp"
+#include "state/form_state.hpp"
 
 namespace ts {
 

@@ -110,7 +110,8 @@ Outcome writeFileAtomically(const std::filesystem::path& file, std::span<const s
     if (::close(fd) != 0) return writeFailure(Failure::WriteFailed, file, reason(errno));
 
     if (replace == Replace::Allowed) {
-        if (::rename(tmp.path_.c_str(), file.c_str()) != 0) return writeFailure(Failure::WriteFailed, file, reason(errno));
+        if (::rename(tmp.path_.c_str(), file.c_str()) != 0)
+            return writeFailure(Failure::WriteFailed, file, reason(errno));
     } else if (renameNoReplace(tmp.path_, file) != 0) {
         const int error = errno;
         if (error == EEXIST) return writeFailure(Failure::NameTaken, file, "a file of that name exists");

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>

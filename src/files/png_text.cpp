@@ -37,7 +37,8 @@ void addPngText(std::vector<std::uint8_t>& png, std::string_view key, std::strin
              "a PNG file starting with its header");
     TS_CHECK(validKey(key), "a PNG text key of 1 to 79 printable characters");
 
-    const bool ascii = std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 128; });
+    const bool ascii =
+        std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 128; });
     std::vector<std::uint8_t> body;  // type and data, which the CRC covers
     const std::string_view type = ascii ? "tEXt" : "iTXt";
     body.insert(body.end(), type.begin(), type.end());

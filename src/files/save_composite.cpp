@@ -1,8 +1,8 @@
 #include "files/save_composite.hpp"
 
+#include "files/bmp_writer.hpp"
 #include "numeric/statement.hpp"
 #include "state/layout.hpp"
-#include "files/bmp_writer.hpp"
 
 namespace ts {
 namespace {
@@ -76,8 +76,8 @@ Outcome SaveComposite(FormState& s, const Surface& canvas, RasterSurface& compos
     }
     // Another picture's file of this run is passed over, as is a file left
     // there by someone else.
-    Outcome written = writeNumberedFile(folder, name, ".bmp", bytes,
-                                        [&history](const std::filesystem::path& file) { return history.written(file); });
+    Outcome written = writeNumberedFile(
+        folder, name, ".bmp", bytes, [&history](const std::filesystem::path& file) { return history.written(file); });
     if (written) history.remember(picture, written.file);
     return written;
 }

@@ -7,10 +7,10 @@
 #include <string>
 #include <utility>
 
-#include "state/form_state.hpp"
 #include "files/file_output.hpp"
 #include "platform/raster_surface.hpp"
 #include "platform/surface.hpp"
+#include "state/form_state.hpp"
 
 namespace ts {
 
@@ -56,7 +56,6 @@ void CopyToComposite(FormState& s, const Surface& canvas, Surface& composite, Su
 // failure leaves no file behind and is returned, not thrown; the Outcome
 // names the file written, or the one meant.
 Outcome SaveComposite(FormState& s, const Surface& canvas, RasterSurface& composite, Surface& form,
-                          SaveHistory& history, const std::filesystem::path& folder,
-                          const ColumnDone& columnDone = {});
+                      SaveHistory& history, const std::filesystem::path& folder, const ColumnDone& columnDone = {});
 
 }  // namespace ts

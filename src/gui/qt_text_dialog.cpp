@@ -13,9 +13,7 @@
 
 namespace ts {
 
-int twipsToPixels(int twips, double dotsPerInch) {
-    return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0));
-}
+int twipsToPixels(int twips, double dotsPerInch) { return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0)); }
 
 QString promptLines(std::string_view prompt) {
     QString text = QString::fromUtf8(prompt.data(), static_cast<qsizetype>(prompt.size()));

@@ -46,9 +46,12 @@ enum class Op { Add, Subtract, Multiply };
 template <class T>
 T apply(Op op, T a, T b) {
     switch (op) {
-        case Op::Add: return a + b;
-        case Op::Subtract: return a - b;
-        case Op::Multiply: return a * b;
+        case Op::Add:
+            return a + b;
+        case Op::Subtract:
+            return a - b;
+        case Op::Multiply:
+            return a * b;
     }
     return T{};
 }
@@ -58,8 +61,8 @@ Result arithmetic(Op op, Number a, Number b) {
     if (isInteger(w)) {
         // Both operands are integers of at most 32 bits: the exact result
         // fits a 64-bit integer.
-        const auto exact = apply<std::int64_t>(op, static_cast<std::int64_t>(a.value()),
-                                               static_cast<std::int64_t>(b.value()));
+        const auto exact =
+            apply<std::int64_t>(op, static_cast<std::int64_t>(a.value()), static_cast<std::int64_t>(b.value()));
         return widenedInteger(static_cast<double>(exact), w);
     }
     if (w == Width::Single) {
@@ -78,9 +81,12 @@ Width quotientWidth(Width a, Width b) {
 Result sameWidth(Number a, double v) {
     switch (operandWidth(a)) {
         case Width::Int16:
-        case Width::Int32: return widenedInteger(v, operandWidth(a));
-        case Width::Single: return checkedSingle(static_cast<float>(v));
-        default: return checkedDouble(v);
+        case Width::Int32:
+            return widenedInteger(v, operandWidth(a));
+        case Width::Single:
+            return checkedSingle(static_cast<float>(v));
+        default:
+            return checkedDouble(v);
     }
 }
 

@@ -27,7 +27,8 @@ float SystemClock::secondsSinceMidnight() {
     const auto now = system_clock::now();
     const std::tm local = localNow();
     const auto fraction = duration_cast<microseconds>(now.time_since_epoch()).count() % 1000000;
-    const double seconds = local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(fraction) / 1e6;
+    const double seconds =
+        local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(fraction) / 1e6;
     return static_cast<float>(seconds);
 }
 

@@ -12,7 +12,8 @@ namespace ts {
 class Raster {
 public:
     Raster(int width, int height, Colour fill = Colour::black())
-        : width_(width), height_(height),
+        : width_(width),
+          height_(height),
           pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill.pixel()) {}
 
     int width() const { return width_; }

@@ -9,9 +9,13 @@ std::shared_ptr<QtTextPainter> sharedTextPainter() {
     return painter;
 }
 
-RasterSurface makeCanvas() { return RasterSurface(layout::kPicture1.width, layout::kPicture1.height, sharedTextPainter()); }
+RasterSurface makeCanvas() {
+    return RasterSurface(layout::kPicture1.width, layout::kPicture1.height, sharedTextPainter());
+}
 
-RasterSurface makeComposite() { return RasterSurface(layout::kPicture2.width, layout::kPicture2.height, sharedTextPainter()); }
+RasterSurface makeComposite() {
+    return RasterSurface(layout::kPicture2.width, layout::kPicture2.height, sharedTextPainter());
+}
 
 // At 7 points the longest parameter line ("tip1=15  tip2=3  tip3=4
 // seed=6503260956") ends inside the grey band, which stops at x 880.

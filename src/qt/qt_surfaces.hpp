@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "qt/qt_text_painter.hpp"
 #include "platform/raster_surface.hpp"
+#include "qt/qt_text_painter.hpp"
 
 namespace ts {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "state/form_state.hpp"
 #include "platform/raster.hpp"
+#include "state/form_state.hpp"
 
 namespace ts {
 

@@ -14,21 +14,36 @@ TS_HOT_INLINE double shapeFormula(int formula, const PixelState& p) {
     const double r = p.r, fi = p.fi, fit = p.fit, x = p.x, y = p.y;
     switch (formula) {
         default:
-        case 1: return r * r;
-        case 2: return r * fi;
-        case 3: return (r * r) * p.sinR;
-        case 4: return x * r;
-        case 5: return ((r * p.sinR) * x) * p.cosY;
-        case 6: return div((r * r) * (2 + std::sin(fit * r)), pow(r, r + p.sinR));
-        case 7: return (r * std::tan(fi)) * fi;
-        case 8: return ((r * std::tan(r)) * x) * p.sinX;
-        case 9: return ((r * (1 + p.sinR)) + (x * (1 + p.sinX))) + (y * (1 + p.sinY));
-        case 10: return (r * (1 + p.sinR)) + (((x * (1 + p.sinX)) * y) * (1 + p.sinY));
-        case 11: return div((r + x) + y, fi);
-        case 12: return ((r * (1 + p.sinR)) * (1 + std::cos(fit + r))) * fi;
-        case 13: return div(r, fi);
-        case 14: return div(sqr(r), fi) * pow(r, 1 + p.sinX);
-        case 15: return pow(div(r, std::fabs(x)), (1 + p.sinR) + std::cos(fi));
+        case 1:
+            return r * r;
+        case 2:
+            return r * fi;
+        case 3:
+            return (r * r) * p.sinR;
+        case 4:
+            return x * r;
+        case 5:
+            return ((r * p.sinR) * x) * p.cosY;
+        case 6:
+            return div((r * r) * (2 + std::sin(fit * r)), pow(r, r + p.sinR));
+        case 7:
+            return (r * std::tan(fi)) * fi;
+        case 8:
+            return ((r * std::tan(r)) * x) * p.sinX;
+        case 9:
+            return ((r * (1 + p.sinR)) + (x * (1 + p.sinX))) + (y * (1 + p.sinY));
+        case 10:
+            return (r * (1 + p.sinR)) + (((x * (1 + p.sinX)) * y) * (1 + p.sinY));
+        case 11:
+            return div((r + x) + y, fi);
+        case 12:
+            return ((r * (1 + p.sinR)) * (1 + std::cos(fit + r))) * fi;
+        case 13:
+            return div(r, fi);
+        case 14:
+            return div(sqr(r), fi) * pow(r, 1 + p.sinX);
+        case 15:
+            return pow(div(r, std::fabs(x)), (1 + p.sinR) + std::cos(fi));
     }
 }
 

@@ -50,8 +50,10 @@ bool decodeUtf8(std::string_view utf8, std::u32string* out) {
         bool ok = extra < 4 && k + extra < utf8.size();
         for (std::size_t n = 1; ok && n <= extra; ++n) {
             const unsigned char next = byte(k + n);
-            if ((next & 0xC0) != 0x80) ok = false;
-            else c = (c << 6) | (next & 0x3Fu);
+            if ((next & 0xC0) != 0x80)
+                ok = false;
+            else
+                c = (c << 6) | (next & 0x3Fu);
         }
         static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
         if (!ok || c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {

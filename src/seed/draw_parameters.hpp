@@ -1,8 +1,8 @@
 #pragma once
 
-#include "state/form_state.hpp"
 #include "platform/clock.hpp"
 #include "platform/random_source.hpp"
+#include "state/form_state.hpp"
 
 namespace ts {
 

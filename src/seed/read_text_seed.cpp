@@ -9,9 +9,8 @@ Outcome checkText(std::string_view text) {
     if (!decodeUtf8(text, nullptr)) return Outcome::failed(Failure::Refused, "the text is not valid UTF-8");
     const std::size_t length = codePoints(text).size();
     if (length > static_cast<std::size_t>(kMaxTextLength)) {
-        return Outcome::failed(Failure::Refused, "the text has " + std::to_string(length) +
-                                                     " characters; at most " + std::to_string(kMaxTextLength) +
-                                                     " are allowed");
+        return Outcome::failed(Failure::Refused, "the text has " + std::to_string(length) + " characters; at most " +
+                                                     std::to_string(kMaxTextLength) + " are allowed");
     }
     return Outcome::ok();
 }

@@ -22,13 +22,13 @@ inline constexpr Rect kPicture1{32, 80, kCanvasWidth, kCanvasHeight};
 inline constexpr Rect kPicture2{24, 72, 601, 449};
 
 // The buttons, with the pixel size of their captions.
-inline constexpr Rect kHeadingButton{200, 32, 265, 25};   // Command1, does nothing
-inline constexpr Rect kNewButton{648, 480, 137, 17};      // Command5
-inline constexpr Rect kExitButton{648, 512, 33, 17};      // Command2
-inline constexpr Rect kSaveButton{688, 512, 97, 17};      // Command3
-inline constexpr Rect kBannerButton{32, 560, 601, 25};    // Command4, does nothing
-inline constexpr int kLargeCaptionPixels = 13;            // heading and banner
-inline constexpr int kSmallCaptionPixels = 11;            // the three that act
+inline constexpr Rect kHeadingButton{200, 32, 265, 25};  // Command1, does nothing
+inline constexpr Rect kNewButton{648, 480, 137, 17};     // Command5
+inline constexpr Rect kExitButton{648, 512, 33, 17};     // Command2
+inline constexpr Rect kSaveButton{688, 512, 97, 17};     // Command3
+inline constexpr Rect kBannerButton{32, 560, 601, 25};   // Command4, does nothing
+inline constexpr int kLargeCaptionPixels = 13;           // heading and banner
+inline constexpr int kSmallCaptionPixels = 11;           // the three that act
 
 // The grey band with the parameter line, and where the line starts in it.
 inline constexpr Rect kInfoBand{650, 560, 231, 21};

@@ -44,8 +44,7 @@ PixelState PixelState::load(const FormState& s) {
     p.barva = s.barva.value();
     // Formulas 1, 2, 4, 7, 11 and 13, channel mode 1
     // and mixing modes 1 and 3 never need them.
-    const bool shapeNeeds = p.tip1 != 1 && p.tip1 != 2 && p.tip1 != 4 &&
-                            p.tip1 != 7 && p.tip1 != 11 && p.tip1 != 13;
+    const bool shapeNeeds = p.tip1 != 1 && p.tip1 != 2 && p.tip1 != 4 && p.tip1 != 7 && p.tip1 != 11 && p.tip1 != 13;
     p.needsTrigOfR = shapeNeeds || p.tip2 != 1 || p.tip3 == 2 || p.tip3 == 4;
     const int f = p.tip1;
     p.needsFi = f == 2 || f == 7 || f >= 11;

@@ -6,9 +6,9 @@
 #include "annotate/caption.hpp"
 #include "platform/random_source.hpp"
 #include "platform/raster_surface.hpp"
-#include "support/recording_surface.hpp"
 #include "seed/character_code.hpp"
 #include "seed/read_text_seed.hpp"
+#include "support/recording_surface.hpp"
 
 namespace ts {
 namespace {
@@ -38,8 +38,8 @@ TEST(CaptionSize, ShrinksAsTheTextGrows) {
         int length;
         double size;
     } const cases[] = {
-        {1, 15},  {2, 14},  {3, 14},  {4, 13},  {9, 13},  {10, 12}, {24, 12},
-        {25, 11}, {67, 11}, {68, 10}, {99, 10}, {100, 10},
+        {1, 15},  {2, 14},  {3, 14},  {4, 13},  {9, 13},  {10, 12},
+        {24, 12}, {25, 11}, {67, 11}, {68, 10}, {99, 10}, {100, 10},
     };
     for (const Case& c : cases) {
         const Number size = captionSize(withText(std::string(static_cast<std::size_t>(c.length), 'a')));
@@ -53,9 +53,7 @@ TEST(CaptionSize, CountsCharactersNotBytes) {
     EXPECT_EQ(captionSize(withText("ščćžđšč")).value(), 13);
 }
 
-TEST(CaptionSize, IsEmptyForTheEmptyText) {
-    EXPECT_TRUE(captionSize(withText("")).isEmpty());
-}
+TEST(CaptionSize, IsEmptyForTheEmptyText) { EXPECT_TRUE(captionSize(withText("")).isEmpty()); }
 
 TEST(PrintCaption, PrintsTheTextInWhiteAt10And415ThenAStarAtTheWindowCorner) {
     FormState s = withText("hello world");
@@ -64,11 +62,8 @@ TEST(PrintCaption, PrintsTheTextInWhiteAt10And415ThenAStarAtTheWindowCorner) {
 
     using Call = testing::RecordingSurface::Call;
     const std::vector<Call> expectedCanvas = {
-        {"setFontSize", {12}, {}, {}},
-        {"setTextColour", {}, {}, Colour::white()},
-        {"setTextX", {10}, {}, {}},
-        {"setTextY", {415}, {}, {}},
-        {"print", {}, "hello world", {}},
+        {"setFontSize", {12}, {}, {}}, {"setTextColour", {}, {}, Colour::white()}, {"setTextX", {10}, {}, {}},
+        {"setTextY", {415}, {}, {}},   {"print", {}, "hello world", {}},
     };
     const std::vector<Call> expectedWindow = {
         {"setTextX", {1}, {}, {}},

@@ -3,11 +3,11 @@
 #include <string>
 
 #include "annotate/info_line.hpp"
-#include "platform/raster_surface.hpp"
 #include "platform/random_source.hpp"
-#include "support/recording_surface.hpp"
+#include "platform/raster_surface.hpp"
 #include "seed/character_code.hpp"
 #include "seed/read_text_seed.hpp"
+#include "support/recording_surface.hpp"
 
 namespace ts {
 namespace {

@@ -46,9 +46,8 @@ TEST(ParseRenderOptions, AcceptsEachFormOfACommandLine) {
     add({"-"}, [](RenderOptions& o) { o.textFromInput = true; });
     add({"--", "-"}, [](RenderOptions& o) { o.text = "-"; });
     add({"--", "--info"}, [](RenderOptions& o) { o.text = "--info"; });
-    add({"--batch", "list.txt", "--out-dir", "pics"}, [](RenderOptions& o) {
-        o.action = Action::Batch, o.batchList = "list.txt", o.outDir = "pics";
-    });
+    add({"--batch", "list.txt", "--out-dir", "pics"},
+        [](RenderOptions& o) { o.action = Action::Batch, o.batchList = "list.txt", o.outDir = "pics"; });
     add({"--out-dir=pics", "--no-caption", "--batch=list.txt"}, [](RenderOptions& o) {
         o.action = Action::Batch, o.batchList = "list.txt", o.outDir = "pics", o.caption = false;
     });
@@ -101,9 +100,9 @@ TEST(ImageFormatOf, FollowsTheExtensionInAnyCase) {
         const char* file;
         std::optional<ImageFormat> format;
     } const cases[] = {
-        {"a.png", ImageFormat::Png}, {"A.PNG", ImageFormat::Png},  {"dir.bmp/a.pNg", ImageFormat::Png},
-        {"a.bmp", ImageFormat::Bmp}, {"a.Bmp", ImageFormat::Bmp},  {"a.jpg", std::nullopt},
-        {"a", std::nullopt},         {"png", std::nullopt},        {".png", std::nullopt},
+        {"a.png", ImageFormat::Png}, {"A.PNG", ImageFormat::Png}, {"dir.bmp/a.pNg", ImageFormat::Png},
+        {"a.bmp", ImageFormat::Bmp}, {"a.Bmp", ImageFormat::Bmp}, {"a.jpg", std::nullopt},
+        {"a", std::nullopt},         {"png", std::nullopt},       {".png", std::nullopt},
         {"a.png.tmp", std::nullopt}, {"dir.png/a", std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(imageFormatOf(c.file), c.format) << c.file;

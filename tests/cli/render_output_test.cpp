@@ -12,12 +12,12 @@
 #include <sstream>
 
 #include "annotate/info_line.hpp"
-#include "picture/picture.hpp"
 #include "cli/render_run.hpp"
+#include "picture/picture.hpp"
 #include "qt/qt_surfaces.hpp"
+#include "support/fakes.hpp"
 #include "support/png_chunks.hpp"
 #include "support/test_folder.hpp"
-#include "support/fakes.hpp"
 
 namespace ts {
 namespace {
@@ -70,8 +70,7 @@ Raster rasterOf(const QImage& loaded) {
     return r;
 }
 
-const std::vector<std::string> kTexts = {"hello world", "a", "", "Zażółć gęślą jaźń",
-                                         std::string(100, '~')};
+const std::vector<std::string> kTexts = {"hello world", "a", "", "Zażółć gęślą jaźń", std::string(100, '~')};
 
 struct RunResult {
     int status;
@@ -216,8 +215,8 @@ TEST_F(RenderOutput, AWriteThatStopsHalfwayKeepsTheOldFileWhole) {
     }
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("keep.bmp"), std::string::npos) << r.err;
-    EXPECT_EQ(testing::readBytes(folder / "keep.bmp"), std::vector<std::uint8_t>({'o', 'l', 'd', ' ', 'p', 'i', 'c', 't',
-                                                                                 'u', 'r', 'e'}));
+    EXPECT_EQ(testing::readBytes(folder / "keep.bmp"),
+              std::vector<std::uint8_t>({'o', 'l', 'd', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e'}));
     EXPECT_EQ(namesIn(folder), std::set<std::string>{"keep.bmp"});
 }
 

@@ -40,11 +40,11 @@ TEST(BuildPalette, AllZeroDrawsGiveOneSineWaveOfPeriod10) {
 // all three whole periods from the one base (draw 1) and spread (draw 2).
 TEST(BuildPalette, EachChannelTakesItsOwnDraws) {
     const float largest = 1.0f - 1.0f / 16777216.0f;
-    ScriptedRandom random({0.0f, 0.5f,                 // base 10, spread 15
-                           0.0f, 0.5f, largest,        // whole periods 10, 17, 24
-                           0.0f, 0.25f, 0.5f,          // phases 0, 1.57, 3.14
-                           0.0f, 0.5f, largest,        // periods 10, 25.5, 48 (rounded to single)
-                           0.125f});                   // not drawn
+    ScriptedRandom random({0.0f, 0.5f,           // base 10, spread 15
+                           0.0f, 0.5f, largest,  // whole periods 10, 17, 24
+                           0.0f, 0.25f, 0.5f,    // phases 0, 1.57, 3.14
+                           0.0f, 0.5f, largest,  // periods 10, 25.5, 48 (rounded to single)
+                           0.125f});             // not drawn
     FormState s;
     BuildPalette(s, random);
     EXPECT_EQ(random.drawn(), 11u);
@@ -52,7 +52,8 @@ TEST(BuildPalette, EachChannelTakesItsOwnDraws) {
     const float period[] = {10.0f, 25.5f, static_cast<float>(24 + static_cast<double>(largest) * 24)};
     for (int k : {0, 1, 7, 100, 333, 601}) {
         for (int c = 0; c < 3; ++c) {
-            EXPECT_EQ(s.palette[k][c + 1].value(), level(phase[c], period[c], k)) << "entry " << k << " channel " << c + 1;
+            EXPECT_EQ(s.palette[k][c + 1].value(), level(phase[c], period[c], k))
+                << "entry " << k << " channel " << c + 1;
         }
     }
     // Entry 0 is the level of the phase alone.

@@ -23,7 +23,7 @@ FormState distinctPalette(float pozic0) {
 struct PlotCase {
     const char* what;
     double barva;
-    bool empty;        // barva never assigned yet
+    bool empty;  // barva never assigned yet
     float pozic0;
     double barvaAfter;  // what stays in barva
     int entry;
@@ -45,26 +45,25 @@ TEST_P(PlotPixelCase, ClampsFoldsAndPlots) {
     EXPECT_EQ(canvas.at(17, 33), paletteColour(s, c.entry)) << c.what;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Barva, PlotPixelCase,
-    ::testing::Values(PlotCase{"0.4 becomes 1", 0.4, false, 100, 1, 101},
-                      PlotCase{"a negative value becomes 1", -35.5, false, 100, 1, 101},
-                      PlotCase{"empty counts as 0 and becomes 1", 0, true, 100, 1, 101},
-                      PlotCase{"1 stays", 1, false, 100, 1, 101},
-                      PlotCase{"1.2 stays 1.2", 1.2, false, 100, 1.2, 101},
-                      PlotCase{"2.5 rounds to 2", 2.5, false, 100, 2.5, 102},
-                      PlotCase{"3.5 rounds to 4", 3.5, false, 100, 3.5, 104},
-                      PlotCase{"279 is the last entry of the window", 279, false, 100, 279, 379},
-                      PlotCase{"279.5 is taken as 280", 279.5, false, 100, 279.5, 100},
-                      PlotCase{"280 folds onto pozic0", 280, false, 100, 280, 100},
-                      PlotCase{"281 folds onto pozic0 + 1", 281, false, 100, 281, 101},
-                      PlotCase{"559.5 is taken as 560", 559.5, false, 100, 559.5, 100},
-                      PlotCase{"675 stays", 675, false, 100, 675, 215},
-                      PlotCase{"675.4 becomes 675", 675.4, false, 100, 675, 215},
-                      PlotCase{"1000 becomes 675", 1000, false, 100, 675, 215},
-                      PlotCase{"pozic0 304: the highest entry is 583", 279, false, 304, 279, 583},
-                      PlotCase{"pozic0 5: the lowest entry is 5", 280, false, 5, 280, 5}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(Barva, PlotPixelCase,
+                         ::testing::Values(PlotCase{"0.4 becomes 1", 0.4, false, 100, 1, 101},
+                                           PlotCase{"a negative value becomes 1", -35.5, false, 100, 1, 101},
+                                           PlotCase{"empty counts as 0 and becomes 1", 0, true, 100, 1, 101},
+                                           PlotCase{"1 stays", 1, false, 100, 1, 101},
+                                           PlotCase{"1.2 stays 1.2", 1.2, false, 100, 1.2, 101},
+                                           PlotCase{"2.5 rounds to 2", 2.5, false, 100, 2.5, 102},
+                                           PlotCase{"3.5 rounds to 4", 3.5, false, 100, 3.5, 104},
+                                           PlotCase{"279 is the last entry of the window", 279, false, 100, 279, 379},
+                                           PlotCase{"279.5 is taken as 280", 279.5, false, 100, 279.5, 100},
+                                           PlotCase{"280 folds onto pozic0", 280, false, 100, 280, 100},
+                                           PlotCase{"281 folds onto pozic0 + 1", 281, false, 100, 281, 101},
+                                           PlotCase{"559.5 is taken as 560", 559.5, false, 100, 559.5, 100},
+                                           PlotCase{"675 stays", 675, false, 100, 675, 215},
+                                           PlotCase{"675.4 becomes 675", 675.4, false, 100, 675, 215},
+                                           PlotCase{"1000 becomes 675", 1000, false, 100, 675, 215},
+                                           PlotCase{"pozic0 304: the highest entry is 583", 279, false, 304, 279, 583},
+                                           PlotCase{"pozic0 5: the lowest entry is 5", 280, false, 5, 280, 5}),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
 
 TEST(PlotPixel, ComposesRedPlus256GreenPlus65536Blue) {
     FormState s = distinctPalette(5);

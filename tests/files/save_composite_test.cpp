@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "picture/picture.hpp"
-#include "files/save_composite.hpp"
 #include "files/bmp_writer.hpp"
+#include "files/save_composite.hpp"
+#include "picture/picture.hpp"
 #include "support/test_folder.hpp"
 
 namespace ts {
@@ -164,7 +164,8 @@ TEST_F(SaveFixture, LeavesAFileOfAnEarlierRunAlone) {
     const Outcome saved = save(folder);
     ASSERT_TRUE(saved) << saved.message;
     EXPECT_EQ(saved.file, folder / "T20260308140509-3.bmp");
-    EXPECT_EQ(readBytes(folder / "T20260308140509.bmp"), std::vector<std::uint8_t>({'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+    EXPECT_EQ(readBytes(folder / "T20260308140509.bmp"),
+              std::vector<std::uint8_t>({'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
 }
 
 TEST_F(SaveFixture, AFolderThatCannotBeMadeIsReportedNotThrown) {
@@ -198,7 +199,8 @@ std::string asOrdinaryUser(const std::function<std::string()>& body) {
     ::close(channel[1]);
     std::string reply;
     char buffer[256];
-    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) reply.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        reply.append(buffer, static_cast<std::size_t>(n));
     ::close(channel[0]);
     ::waitpid(child, nullptr, 0);
     return reply;
@@ -215,7 +217,9 @@ TEST_F(SaveFixture, AFolderWithoutWriteRightsIsReported) {
     std::filesystem::permissions(folder, std::filesystem::perms(0555));
     const std::string reply = asOrdinaryUser([&] {
         const Outcome saved = save(folder);
-        return std::string(saved ? "saved" : saved.failure == Failure::WriteFailed ? "failed: " : "other: ") +
+        return std::string(saved                                   ? "saved"
+                           : saved.failure == Failure::WriteFailed ? "failed: "
+                                                                   : "other: ") +
                saved.message;
     });
     std::filesystem::permissions(folder, std::filesystem::perms(0755));

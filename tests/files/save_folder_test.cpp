@@ -28,9 +28,9 @@ TEST(UserDirsEntry, ReadsTheKeyWithHomeExpanded) {
         {"XDG_PICTURES_DIR=\"/data/photos\"", "/data/photos"},
         {"  XDG_PICTURES_DIR = \"$HOME/My \\\"Pics\\\"\"  \n", "/home/ana/My \"Pics\""},
         {"XDG_PICTURES_DIR=\"$HOME/a\"\nXDG_PICTURES_DIR=\"$HOME/b\"\n", "/home/ana/b"},
-        {"XDG_PICTURES_DIR=\"Pictures\"\n", std::nullopt},       // relative
-        {"XDG_PICTURES_DIR=\"$HOMEPAGE/x\"\n", std::nullopt},    // not $HOME
-        {"XDG_PICTURES_DIR=$HOME/Pictures\n", std::nullopt},     // unquoted
+        {"XDG_PICTURES_DIR=\"Pictures\"\n", std::nullopt},     // relative
+        {"XDG_PICTURES_DIR=\"$HOMEPAGE/x\"\n", std::nullopt},  // not $HOME
+        {"XDG_PICTURES_DIR=$HOME/Pictures\n", std::nullopt},   // unquoted
         {"#XDG_PICTURES_DIR=\"$HOME/Pictures\"\n", std::nullopt},
         {"XDG_PICTURES_DIRS=\"$HOME/Pictures\"\n", std::nullopt},
         {"", std::nullopt},

@@ -12,8 +12,8 @@
 
 #include "gui/main_window.hpp"
 #include "numeric/statement.hpp"
-#include "support/qt_application.hpp"
 #include "support/fakes.hpp"
+#include "support/qt_application.hpp"
 
 namespace ts {
 namespace {
@@ -35,7 +35,7 @@ public:
 };
 
 std::vector<std::string> picture(int times) {
-    const std::vector<std::string> once = {"ReadTextSeed",  "BuildPalette", "DrawParameters",
+    const std::vector<std::string> once = {"ReadTextSeed", "BuildPalette", "DrawParameters",
                                            "DrawInfoLine", "RenderField",  "PrintCaption"};
     std::vector<std::string> all;
     for (int k = 0; k < times; ++k) all.insert(all.end(), once.begin(), once.end());
@@ -119,13 +119,14 @@ TEST_F(Form1Test, CreditBannerNamesTheProgramWithoutAddresses) {
     const QString text = banner->text();
     EXPECT_TRUE(text.startsWith(QStringLiteral("Textscape")));
     EXPECT_GT(text.size(), QStringLiteral("Textscape").size() + 10);  // and a description
-    for (const char* address : {"@", "http", "www", ".com", ".org"}) EXPECT_FALSE(text.contains(QLatin1String(address)));
+    for (const char* address : {"@", "http", "www", ".com", ".org"})
+        EXPECT_FALSE(text.contains(QLatin1String(address)));
 }
 
 TEST_F(Form1Test, CanvasLiesOverTheComposite) {
     form->resize(900, 600);
-    EXPECT_EQ(form->childAt(28, 76), control("Picture2"));   // the composite's own corner
-    EXPECT_EQ(form->childAt(40, 90), control("Picture1"));   // where both lie
+    EXPECT_EQ(form->childAt(28, 76), control("Picture2"));  // the composite's own corner
+    EXPECT_EQ(form->childAt(40, 90), control("Picture1"));  // where both lie
     EXPECT_EQ(form->childAt(620, 515), control("Picture1"));
     EXPECT_EQ(form->childAt(631, 529), control("Picture1"));
 }
@@ -220,8 +221,7 @@ TEST_F(Form1Test, PictureAreasPaintTheirImages) {
         ASSERT_EQ(shown.size(), QSize(p.raster.width(), p.raster.height()));
         bool same = true;
         for (int y = 0; y < shown.height() && same; ++y)
-            for (int x = 0; x < shown.width() && same; ++x)
-                same = shown.pixel(x, y) == p.raster.at(x, y).pixel();
+            for (int x = 0; x < shown.width() && same; ++x) same = shown.pixel(x, y) == p.raster.at(x, y).pixel();
         EXPECT_TRUE(same);
     }
 }
@@ -278,15 +278,15 @@ TEST_P(Form1Ending, EndsTheProgramAtOnce) {
     EXPECT_EQ(dialog->prompts.size(), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ExitAndClose, Form1Ending,
-    ::testing::Values(EndingCase{"ExitButton",
-                                 [](Form1& f) {
-                                     QTest::mouseClick(f.findChild<QPushButton*>(QStringLiteral("Command2")),
-                                                       Qt::LeftButton);
-                                 }},
-                      EndingCase{"ClosingTheWindow", [](Form1& f) { f.close(); }}),
-    [](const ::testing::TestParamInfo<EndingCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ExitAndClose, Form1Ending,
+                         ::testing::Values(EndingCase{"ExitButton",
+                                                      [](Form1& f) {
+                                                          QTest::mouseClick(
+                                                              f.findChild<QPushButton*>(QStringLiteral("Command2")),
+                                                              Qt::LeftButton);
+                                                      }},
+                                           EndingCase{"ClosingTheWindow", [](Form1& f) { f.close(); }}),
+                         [](const ::testing::TestParamInfo<EndingCase>& info) { return std::string(info.param.name); });
 
 struct FailureCase {
     const char* name;

@@ -12,8 +12,8 @@
 
 #include <functional>
 
-#include "support/qt_application.hpp"
 #include "gui/qt_text_dialog.hpp"
+#include "support/qt_application.hpp"
 
 namespace ts {
 namespace {
@@ -26,7 +26,7 @@ struct TwipsCase {
 
 TEST(TwipsToPixels, ConvertsWithTheScreensDotsPerInch) {
     const TwipsCase cases[] = {
-        {2200, 96, 147}, {4000, 96, 267},  {1440, 96, 96},  {0, 96, 0},    {15, 96, 1},
+        {2200, 96, 147}, {4000, 96, 267},  {1440, 96, 96},   {0, 96, 0},       {15, 96, 1},
         {7, 96, 0},      {2200, 120, 183}, {4000, 120, 333}, {2200, 144, 220}, {4000, 144, 400},
     };
     for (const TwipsCase& c : cases) EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
@@ -57,8 +57,10 @@ QPushButton* button(QDialog& dialog, QDialogButtonBox::StandardButton which) {
 
 void clickButton(QDialog& dialog, QDialogButtonBox::StandardButton which) {
     QPushButton* b = button(dialog, which);
-    if (b) b->click();
-    else dialog.reject();  // so that a failing test still ends
+    if (b)
+        b->click();
+    else
+        dialog.reject();  // so that a failing test still ends
 }
 
 void PrintTo(const Answer& a, std::ostream* os) { *os << a.name; }
@@ -87,9 +89,9 @@ TEST_P(QtTextDialogAnswer, ShowsThePromptWhereToldAndReturnsTheAnswer) {
             EXPECT_EQ(label->text(), QStringLiteral("first line\nsecond line"));
         }
         const QScreen* screen = QGuiApplication::primaryScreen();
-        EXPECT_EQ(dialog->pos(), screen->geometry().topLeft() +
-                                     QPoint(twipsToPixels(2200, screen->logicalDotsPerInchX()),
-                                            twipsToPixels(4000, screen->logicalDotsPerInchY())));
+        EXPECT_EQ(dialog->pos(),
+                  screen->geometry().topLeft() + QPoint(twipsToPixels(2200, screen->logicalDotsPerInchX()),
+                                                        twipsToPixels(4000, screen->logicalDotsPerInchY())));
         EXPECT_NE(button(*dialog, QDialogButtonBox::Ok), nullptr);
         EXPECT_NE(button(*dialog, QDialogButtonBox::Cancel), nullptr);
         if (!field) {
@@ -108,40 +110,40 @@ TEST_P(QtTextDialogAnswer, ShowsThePromptWhereToldAndReturnsTheAnswer) {
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, QtTextDialogAnswer,
-    ::testing::Values(
-        Answer{"OkReturnsTheText",
-               [](QDialog& d, QLineEdit& f) {
-                   QTest::keyClicks(&f, QStringLiteral("Hello "));
-                   f.insert(QStringLiteral("\u00e9t\u00e9"));  // keys beyond ASCII, as an input method gives them
-                   clickButton(d, QDialogButtonBox::Ok);
-               },
-               "Hello \xC3\xA9t\xC3\xA9"},
-        Answer{"EnterReturnsTheText",
-               [](QDialog&, QLineEdit& f) {
-                   QTest::keyClicks(&f, QStringLiteral("abc"));
-                   QTest::keyClick(&f, Qt::Key_Return);
-               },
-               "abc"},
-        Answer{"OkOnAnEmptyFieldReturnsNothing",
-               [](QDialog& d, QLineEdit&) { clickButton(d, QDialogButtonBox::Ok); }, ""},
-        Answer{"CancelReturnsNothing",
-               [](QDialog& d, QLineEdit& f) {
-                   QTest::keyClicks(&f, QStringLiteral("typed"));
-                   clickButton(d, QDialogButtonBox::Cancel);
-               },
-               ""},
-        Answer{"EscapeReturnsNothing",
-               [](QDialog&, QLineEdit& f) {
-                   QTest::keyClicks(&f, QStringLiteral("typed"));
-                   QTest::keyClick(&f, Qt::Key_Escape);
-               },
-               ""},
-        Answer{"ClosingReturnsNothing",
-               [](QDialog& d, QLineEdit& f) {
-                   QTest::keyClicks(&f, QStringLiteral("typed"));
-                   d.close();
-               },
-               ""}),
+    ::testing::Values(Answer{"OkReturnsTheText",
+                             [](QDialog& d, QLineEdit& f) {
+                                 QTest::keyClicks(&f, QStringLiteral("Hello "));
+                                 f.insert(QStringLiteral(
+                                     "\u00e9t\u00e9"));  // keys beyond ASCII, as an input method gives them
+                                 clickButton(d, QDialogButtonBox::Ok);
+                             },
+                             "Hello \xC3\xA9t\xC3\xA9"},
+                      Answer{"EnterReturnsTheText",
+                             [](QDialog&, QLineEdit& f) {
+                                 QTest::keyClicks(&f, QStringLiteral("abc"));
+                                 QTest::keyClick(&f, Qt::Key_Return);
+                             },
+                             "abc"},
+                      Answer{"OkOnAnEmptyFieldReturnsNothing",
+                             [](QDialog& d, QLineEdit&) { clickButton(d, QDialogButtonBox::Ok); }, ""},
+                      Answer{"CancelReturnsNothing",
+                             [](QDialog& d, QLineEdit& f) {
+                                 QTest::keyClicks(&f, QStringLiteral("typed"));
+                                 clickButton(d, QDialogButtonBox::Cancel);
+                             },
+                             ""},
+                      Answer{"EscapeReturnsNothing",
+                             [](QDialog&, QLineEdit& f) {
+                                 QTest::keyClicks(&f, QStringLiteral("typed"));
+                                 QTest::keyClick(&f, Qt::Key_Escape);
+                             },
+                             ""},
+                      Answer{"ClosingReturnsNothing",
+                             [](QDialog& d, QLineEdit& f) {
+                                 QTest::keyClicks(&f, QStringLiteral("typed"));
+                                 d.close();
+                             },
+                             ""}),
     [](const ::testing::TestParamInfo<Answer>& info) { return std::string(info.param.name); });
 
 TEST(QtTextDialog, EveryPromptStartsWithAnEmptyField) {

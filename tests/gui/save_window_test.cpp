@@ -4,14 +4,14 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "gui/main_window.hpp"
-#include "picture/picture.hpp"
 #include "files/bmp_writer.hpp"
 #include "files/pictures_folder.hpp"
-#include "support/qt_application.hpp"
+#include "gui/main_window.hpp"
+#include "picture/picture.hpp"
 #include "qt/qt_surfaces.hpp"
-#include "support/test_folder.hpp"
 #include "support/fakes.hpp"
+#include "support/qt_application.hpp"
+#include "support/test_folder.hpp"
 
 namespace ts {
 namespace {
@@ -65,7 +65,8 @@ TEST_F(WindowSave, SaveButtonWritesTheCanvasIntoThePicturesFolderAndSaysWhere) {
     ASSERT_TRUE(std::filesystem::exists(file)) << status();
     EXPECT_EQ(testing::readBytes(file), encodeBmp(form->composite().raster()));
     for (int x = 0; x < 600; x += 7)
-        for (int y = 0; y < 449; y += 5) ASSERT_EQ(form->composite().raster().at(x, y), form->canvas().raster().at(x, y));
+        for (int y = 0; y < 449; y += 5)
+            ASSERT_EQ(form->composite().raster().at(x, y), form->canvas().raster().at(x, y));
     EXPECT_EQ(status(), "saved to " + homeRelative(file));
     EXPECT_TRUE(statusShown());
     EXPECT_TRUE(failures.empty());

@@ -36,13 +36,14 @@ TEST(FastReal, DivisionFailsWhereTheNumberDivisionFails) {
 }
 
 TEST(FastReal, PowerFailsWhereTheNumberPowerFails) {
-    const double operands[][2] = {{-8, 1.0 / 3.0}, {-8, 3}, {0, -1}, {0, 0}, {0, 2.5}, {2, 0.5}, {10, 400}, {11.5, 12.5}};
+    const double operands[][2] = {{-8, 1.0 / 3.0}, {-8, 3},  {0, -1},   {0, 0},
+                                  {0, 2.5},        {2, 0.5}, {10, 400}, {11.5, 12.5}};
     for (const auto& o : operands) {
         expectSameAsNumber(fast::pow(o[0], o[1]), power(Number::real(o[0]), Number::real(o[1])), "pow", o[0], o[1]);
     }
     EXPECT_FALSE(std::isfinite(fast::pow(kInf, -1)));  // would be 0 without the check
     EXPECT_FALSE(std::isfinite(fast::pow(2, -kInf)));
-    EXPECT_FALSE(std::isfinite(fast::pow(kNaN, 0)));   // would be 1 without the check
+    EXPECT_FALSE(std::isfinite(fast::pow(kNaN, 0)));  // would be 1 without the check
     EXPECT_FALSE(std::isfinite(fast::pow(1, kNaN)));
 }
 

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "support/qt_application.hpp"
 #include "annotate/info_line.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "qt/qt_text_painter.hpp"
+#include "support/qt_application.hpp"
 
 namespace ts {
 namespace {
@@ -182,8 +182,12 @@ TEST(QtTextPainter, SamePixelsUnderEveryPlatformPluginAndResolution) {
     ASSERT_FALSE(xvfbRun.isEmpty()) << "xvfb-run is missing (Debian package xvfb)";
     QProcessEnvironment x11 = base;
     x11.remove(QStringLiteral("DISPLAY"));
-    const QStringList arguments = {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x800x24"),
-                                   QStringLiteral("env"), QStringLiteral("QT_QPA_PLATFORM=xcb"), probeProgram};
+    const QStringList arguments = {QStringLiteral("-a"),
+                                   QStringLiteral("-s"),
+                                   QStringLiteral("-screen 0 1280x800x24"),
+                                   QStringLiteral("env"),
+                                   QStringLiteral("QT_QPA_PLATFORM=xcb"),
+                                   probeProgram};
     EXPECT_TRUE(probe(xvfbRun, arguments, x11) == reference) << "differs under xcb";
 }
 

@@ -11,9 +11,9 @@
 #include "colour/plot_pixel.hpp"
 #include "numeric/operations.hpp"
 #include "render/polar_about_pole.hpp"
-#include "support/reference_sweep.hpp"
 #include "render/shape_value.hpp"
 #include "support/picture.hpp"
+#include "support/reference_sweep.hpp"
 
 namespace ts {
 namespace {
@@ -42,9 +42,9 @@ void expectSameSweepMembers(const FormState& got, const FormState& want, const s
         const char* name;
         Number FormState::*member;
     } members[] = {
-        {"fi1", &FormState::fi1}, {"fit", &FormState::fit}, {"r", &FormState::r},   {"fi", &FormState::fi},
-        {"ba", &FormState::ba},   {"re", &FormState::re},   {"gr", &FormState::gr}, {"bl", &FormState::bl},
-        {"barva", &FormState::barva}, {"x", &FormState::x}, {"y", &FormState::y},   {"i", &FormState::i},
+        {"fi1", &FormState::fi1},     {"fit", &FormState::fit}, {"r", &FormState::r},   {"fi", &FormState::fi},
+        {"ba", &FormState::ba},       {"re", &FormState::re},   {"gr", &FormState::gr}, {"bl", &FormState::bl},
+        {"barva", &FormState::barva}, {"x", &FormState::x},     {"y", &FormState::y},   {"i", &FormState::i},
         {"j", &FormState::j},
     };
     for (const auto& m : members) {
@@ -58,10 +58,10 @@ void expectSameSweepMembers(const FormState& got, const FormState& want, const s
 // unit and rows 0..90 at 10 per unit, so column 30 has x = 0 and row 45 has
 // y = 0. Drawn on a 60 x 90 canvas, so the last column and row fall outside.
 enum class Plane {
-    Coarse,          // the text's own pole, walking faster so it turns as far as in a full picture
-    PoleAtOrigin,    // r0 = 0: (30, 45) lies on the pole, column 30 below and above it, row 45 level with it
-    FirstColumnX0,   // as PoleAtOrigin with x = 0 in column 0: the first pixel of the picture fails
-    LastColumnX0,    // as PoleAtOrigin with x = 0 in column 60: the last column of the picture fails
+    Coarse,         // the text's own pole, walking faster so it turns as far as in a full picture
+    PoleAtOrigin,   // r0 = 0: (30, 45) lies on the pole, column 30 below and above it, row 45 level with it
+    FirstColumnX0,  // as PoleAtOrigin with x = 0 in column 0: the first pixel of the picture fails
+    LastColumnX0,   // as PoleAtOrigin with x = 0 in column 60: the last column of the picture fails
 };
 
 void setPlane(FormState& s, Plane plane, Number textR0) {
@@ -69,9 +69,7 @@ void setPlane(FormState& s, Plane plane, Number textR0) {
     s.vis = i16(90);
     s.dx = *divide(s.sir, i16(12));
     s.dy = *divide(s.vis, i16(9));
-    s.polx = plane == Plane::FirstColumnX0  ? i16(0)
-             : plane == Plane::LastColumnX0 ? i16(12)
-                                            : *divide(i16(12), i16(2));
+    s.polx = plane == Plane::FirstColumnX0 ? i16(0) : plane == Plane::LastColumnX0 ? i16(12) : *divide(i16(12), i16(2));
     s.poly = *divide(i16(9), i16(2));
     s.r0 = plane == Plane::Coarse ? textR0 : Number::single(0);
     s.fi1 = i16(0);
@@ -80,10 +78,14 @@ void setPlane(FormState& s, Plane plane, Number textR0) {
 
 const char* name(Plane p) {
     switch (p) {
-        case Plane::Coarse: return "coarse";
-        case Plane::PoleAtOrigin: return "pole at origin";
-        case Plane::FirstColumnX0: return "x = 0 in column 0";
-        case Plane::LastColumnX0: return "x = 0 in column 60";
+        case Plane::Coarse:
+            return "coarse";
+        case Plane::PoleAtOrigin:
+            return "pole at origin";
+        case Plane::FirstColumnX0:
+            return "x = 0 in column 0";
+        case Plane::LastColumnX0:
+            return "x = 0 in column 60";
     }
     return "?";
 }
@@ -116,7 +118,7 @@ void expectSameAsReference(FormState& engine, FormState& reference, Raster& engi
             const char* name;
             double engine;
             Number reference;
-        } members[] = {{"fi1", p.fi1, s.fi1}, {"fit", p.fit, s.fit}, {"r", p.r, s.r}, {"ba", p.ba, s.ba},
+        } members[] = {{"fi1", p.fi1, s.fi1}, {"fit", p.fit, s.fit}, {"r", p.r, s.r},    {"ba", p.ba, s.ba},
                        {"re", p.re, s.re},    {"gr", p.gr, s.gr},    {"bl", p.bl, s.bl}, {"barva", p.barva, s.barva}};
         for (const auto& m : members) {
             if (m.engine != m.reference.value()) {

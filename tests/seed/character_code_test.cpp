@@ -14,13 +14,31 @@ TEST(CharacterCode, Windows1252Bytes) {
         char32_t c;
         int code;
     } cases[] = {
-        {U'\0', 0},      {U' ', 32},      {U'A', 65},      {U'a', 97},      {U'\x7F', 127},
-        {U'\xA0', 160},  {U'é', 233},     {U'ÿ', 255},     {U'€', 128},     {U'‚', 130},
-        {U'…', 133},     {U'Š', 138},     {U'™', 153},     {U'ž', 158},     {U'Ÿ', 159},
+        {U'\0', 0},
+        {U' ', 32},
+        {U'A', 65},
+        {U'a', 97},
+        {U'\x7F', 127},
+        {U'\xA0', 160},
+        {U'é', 233},
+        {U'ÿ', 255},
+        {U'€', 128},
+        {U'‚', 130},
+        {U'…', 133},
+        {U'Š', 138},
+        {U'™', 153},
+        {U'ž', 158},
+        {U'Ÿ', 159},
         // C1 controls are not the characters Windows-1252 puts there, and its
         // five unassigned positions have no character at all.
-        {U'\x80', 63},   {U'\x81', 63},   {U'\x8D', 63},   {U'\x9F', 63},
-        {U'Ā', 63},      {U'中', 63},     {U'\U0001F600', 63}, {U'\uFFFD', 63},
+        {U'\x80', 63},
+        {U'\x81', 63},
+        {U'\x8D', 63},
+        {U'\x9F', 63},
+        {U'Ā', 63},
+        {U'中', 63},
+        {U'\U0001F600', 63},
+        {U'\uFFFD', 63},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(characterCode(c.c), c.code) << "U+" << std::hex << static_cast<unsigned>(c.c);
@@ -56,7 +74,11 @@ TEST(CodePoints, DecodesUtf8AndReplacesMalformedBytes) {
         {"overlong slash", "\xC0\xAF", U"\uFFFD\uFFFD"},
         {"encoded surrogate", "\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},
         {"beyond U+10FFFF", "\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"},
-        {"invalid byte", "\xFF" "b", U"\uFFFD" "b"},
+        {"invalid byte",
+         "\xFF"
+         "b",
+         U"\uFFFD"
+         "b"},
         {"lead byte followed by ASCII", "\xC3(", U"\uFFFD("},
     };
     for (const auto& c : cases) EXPECT_EQ(codePoints(c.utf8), c.expected) << c.what;

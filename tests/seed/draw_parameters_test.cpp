@@ -43,7 +43,8 @@ TEST(DrawParameters, ExtremeDraws) {
         Drawn expected;
     } cases[] = {
         {"every draw 0", 0.0f, {1, 1, 1, 5, 0.0, 1.0f, 10, 10, 10}},
-        {"every draw 1 - 2^-24", largest,
+        {"every draw 1 - 2^-24",
+         largest,
          {15, 3, 4, 304, static_cast<double>(largest) * 6.283, 3.99999976f, 20, 20, 20}},
     };
     for (const auto& c : cases) {

@@ -57,7 +57,7 @@ TEST(ReadTextSeed, KeepsEachCharactersCodeFromPositionOne) {
     FormState s;
     SplitMixGenerator g;
     ReadTextSeed(s, "A\xC3\xA9\xE2\x82\xAC", g);  // "Aé€"
-    EXPECT_EQ(s.charCodes[0], 0);  // never used
+    EXPECT_EQ(s.charCodes[0], 0);                 // never used
     EXPECT_EQ(s.charCodes[1], 65);
     EXPECT_EQ(s.charCodes[2], 233);
     EXPECT_EQ(s.charCodes[3], 128);

@@ -12,13 +12,11 @@ TEST(ModeSelection, SelectorsWithoutAModeRunMode1) {
         Number selector;
         int shape, channel, mixing;
     } cases[] = {
-        {Number::single(0), 1, 1, 1},        {Number::single(1), 1, 1, 1},
-        {Number::single(2), 2, 2, 2},        {Number::single(3), 3, 3, 3},
-        {Number::single(4), 4, 1, 4},        {Number::single(5), 5, 1, 1},
-        {Number::single(15), 15, 1, 1},      {Number::single(16), 1, 1, 1},
-        {Number::single(-2), 1, 1, 1},       {Number::real(2.5), 2, 2, 2},
-        {Number::real(3.5), 4, 1, 4},        {Number::real(14.5), 14, 1, 1},
-        {Number::real(40000), 1, 1, 1},      {Number{}, 1, 1, 1},
+        {Number::single(0), 1, 1, 1},   {Number::single(1), 1, 1, 1},  {Number::single(2), 2, 2, 2},
+        {Number::single(3), 3, 3, 3},   {Number::single(4), 4, 1, 4},  {Number::single(5), 5, 1, 1},
+        {Number::single(15), 15, 1, 1}, {Number::single(16), 1, 1, 1}, {Number::single(-2), 1, 1, 1},
+        {Number::real(2.5), 2, 2, 2},   {Number::real(3.5), 4, 1, 4},  {Number::real(14.5), 14, 1, 1},
+        {Number::real(40000), 1, 1, 1}, {Number{}, 1, 1, 1},
     };
     for (const auto& c : cases) {
         FormState s;

@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "gui/text_dialog.hpp"
 #include "platform/clock.hpp"
 #include "platform/random_source.hpp"
-#include "gui/text_dialog.hpp"
 
 namespace ts::testing {
 

@@ -78,21 +78,51 @@ void ShapeValue(FormState& s) {
     const E r = s.r, fi = s.fi, fit = s.fit, x = s.x, y = s.y;
     const E one = real(1), two = real(2);
     switch (selectCase(s.tip1, 15)) {
-        case 1: let(s.ba, r * r); break;
-        case 2: let(s.ba, r * fi); break;
-        case 3: let(s.ba, (r * r) * Sin(r)); break;
-        case 4: let(s.ba, x * r); break;
-        case 5: let(s.ba, ((r * Sin(r)) * x) * Cos(y)); break;
-        case 6: let(s.ba, ((r * r) * (two + Sin(fit * r))) / (r ^ (r + Sin(r)))); break;
-        case 7: let(s.ba, (r * Tan(fi)) * fi); break;
-        case 8: let(s.ba, ((r * Tan(r)) * x) * Sin(x)); break;
-        case 9: let(s.ba, ((r * (one + Sin(r))) + (x * (one + Sin(x)))) + (y * (one + Sin(y)))); break;
-        case 10: let(s.ba, (r * (one + Sin(r))) + (((x * (one + Sin(x))) * y) * (one + Sin(y)))); break;
-        case 11: let(s.ba, ((r + x) + y) / fi); break;
-        case 12: let(s.ba, ((r * (one + Sin(r))) * (one + Cos(fit + r))) * fi); break;
-        case 13: let(s.ba, r / fi); break;
-        case 14: let(s.ba, (Sqr(r) / fi) * (r ^ (one + Sin(x)))); break;
-        case 15: let(s.ba, (r / Abs(x)) ^ ((one + Sin(r)) + Cos(fi))); break;
+        case 1:
+            let(s.ba, r * r);
+            break;
+        case 2:
+            let(s.ba, r * fi);
+            break;
+        case 3:
+            let(s.ba, (r * r) * Sin(r));
+            break;
+        case 4:
+            let(s.ba, x * r);
+            break;
+        case 5:
+            let(s.ba, ((r * Sin(r)) * x) * Cos(y));
+            break;
+        case 6:
+            let(s.ba, ((r * r) * (two + Sin(fit * r))) / (r ^ (r + Sin(r))));
+            break;
+        case 7:
+            let(s.ba, (r * Tan(fi)) * fi);
+            break;
+        case 8:
+            let(s.ba, ((r * Tan(r)) * x) * Sin(x));
+            break;
+        case 9:
+            let(s.ba, ((r * (one + Sin(r))) + (x * (one + Sin(x)))) + (y * (one + Sin(y))));
+            break;
+        case 10:
+            let(s.ba, (r * (one + Sin(r))) + (((x * (one + Sin(x))) * y) * (one + Sin(y))));
+            break;
+        case 11:
+            let(s.ba, ((r + x) + y) / fi);
+            break;
+        case 12:
+            let(s.ba, ((r * (one + Sin(r))) * (one + Cos(fit + r))) * fi);
+            break;
+        case 13:
+            let(s.ba, r / fi);
+            break;
+        case 14:
+            let(s.ba, (Sqr(r) / fi) * (r ^ (one + Sin(x))));
+            break;
+        case 15:
+            let(s.ba, (r / Abs(x)) ^ ((one + Sin(r)) + Cos(fi)));
+            break;
     }
 }
 
@@ -121,10 +151,18 @@ void ChannelValues(FormState& s) {
 void MixColourIndex(FormState& s) {
     const E re = s.re, gr = s.gr, bl = s.bl, r = s.r, fit = s.fit;
     switch (selectCase(s.tip3, 4)) {
-        case 1: let(s.barva, (re + gr) + bl); break;
-        case 2: let(s.barva, (re + gr) + (bl * (real(1) + Sin(r)))); break;
-        case 3: let(s.barva, (re / r) + (gr / Sqr(r))); break;
-        case 4: let(s.barva, ((re * Sin(fit)) + (gr * Sin(r))) + (bl * Cos(r))); break;
+        case 1:
+            let(s.barva, (re + gr) + bl);
+            break;
+        case 2:
+            let(s.barva, (re + gr) + (bl * (real(1) + Sin(r))));
+            break;
+        case 3:
+            let(s.barva, (re / r) + (gr / Sqr(r)));
+            break;
+        case 4:
+            let(s.barva, ((re * Sin(fit)) + (gr * Sin(r))) + (bl * Cos(r)));
+            break;
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "state/form_state.hpp"
 #include "platform/raster.hpp"
+#include "state/form_state.hpp"
 
 // The per-pixel procedures written the slow, literal way: every statement is
 // evaluated with the generic Number operations (widths, empty members and

@@ -14,8 +14,8 @@ namespace ts::testing {
 // A fresh folder per test under the build's test output folder.
 inline std::filesystem::path freshFolder() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::filesystem::path folder = std::filesystem::path(TEXTSCAPE_TEST_OUTPUT_DIR) / info->test_suite_name() /
-                                         info->name();
+    const std::filesystem::path folder =
+        std::filesystem::path(TEXTSCAPE_TEST_OUTPUT_DIR) / info->test_suite_name() / info->name();
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     return folder;
@@ -33,7 +33,8 @@ inline void writeText(const std::filesystem::path& file, const std::string& text
 // Every name in the folder, hidden ones included.
 inline std::set<std::string> namesIn(const std::filesystem::path& folder) {
     std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
     return names;
 }
 
