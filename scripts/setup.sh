@@ -37,7 +37,8 @@ install_missing() {
 }
 
 # Arguments go to the build step (e.g. --target textscape).
+# TEXTSCAPE_WERROR=ON (as CI sets it) turns warnings in src/ into errors.
 configure_and_build() {
-  cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release
+  cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTEXTSCAPE_WERROR="${TEXTSCAPE_WERROR:-OFF}"
   cmake --build "$BUILD_DIR" "$@"
 }

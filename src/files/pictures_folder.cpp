@@ -86,7 +86,7 @@ std::filesystem::path picturesFolder(const EnvironmentLookup& environment) {
 
 std::string homeRelative(const std::filesystem::path& path, const EnvironmentLookup& environment) {
     const std::string home = std::filesystem::path(environment("HOME").value_or("")).lexically_normal().string();
-    const std::string text = path.string();
+    std::string text = path.string();
     const std::string prefix = home.empty() || home.back() == '/' ? home : home + "/";
     if (prefix.size() > 1 && text.rfind(prefix, 0) == 0) return "~/" + text.substr(prefix.size());
     return text;

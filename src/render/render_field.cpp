@@ -25,7 +25,7 @@ void RenderField(FormState& s, Raster& canvas) {
         double sinY, cosY;
     };
     std::vector<Row> rows;
-    rows.reserve(static_cast<std::size_t>(lastRow + 1));
+    rows.reserve(static_cast<std::size_t>(lastRow) + 1);
     Number y = s.y;
     for (int j = 0; j <= lastRow; ++j) {
         y = require(subtract(s.poly, require(divide(Number::int16(static_cast<std::int16_t>(j)), s.dy), "row / dy")),
