@@ -1,6 +1,7 @@
 #include "cli/batch_list.hpp"
 
 #include <istream>
+#include <streambuf>
 #include <string_view>
 
 #include "seed/read_text_seed.hpp"
@@ -42,25 +43,41 @@ BatchList readBatchList(std::istream& in) {
         any = false;
     };
 
-    for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
-        if (c == '\n') {
-            if (list.lines.size() == kMaxBatchLines) {
-                list.tooManyLines = true;
-                return list;
-            }
-            finishLine();
-            continue;
-        }
-        any = true;
-        if (overflowed) continue;
-        if (line.size() == kMaxInputBytes) {
-            overflowed = true;
-            line.clear();
-            continue;
-        }
-        line.push_back(static_cast<char>(c));
+    // Straight from the stream's buffer: a long line is read past quickly.
+    // A buffer that fails throws (as a file's does on a read error) or
+    // ends early; either is a failed read.
+    std::streambuf* buffer = in.rdbuf();
+    if (!in || buffer == nullptr) {
+        list.readFailed = true;
+        return list;
     }
-    if (in.bad()) list.readFailed = true;
+    using Traits = std::char_traits<char>;
+    try {
+        for (Traits::int_type c = buffer->sbumpc(); !Traits::eq_int_type(c, Traits::eof()); c = buffer->sbumpc()) {
+            if (c == '\n') {
+                if (list.lines.size() == kMaxBatchLines) {
+                    list.tooManyLines = true;
+                    return list;
+                }
+                finishLine();
+                continue;
+            }
+            any = true;
+            if (overflowed) continue;
+            if (line.size() == kMaxInputBytes) {
+                overflowed = true;
+                line.clear();
+                line.shrink_to_fit();
+                continue;
+            }
+            line.push_back(Traits::to_char_type(c));
+        }
+    } catch (...) {
+        list.readFailed = true;
+        in.setstate(std::ios::badbit);
+        return list;
+    }
+    in.setstate(std::ios::eofbit);
     if (any) {
         if (list.lines.size() == kMaxBatchLines) {
             list.tooManyLines = true;
