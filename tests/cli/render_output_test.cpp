@@ -349,7 +349,9 @@ TEST_F(RenderOutput, ARefusedTextGivesStatusOneAsArgumentAndOnInput) {
         const RunResult input = run(fromInput, bad + "\n");
         EXPECT_EQ(argument.status, 1) << argument.err;
         EXPECT_EQ(input.status, 1) << input.err;
-        if (bad.size() <= kMaxTextBytes) EXPECT_EQ(argument.err, input.err);
+        if (bad.size() <= kMaxTextBytes) {
+            EXPECT_EQ(argument.err, input.err);
+        }
         EXPECT_EQ(std::count(input.err.begin(), input.err.end(), '\n'), 1) << input.err;
         EXPECT_TRUE(namesIn(folder).empty());
     }

@@ -23,15 +23,14 @@ constexpr std::size_t kIhdrEnd = 33;
 
 // A chunk of the given type and data, with its length and CRC.
 std::vector<std::uint8_t> chunk(std::string_view type, std::string_view data) {
-    std::vector<std::uint8_t> body(type.begin(), type.end());
-    body.insert(body.end(), data.begin(), data.end());
     std::vector<std::uint8_t> out;
     const auto put32 = [&](std::uint32_t v) {
         for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
     };
     put32(static_cast<std::uint32_t>(data.size()));
-    out.insert(out.end(), body.begin(), body.end());
-    put32(crc32(body.data(), body.size()));
+    for (const char c : type) out.push_back(static_cast<std::uint8_t>(c));
+    for (const char c : data) out.push_back(static_cast<std::uint8_t>(c));
+    put32(crc32(out.data() + 4, out.size() - 4));
     return out;
 }
 
