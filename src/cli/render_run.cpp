@@ -62,7 +62,7 @@ Outcome readSmallFile(const std::filesystem::path& file, std::size_t limit, std:
     std::ifstream in(file, std::ios::binary);
     if (!in) return Outcome::failed(Failure::Refused, readFailure(file, std::strerror(errno)), file);
     bytes.clear();
-    constexpr std::size_t kPiece = 64 * 1024;
+    constexpr std::size_t kPiece = std::size_t{64} << 10;
     while (in && bytes.size() <= limit) {
         const std::size_t had = bytes.size();
         bytes.resize(had + kPiece);

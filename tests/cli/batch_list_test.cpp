@@ -195,7 +195,7 @@ TEST(ReadTextInput, StopsReadingOnceTheTextIsKnownTooLong) {
         const char* inMessage;
     } const cases[] = {
         {"y\n", std::size_t{100} << 20, "more than 100 characters"},  // `yes`, 100 MiB of it
-        {"\xF0\x9F\x8C\x8A", 401 * 4, "more than 100 characters"},
+        {"\xF0\x9F\x8C\x8A", std::size_t{401} * 4, "more than 100 characters"},
         {"x", 101, "the text has 101 characters"},
         {"x", 102, "the text has 102 characters"},
     };
