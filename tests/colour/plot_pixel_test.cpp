@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "colour/palette_window.hpp"
+#include "support/test_names.hpp"
 
 namespace ts {
 namespace {
@@ -63,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(Barva, PlotPixelCase,
                                            PlotCase{"1000 becomes 675", 1000, false, 100, 675, 215},
                                            PlotCase{"pozic0 304: the highest entry is 583", 279, false, 304, 279, 583},
                                            PlotCase{"pozic0 5: the lowest entry is 5", 280, false, 5, 280, 5}),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
+                         testing::nameByWhat);
 
 TEST(PlotPixel, ComposesRedPlus256GreenPlus65536Blue) {
     FormState s = distinctPalette(5);
