@@ -8,6 +8,7 @@
 #include "platform/raster_surface.hpp"
 #include "seed/character_code.hpp"
 #include "seed/read_text_seed.hpp"
+#include "state/layout.hpp"
 #include "support/recording_surface.hpp"
 
 namespace ts {
@@ -103,7 +104,7 @@ TEST(PrintCaption, EmptyTextHandsSizeZeroAndStillPrintsTheStar) {
 TEST(PrintCaption, EmptyTextLeavesThePictureUntouched) {
     FormState s = withText("");
     auto painter = std::make_shared<BoxPainter>();
-    RasterSurface canvas(600, 450, painter, 12);
+    RasterSurface canvas(layout::kCanvasWidth, layout::kCanvasHeight, painter, 12);
     canvas.raster().fill(Colour::fromRgb(10, 20, 30));
     const Raster before = canvas.raster();
     RasterSurface window(900, 600, painter);
@@ -115,7 +116,7 @@ TEST(PrintCaption, EmptyTextLeavesThePictureUntouched) {
 TEST(PrintCaption, TextGoesIntoThePictureStartingAt10And415) {
     FormState s = withText("ab");
     auto painter = std::make_shared<BoxPainter>();
-    RasterSurface canvas(600, 450, painter);
+    RasterSurface canvas(layout::kCanvasWidth, layout::kCanvasHeight, painter);
     RasterSurface window(900, 600, painter);
     PrintCaption(s, canvas, window);
     EXPECT_EQ(canvas.raster().at(10, 415), Colour::white());

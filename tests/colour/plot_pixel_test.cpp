@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "colour/palette_window.hpp"
+#include "state/layout.hpp"
 #include "support/test_names.hpp"
 
 namespace ts {
@@ -36,7 +37,7 @@ TEST_P(PlotPixelCase, ClampsFoldsAndPlots) {
     const PlotCase& c = GetParam();
     const FormState s = distinctPalette(c.pozic0);
     const PaletteWindow window = PaletteWindow::load(s);
-    Raster canvas(600, 450);
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
     PixelState p;
     p.barva = c.barva;
     p.barvaSet = !c.empty;
@@ -72,7 +73,7 @@ TEST(PlotPixel, ComposesRedPlus256GreenPlus65536Blue) {
     s.palette[6][2] = Number::real(0);
     s.palette[6][3] = Number::real(10);
     const PaletteWindow window = PaletteWindow::load(s);
-    Raster canvas(600, 450);
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
     PixelState p;
     p.barva = 1;
     PlotPixel(p, window, canvas, 0, 0);
@@ -85,7 +86,7 @@ TEST(PlotPixel, ComposesRedPlus256GreenPlus65536Blue) {
 TEST(PlotPixel, PositionsPastTheCanvasHaveNoEffect) {
     const FormState s = distinctPalette(5);
     const PaletteWindow window = PaletteWindow::load(s);
-    Raster canvas(600, 450);
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
     const Raster before = canvas;
     PixelState p;
     p.barva = 17;
