@@ -25,5 +25,5 @@ textscape_add_test(colour_tests
 
 textscape_add_test(render_tests
   SOURCES render/pixel_state_test.cpp render/polar_about_pole_test.cpp render/shape_value_test.cpp
-          render/render_field_test.cpp render/golden_pictures_test.cpp
+          render/render_field_test.cpp render/golden_pictures_test.cpp render/sweep_test.cpp
   LIBS textscape_test_support)
