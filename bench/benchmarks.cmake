@@ -8,3 +8,12 @@ add_executable(textscape_bench
 )
 target_include_directories(textscape_bench PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(textscape_bench PRIVATE textscape_core benchmark::benchmark)
+
+# textscape_sweep_bench: the sweep on one thread and on every thread, at
+# 600 x 450 and at 3840 x 2160, against the same bare loop.
+add_executable(textscape_sweep_bench
+  ${CMAKE_CURRENT_LIST_DIR}/sweep_bench.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bare_loop.cpp
+)
+target_include_directories(textscape_sweep_bench PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(textscape_sweep_bench PRIVATE textscape_core benchmark::benchmark)

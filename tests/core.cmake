@@ -27,3 +27,9 @@ textscape_add_test(render_tests
   SOURCES render/pixel_state_test.cpp render/polar_about_pole_test.cpp render/shape_value_test.cpp
           render/render_field_test.cpp render/golden_pictures_test.cpp render/sweep_test.cpp
   LIBS textscape_test_support)
+
+# Counts the memory a sweep takes: replaces the allocation functions, so it is
+# a program of its own.
+textscape_add_test(sweep_memory_tests
+  SOURCES render/sweep_memory_test.cpp
+  LIBS textscape_test_support)
