@@ -88,6 +88,11 @@ void drawVisits(PixelState& state, const Plan& plan, const PaletteWindow& window
     PixelState p = state;
     const auto rows = static_cast<std::int64_t>(plan.rows.size());
     const Row* const row = plan.rows.data();
+    // The pole's results depend on nothing an earlier visit left (only
+    // storing them does), so they are worked out a block of rows ahead: the
+    // library calls of one block then follow one another and overlap.
+    constexpr int kBlock = 32;
+    PoleAhead ahead[kBlock];
     std::int64_t v = v0;
     while (v < v1) {
         const int i = static_cast<int>(v / rows);
@@ -96,16 +101,32 @@ void drawVisits(PixelState& state, const Plan& plan, const PaletteWindow& window
         const Column c = plan.columns[static_cast<std::size_t>(i)];
         p.x = c.x;
         p.sinX = c.sinX;
-        for (int j = firstRow; j < endRow; ++j) {
-            const Row& r = row[j];
-            p.y = r.y;
-            p.sinY = r.sinY;
-            p.cosY = r.cosY;
-            movePole<kPole>(p, c, r);
-            ShapeValue(p);
-            ChannelValues(p);
-            MixColourIndex(p);
-            PlotPixel(p, window, canvas, i, j);
+        for (int block = firstRow; block < endRow; block += kBlock) {
+            const int blockEnd = std::min(endRow, block + kBlock);
+            // The offsets as the statements will store them: the step's sum
+            // is kept only where it is finite.
+            double fi1 = p.fi1;
+            for (int j = block; j < blockEnd; ++j) {
+                double next;
+                if constexpr (kPole == Pole::Stepped) {
+                    next = fi1 + p.korakfi1;
+                    if (fast::finite(next)) fi1 = next;
+                } else {
+                    next = p.korakfi1 * ((c.i451 + row[j].j) + 1);
+                }
+                ahead[j - block] = poleAhead(p, next, c.x, row[j].y);
+            }
+            for (int j = block; j < blockEnd; ++j) {
+                const Row& r = row[j];
+                p.y = r.y;
+                p.sinY = r.sinY;
+                p.cosY = r.cosY;
+                PolarAboutPoleWith(p, ahead[j - block]);
+                ShapeValue(p);
+                ChannelValues(p);
+                MixColourIndex(p);
+                PlotPixel(p, window, canvas, i, j);
+            }
         }
         onColumn(static_cast<std::int64_t>(endRow - firstRow));
         v += endRow - firstRow;
