@@ -39,7 +39,8 @@ TS_HOT_INLINE void PlotPixel(PixelState& p, const PaletteWindow& window, Raster&
     p.barvaSet |= clamped != barva;
     p.barva = clamped;
     // Mod rounds half to even first; the clamped index is positive.
-    const int m = static_cast<int>(static_cast<unsigned>(fast::roundHalfEvenSmall(p.barva)) % unsigned{PaletteWindow::kSize});
+    const auto rounded = static_cast<unsigned>(fast::roundHalfEvenSmall(p.barva));
+    const int m = static_cast<int>(rounded % unsigned{PaletteWindow::kSize});
     canvas.set(i, j, window[m]);
 }
 

@@ -56,12 +56,14 @@ TS_HOT_INLINE void movePole(PixelState& p, const Column& c, const Row& r) {
     }
 }
 
-// The pole angle offset before visit v of a picture of any size: the result
-// of the last visit before v whose statement succeeded, or `before` (the
-// state's value) when none did. Almost always the visit just before.
-double fi1FromPositionBefore(const Plan& plan, std::int64_t v, double korakfi1, double before) {
+// The pole angle offset before visit `end` of a picture of any size: the
+// result of the last visit from `begin` to end - 1 whose statement
+// succeeded, or `before` (the offset before visit `begin`) when none did.
+// Almost always the visit just before `end`.
+double fi1FromPositionBefore(const Plan& plan, std::int64_t begin, std::int64_t end, double korakfi1,
+                             double before) {
     const auto rows = static_cast<std::int64_t>(plan.rows.size());
-    while (v-- > 0) {
+    for (std::int64_t v = end - 1; v >= begin; --v) {
         const double fi1 = korakfi1 * ((plan.columns[static_cast<std::size_t>(v / rows)].i451 +
                                         plan.rows[static_cast<std::size_t>(v % rows)].j) +
                                        1);
@@ -269,11 +271,12 @@ void sweep(PixelState& p, const Plan& plan, const PaletteWindow& window, Raster&
     // in order, as the one-thread sweep takes them.
     const auto setStarts = [&] {
         double fi1 = p.fi1;
-        for (Chunk& k : chunk) {
-            if constexpr (kPole == Pole::Stepped) {
-                if (&k != &chunk.front()) fi1 = fi1SteppedOn(fi1, p.korakfi1, k.v0 - (&k - 1)->v0);
-            } else {
-                fi1 = fi1FromPositionBefore(plan, k.v0, p.korakfi1, p.fi1);
+        for (std::size_t c = 0; c < chunk.size(); ++c) {
+            Chunk& k = chunk[c];
+            if (c > 0) {
+                const std::int64_t from = chunk[c - 1].v0;
+                fi1 = kPole == Pole::Stepped ? fi1SteppedOn(fi1, p.korakfi1, k.v0 - from)
+                                             : fi1FromPositionBefore(plan, from, k.v0, p.korakfi1, fi1);
             }
             k.fi1Start = fi1;
             k.ready.store(true, std::memory_order_release);
@@ -345,7 +348,9 @@ void sweep(PixelState& p, const Plan& plan, const PaletteWindow& window, Raster&
     PixelState state = chunk.front().end;
     for (std::size_t c = 1; c < chunk.size(); ++c) {
         const Chunk& k = chunk[c];
-        if (k.firstExact > k.v0) drawVisits<kPole>(state, plan, window, canvas, k.v0, k.firstExact, [](std::int64_t) {});
+        if (k.firstExact > k.v0) {
+            drawVisits<kPole>(state, plan, window, canvas, k.v0, k.firstExact, [](std::int64_t) {});
+        }
         if (k.firstExact < k.v1) state = continued(state, k.end);
     }
     p = state;

@@ -88,6 +88,8 @@ enum class Plane {
     PoleOnRow0,     // as PoleAtOrigin with y = 0 in row 0: (30, 0), a column's first visit, on the pole
     PoleFarAway,    // r0 = 1e200: the distance overflows at every visit and is never stored
     HugeStep,       // korakfi1 = 1e306: the pole angle offset overflows after a few visits and stays
+    LargeStep,      // korakfi1 = 1.3e303: at the sizes of the reference pictures the offset
+                    // korakfi1 * ((451 i + j) + 1) overflows in some columns and not in others
 };
 
 const char* name(Plane p) {
@@ -99,6 +101,7 @@ const char* name(Plane p) {
         case Plane::PoleOnRow0: return "pole at the top of column 30";
         case Plane::PoleFarAway: return "pole far away";
         case Plane::HugeStep: return "huge step";
+        case Plane::LargeStep: return "large step";
     }
     return "?";
 }
@@ -116,7 +119,9 @@ void setPlane(FormState& s, Plane plane, Number textR0) {
            : plane == Plane::PoleFarAway ? Number::real(1e200)
                                          : Number::single(0);
     s.fi1 = i16(0);
-    s.korakfi1 = plane == Plane::HugeStep ? Number::real(1e306) : Number::real(0.0015);
+    s.korakfi1 = plane == Plane::HugeStep    ? Number::real(1e306)
+                 : plane == Plane::LargeStep ? Number::real(1.3e303)
+                                             : Number::real(0.0015);
 }
 
 // Chunk counts that put boundaries on the columns where statements fail:
@@ -187,7 +192,7 @@ TEST_P(AnySizeSweep, EqualsTheLiteralReferenceOnEverySplit) {
     state.tip3 = Number::single(static_cast<float>(mixing));
     const Number textR0 = state.r0;
     for (const Size& size : kReferenceSizes) {
-        for (Plane plane : {Plane::PoleAtOrigin, Plane::PoleFarAway, Plane::HugeStep, Plane::Own}) {
+        for (Plane plane : {Plane::PoleAtOrigin, Plane::PoleFarAway, Plane::LargeStep, Plane::HugeStep, Plane::Own}) {
             setPlane(state, plane, textR0);
             const FormState before = state;
             Raster want(size.width, size.height);
