@@ -145,6 +145,7 @@ int main(int argc, char** argv) {
             ->Repetitions(7)
             ->ReportAggregatesOnly(true)
             ->MinTime(0.5)
+            ->MeasureProcessCPUTime()
             ->UseRealTime();
         benchmark::RegisterBenchmark(name("BM_Large_AllThreads", f).c_str(), [&scene](benchmark::State& st) {
             sweep(st, scene, kLargeWidth, kLargeHeight, 0);
@@ -153,6 +154,7 @@ int main(int argc, char** argv) {
             ->Repetitions(5)
             ->ReportAggregatesOnly(true)
             ->Iterations(1)
+            ->MeasureProcessCPUTime()
             ->UseRealTime();
     }
 
@@ -162,11 +164,12 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    std::printf("\nMedians in ms on %u hardware threads; one thread and bare loop: wall clock (CPU time);\n"
-                "1T/bare: ratio of CPU times; all/1T: ratio of wall clock times\n",
+    std::printf("\nMedians in ms on %u hardware threads: wall clock (CPU time: of the process for all threads).\n"
+                "1T/bare: ratio of CPU times. all/1T: ratio of wall clock times, which only an otherwise idle\n"
+                "machine shows fairly; CPU all/1T: the CPU time all threads take together over one thread's.\n",
                 std::thread::hardware_concurrency());
-    std::printf("%-8s %-13s %4s %4s %17s %17s %7s %8s %7s %12s\n", "formula", "text", "tip2", "tip3", "one thread",
-                "bare loop", "1T/bare", "all thr.", "all/1T", "3840x2160");
+    std::printf("%-8s %-11s %4s %4s %17s %17s %7s %17s %6s %7s %18s\n", "formula", "text", "tip2", "tip3",
+                "one thread", "bare loop", "1T/bare", "all threads", "all/1T", "CPU a/1", "3840x2160 all");
     const auto find = [&](const char* kind, int f) -> const MedianKeeper::Median* {
         const auto it = reporter.medians.find(name(kind, f));
         return it == reporter.medians.end() ? nullptr : &it->second;
@@ -177,17 +180,19 @@ int main(int argc, char** argv) {
         const auto* bare = find("BM_BareLoop", f);
         const auto* all = find("BM_AllThreads", f);
         const auto* large = find("BM_Large_AllThreads", f);
-        char oneText[32] = "-", bareText[32] = "-", ratioBare[16] = "-", allText[16] = "-", ratioAll[16] = "-",
-             largeText[16] = "-";
+        if (!one && !bare && !all && !large) continue;
+        char oneText[32] = "-", bareText[32] = "-", ratioBare[16] = "-", allText[32] = "-", ratioAll[16] = "-",
+             cpuRatio[16] = "-", largeText[32] = "-";
         if (one) std::snprintf(oneText, sizeof oneText, "%7.2f (%6.2f)", one->real, one->cpu);
         if (bare) std::snprintf(bareText, sizeof bareText, "%7.2f (%6.2f)", bare->real, bare->cpu);
         if (one && bare) std::snprintf(ratioBare, sizeof ratioBare, "%.2f", one->cpu / bare->cpu);
-        if (all) std::snprintf(allText, sizeof allText, "%.2f", all->real);
+        if (all) std::snprintf(allText, sizeof allText, "%7.2f (%6.2f)", all->real, all->cpu);
         if (one && all) std::snprintf(ratioAll, sizeof ratioAll, "%.2f", all->real / one->real);
-        if (large) std::snprintf(largeText, sizeof largeText, "%.1f", large->real);
-        std::printf("%-8d %-13s %4d %4d %17s %17s %7s %8s %7s %12s\n", f, ("\"" + scene.text + "\"").c_str(),
+        if (one && all) std::snprintf(cpuRatio, sizeof cpuRatio, "%.2f", all->cpu / one->cpu);
+        if (large) std::snprintf(largeText, sizeof largeText, "%7.1f (%7.1f)", large->real, large->cpu);
+        std::printf("%-8d %-11s %4d %4d %17s %17s %7s %17s %6s %7s %18s\n", f, scene.text.c_str(),
                     static_cast<int>(scene.start.tip2.value()), static_cast<int>(scene.start.tip3.value()), oneText,
-                    bareText, ratioBare, allText, ratioAll, largeText);
+                    bareText, ratioBare, allText, ratioAll, cpuRatio, largeText);
     }
     return 0;
 }
