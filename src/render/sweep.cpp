@@ -313,35 +313,34 @@ void sweep(PixelState& p, const Plan& plan, const PaletteWindow& window, Raster&
         }
     };
 
-    if (threads == 1) {
-        setStarts();
-        std::int64_t count = 0, next = 0;
-        const std::int64_t step = std::max<std::int64_t>(1, visits / 200);
-        draw(std::stop_token{}, [&](std::int64_t n) {
-            count += n;
-            if (count >= next) {
-                progress.tell(count);
-                next = count + step;
-            }
+    // threads - 1 more threads, and the calling thread, which sums the
+    // pole angle offsets for them first and tells the progress.
+    std::vector<std::jthread> pool;
+    pool.reserve(static_cast<std::size_t>(threads - 1));
+    for (int t = 1; t < threads; ++t) {
+        pool.emplace_back([&draw, &done](std::stop_token stop) {
+            draw(stop, [&done](std::int64_t n) { done.fetch_add(n, std::memory_order_relaxed); });
         });
-    } else {
-        const auto counted = [&done](std::int64_t n) { done.fetch_add(n, std::memory_order_relaxed); };
-        std::vector<std::jthread> pool;
-        pool.reserve(static_cast<std::size_t>(threads));
-        for (int t = 0; t < threads; ++t) {
-            pool.emplace_back([&draw, &counted](std::stop_token stop) { draw(stop, counted); });
-        }
-        setStarts();
-        std::unique_lock lock(mutex);
-        while (finished < chunks) {
-            finishedOne.wait_for(lock, std::chrono::milliseconds(20));
-            lock.unlock();
-            progress.tell(done.load(std::memory_order_relaxed));
-            lock.lock();
-        }
-        lock.unlock();
-        pool.clear();  // joins
     }
+    setStarts();
+    const std::int64_t step = std::max<std::int64_t>(1, visits / 200);
+    std::int64_t next = 0;
+    draw(std::stop_token{}, [&](std::int64_t n) {
+        const std::int64_t count = done.fetch_add(n, std::memory_order_relaxed) + n;
+        if (count >= next) {
+            progress.tell(count);
+            next = count + step;
+        }
+    });
+    std::unique_lock lock(mutex);
+    while (finished < chunks) {
+        finishedOne.wait_for(lock, std::chrono::milliseconds(20));
+        lock.unlock();
+        progress.tell(done.load(std::memory_order_relaxed));
+        lock.lock();
+    }
+    lock.unlock();
+    pool.clear();  // joins
 
     // In order: each chunk's visits before its first exact one are drawn
     // again from the true state the chunk before left.
