@@ -73,8 +73,16 @@ double fi1FromPositionBefore(const Plan& plan, std::int64_t begin, std::int64_t 
 }
 
 // The pole angle offset of the 600 x 450 picture after `count` more steps.
+// The other threads wait for it, so when no sum can overflow (each stays
+// below |fi1| + count |korakfi1| and a hair of rounding), the steps are
+// taken as plain additions: the same sums, without the test that makes a
+// failed step keep the previous offset.
 double fi1SteppedOn(double fi1, double korakfi1, std::int64_t count) {
-    for (std::int64_t n = 0; n < count; ++n) fast::assign(fi1, fi1 + korakfi1);
+    if (std::fabs(fi1) < 1e300 && std::fabs(korakfi1) * static_cast<double>(count) < 1e300) {
+        for (std::int64_t n = 0; n < count; ++n) fi1 += korakfi1;
+    } else {
+        for (std::int64_t n = 0; n < count; ++n) fast::assign(fi1, fi1 + korakfi1);
+    }
     return fi1;
 }
 
