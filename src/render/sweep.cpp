@@ -86,6 +86,53 @@ double fi1SteppedOn(double fi1, double korakfi1, std::int64_t count) {
     return fi1;
 }
 
+// Columns drawn into a tile of consecutive columns, each column's rows
+// side by side, and copied into the canvas row by row: the canvas is kept
+// row by row, and writing it down a column would touch another cache line
+// and, in a large picture, another page at every pixel.
+class ColumnTile {
+public:
+    static constexpr int kColumns = 16;
+
+    ColumnTile(int rows, Raster& canvas) : rows_(rows), tile_(rows, kColumns), canvas_(canvas) {}
+    ~ColumnTile() { flush(); }
+    ColumnTile(const ColumnTile&) = delete;
+    ColumnTile& operator=(const ColumnTile&) = delete;
+
+    // The tile to plot rows firstRow..endRow-1 of canvas column i into, and
+    // the column to plot them at.
+    Raster& column(int i, int firstRow, int endRow, int& tileColumn) {
+        if (count_ == kColumns) flush();
+        if (count_ == 0) first_ = i;
+        firstRow_[count_] = firstRow;
+        endRow_[count_] = endRow;
+        tileColumn = count_++;
+        return tile_;
+    }
+
+private:
+    void flush() {
+        const int width = canvas_.width();
+        const int columns = std::min(count_, width - first_);
+        const int rows = std::min(rows_, canvas_.height());
+        const std::uint32_t* from = tile_.data();
+        std::uint32_t* to = canvas_.data();
+        for (int j = 0; j < rows; ++j) {
+            std::uint32_t* line = to + static_cast<std::size_t>(j) * static_cast<std::size_t>(width) + first_;
+            for (int t = 0; t < columns; ++t) {
+                if (j >= firstRow_[t] && j < endRow_[t]) line[t] = from[static_cast<std::size_t>(t) * rows_ + j];
+            }
+        }
+        count_ = 0;
+    }
+
+    int rows_;
+    Raster tile_;  // tile column t, row j at (j, t)
+    Raster& canvas_;
+    int first_ = 0, count_ = 0;
+    int firstRow_[kColumns] = {}, endRow_[kColumns] = {};
+};
+
 // Draws visits v0..v1-1 from the state `state`, which it leaves as the last
 // of them does; tells `onColumn` how many visits each column (or part of a
 // column) had once it is drawn.
@@ -98,6 +145,7 @@ void drawVisits(PixelState& state, const Plan& plan, const PaletteWindow& window
     PixelState p = state;
     const auto rows = static_cast<std::int64_t>(plan.rows.size());
     const Row* const row = plan.rows.data();
+    ColumnTile tile(static_cast<int>(rows), canvas);
     // The pole's results depend on nothing an earlier visit left (only
     // storing them does), so they are worked out a block of rows ahead: the
     // library calls of one block then follow one another and overlap.
@@ -109,6 +157,8 @@ void drawVisits(PixelState& state, const Plan& plan, const PaletteWindow& window
         const int firstRow = static_cast<int>(v % rows);
         const int endRow = static_cast<int>(std::min<std::int64_t>(rows, firstRow + (v1 - v)));
         const Column c = plan.columns[static_cast<std::size_t>(i)];
+        int t = 0;
+        Raster& target = tile.column(i, firstRow, endRow, t);
         p.x = c.x;
         p.sinX = c.sinX;
         for (int block = firstRow; block < endRow; block += kBlock) {
@@ -135,7 +185,7 @@ void drawVisits(PixelState& state, const Plan& plan, const PaletteWindow& window
                 ShapeValue(p);
                 ChannelValues(p);
                 MixColourIndex(p);
-                PlotPixel(p, window, canvas, i, j);
+                PlotPixel(p, window, target, j, t);
             }
         }
         onColumn(static_cast<std::int64_t>(endRow - firstRow));
