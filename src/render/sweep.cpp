@@ -89,12 +89,18 @@ double fi1SteppedOn(double fi1, double korakfi1, std::int64_t count) {
 // Columns drawn into a tile of consecutive columns, each column's rows
 // side by side, and copied into the canvas row by row: the canvas is kept
 // row by row, and writing it down a column would touch another cache line
-// and, in a large picture, another page at every pixel.
+// and, in a large picture, another page at every pixel. At most 16
+// columns, and fewer in a narrow picture, so that the tiles of all threads
+// together stay small beside the canvas.
 class ColumnTile {
 public:
-    static constexpr int kColumns = 16;
+    static constexpr int kMaxColumns = 16;
 
-    ColumnTile(int rows, Raster& canvas) : rows_(rows), tile_(rows, kColumns), canvas_(canvas) {}
+    ColumnTile(int columnsInPicture, int rows, Raster& canvas)
+        : columns_(std::clamp(columnsInPicture / 32, 1, kMaxColumns)),
+          rows_(rows),
+          tile_(rows, columns_),
+          canvas_(canvas) {}
     ~ColumnTile() { flush(); }
     ColumnTile(const ColumnTile&) = delete;
     ColumnTile& operator=(const ColumnTile&) = delete;
@@ -102,7 +108,7 @@ public:
     // The tile to plot rows firstRow..endRow-1 of canvas column i into, and
     // the column to plot them at.
     Raster& column(int i, int firstRow, int endRow, int& tileColumn) {
-        if (count_ == kColumns) flush();
+        if (count_ == columns_) flush();
         if (count_ == 0) first_ = i;
         firstRow_[count_] = firstRow;
         endRow_[count_] = endRow;
@@ -126,11 +132,11 @@ private:
         count_ = 0;
     }
 
-    int rows_;
+    int columns_, rows_;
     Raster tile_;  // tile column t, row j at (j, t)
     Raster& canvas_;
     int first_ = 0, count_ = 0;
-    int firstRow_[kColumns] = {}, endRow_[kColumns] = {};
+    int firstRow_[kMaxColumns] = {}, endRow_[kMaxColumns] = {};
 };
 
 // Draws visits v0..v1-1 from the state `state`, which it leaves as the last
@@ -145,7 +151,7 @@ void drawVisits(PixelState& state, const Plan& plan, const PaletteWindow& window
     PixelState p = state;
     const auto rows = static_cast<std::int64_t>(plan.rows.size());
     const Row* const row = plan.rows.data();
-    ColumnTile tile(static_cast<int>(rows), canvas);
+    ColumnTile tile(static_cast<int>(plan.columns.size()), static_cast<int>(rows), canvas);
     // The pole's results depend on nothing an earlier visit left (only
     // storing them does), so they are worked out a block of rows ahead: the
     // library calls of one block then follow one another and overlap.

@@ -69,7 +69,7 @@ std::size_t peakBesidesCanvas(int width, int height, int threads, bool progress)
 // canvas itself, less than the canvas again (no per-pixel buffer of the whole
 // picture), on any number of threads.
 TEST(SweepMemory, APictureTakesLessThanItsCanvasAgain) {
-    for (const auto& [w, h] : {std::pair{1000, 700}, {600, 450}, {2000, 200}, {200, 2000}}) {
+    for (const auto& [w, h] : {std::pair{1000, 700}, {600, 450}, {2000, 200}, {200, 2000}, {16, 16000}}) {
         for (int threads : {1, 2, 4}) {
             const std::size_t canvasBytes = std::size_t{4} * static_cast<std::size_t>(w) * h;
             const std::size_t extra = peakBesidesCanvas(w, h, threads, threads == 2);
