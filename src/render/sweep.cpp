@@ -299,11 +299,11 @@ void sweep(PixelState& p, const Plan& plan, const PaletteWindow& window, Raster&
     threads = std::max(threads, 1);
     // Enough chunks that the threads finish close together (each takes the
     // next chunk as it is free), few enough that handing them out costs
-    // nothing: about 16,000 visits each, 4 to 32 per thread.
+    // nothing: about 4,000 visits each, 4 to 32 per thread.
     int chunks = options.chunks;
     if (chunks <= 0) {
         chunks = threads == 1 ? 1
-                              : static_cast<int>(std::clamp<std::int64_t>(visits / 16384, std::int64_t{4} * threads,
+                              : static_cast<int>(std::clamp<std::int64_t>(visits / 4096, std::int64_t{4} * threads,
                                                                           std::int64_t{32} * threads));
     }
     chunks = std::min(chunks, columns);
