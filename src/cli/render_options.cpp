@@ -50,6 +50,8 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
             o.caption = false;
         } else if (name == "--info") {
             if (auto e = flag(o.info)) return *e;
+        } else if (name == "-n" || name == "--no-clobber") {
+            if (auto e = flag(o.noClobber)) return *e;
         } else if (name == "-o" || name == "--output") {
             const auto v = takeValue();
             if (!v || v->empty()) return OptionError{"option " + name + " needs a file name"};
@@ -102,6 +104,7 @@ std::string renderUsage() {
            "\n"
            "Options:\n"
            "  -o, --output FILE   write to FILE; .png or .bmp (default: T<stamp>.png here)\n"
+           "  -n, --no-clobber    never replace an existing file\n"
            "  --no-caption        leave the text out of the picture\n"
            "  --info              print the picture's parameter line\n"
            "  --batch LISTFILE    render one picture per line of LISTFILE (UTF-8)\n"

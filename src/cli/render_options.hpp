@@ -20,6 +20,7 @@ struct RenderOptions {
     bool textFromInput = false;       // TEXT was "-": read it from standard input
     std::filesystem::path output;     // -o; empty: T<stamp>.png in the current folder
     bool caption = true;              // --no-caption turns it off
+    bool noClobber = false;           // -n: never replace an existing file
     bool info = false;                // --info: print the parameter line
     std::filesystem::path batchList;  // --batch
     std::filesystem::path outDir;     // --out-dir

@@ -33,7 +33,8 @@ Outcome renderTo(const std::string& text, const RenderOptions& options, const st
                  std::ostream* info, const std::string& infoPrefix) {
     const Picture picture = MakeFreshPicture(text, makeCanvas(), clock, options.caption);
     const auto format = imageFormatOf(file).value_or(ImageFormat::Png);
-    Outcome written = writeFileAtomically(file, encodeImage(picture.canvas, format, recipeOf(picture)));
+    Outcome written = writeFileAtomically(file, encodeImage(picture.canvas, format, recipeOf(picture)),
+                                          options.noClobber ? Replace::Never : Replace::Allowed);
     if (written && info) *info << infoPrefix << parameterLine(picture.state) << '\n';
     return written;
 }
