@@ -12,6 +12,7 @@ PACKAGES=(
   fonts-dejavu-core fonts-wqy-microhei
   xvfb xauth
   appstream desktop-file-utils
+  pngcheck
 )
 
 # What the full check (scripts/full-check.sh) needs besides: Clang with its

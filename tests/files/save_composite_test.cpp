@@ -10,6 +10,7 @@
 #include "files/bmp_writer.hpp"
 #include "files/save_composite.hpp"
 #include "picture/picture.hpp"
+#include "state/layout.hpp"
 #include "support/test_folder.hpp"
 
 namespace ts {
@@ -48,7 +49,7 @@ protected:
     }
 
     FormState s;
-    RasterSurface canvas{600, 450};
+    RasterSurface canvas{layout::kCanvasWidth, layout::kCanvasHeight};
     RasterSurface composite{601, 449};
     RasterSurface form{900, 600};
     SaveHistory history;

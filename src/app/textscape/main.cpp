@@ -5,6 +5,7 @@
 
 #include "gui/display_check.hpp"
 #include "gui/main_window.hpp"
+#include "platform/main_guard.hpp"
 
 namespace {
 
@@ -13,9 +14,7 @@ const char* environment(const char* name) {
     return value ? value : "";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     // Without a screen Qt would abort with a long plugin message.
     const std::string platform = ts::requestedPlatform(argc, argv, std::getenv("QT_QPA_PLATFORM"));
     if (!ts::canOpenDisplay(platform, environment("DISPLAY"), environment("WAYLAND_DISPLAY"))) {
@@ -31,4 +30,11 @@ int main(int argc, char** argv) {
     // A run-time error during start-up ends the program before the loop runs.
     if (form.ended()) return form.exitStatus();
     return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // An allocation that fails ends the program with one line, not an abort.
+    return ts::runGuarded("textscape", [&] { return run(argc, argv); });
 }
