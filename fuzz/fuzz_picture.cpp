@@ -8,6 +8,7 @@
 #include <string>
 
 #include "annotate/info_line.hpp"
+#include "files/png_recipe.hpp"
 #include "picture/picture.hpp"
 #include "qt/image_encoding.hpp"
 #include "qt/qt_surfaces.hpp"
@@ -26,7 +27,7 @@ Rendered render(const std::string& text) {
     ts::Picture picture = ts::MakeFreshPicture(text, ts::makeCanvas(), clock);
     const std::string parameters = ts::parameterLine(picture.state);
     std::vector<std::uint8_t> png =
-        ts::encodeImage(picture.canvas, ts::ImageFormat::Png, {text, parameters, "textscape fuzz"});
+        ts::encodeImage(picture.canvas, ts::ImageFormat::Png, {text, parameters, "textscape-render fuzz", ""});
     return {std::move(picture.canvas), parameters, std::move(png)};
 }
 
@@ -48,6 +49,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Rendered second = render(text);
     if (!(first.canvas == second.canvas) || first.parameters != second.parameters || first.png != second.png) {
         std::fprintf(stderr, "the same text gave two different pictures\n");
+        std::abort();
+    }
+    // The file carries the text, which makes the same picture again.
+    ts::PictureRecipe recipe;
+    if (!ts::readPngRecipe(first.png, recipe) || recipe.text != text || recipe.parameters != first.parameters) {
+        std::fprintf(stderr, "the file does not carry its text and parameter line\n");
         std::abort();
     }
     return 0;

@@ -1,6 +1,6 @@
 // The renderer's command line: arguments of any bytes (separated by NUL in
-// the input) are either taken or refused with a one-line message; what is
-// taken is consistent.
+// the input) are either taken or refused with a message; what is taken is
+// consistent.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "cli/render_options.hpp"
-#include "seed/read_text_seed.hpp"
 
 namespace {
 
@@ -36,8 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto& options = std::get<ts::RenderOptions>(parsed);
     using Action = ts::RenderOptions::Action;
     if (options.action == Action::Render) {
-        if (!options.textFromInput && !ts::checkText(options.text)) fail("a text the picture does not take");
-        if (!options.output.empty() && !ts::imageFormatOf(options.output)) fail("an output of no known type");
+        // The text itself is checked when it is rendered, wherever it comes from.
+        const int sources = (options.textFromInput ? 1 : 0) + (options.recipeFile.empty() ? 0 : 1);
+        if (sources > 1 || (sources == 1 && !options.text.empty())) fail("a text from two places");
+        if (!options.output.empty() && !options.toStandardOutput() && !options.format &&
+            !ts::imageFormatOf(options.output))
+            fail("an output of no known type");
     }
     if (options.action == Action::Batch && (options.batchList.empty() || options.outDir.empty()))
         fail("a batch without its list or folder");
