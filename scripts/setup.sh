@@ -9,10 +9,16 @@ PACKAGES=(
   cmake g++ ninja-build
   qt6-base-dev qt6-qpa-plugins
   libgtest-dev libbenchmark-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-wqy-microhei
   xvfb xauth
   appstream desktop-file-utils
   pngcheck
+)
+
+# What the full check (scripts/full-check.sh) needs besides: Clang with its
+# sanitizer and libFuzzer runtimes.
+FULL_CHECK_PACKAGES=(
+  clang libclang-rt-14-dev
 )
 
 as_root() {
@@ -26,9 +32,11 @@ as_root() {
   fi
 }
 
+# Installs the packages named (all of PACKAGES when none is).
 install_missing() {
-  local missing=() package
-  for package in "${PACKAGES[@]}"; do
+  local missing=() package wanted=("$@")
+  [ "$#" -gt 0 ] || wanted=("${PACKAGES[@]}")
+  for package in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
   done
   [ "${#missing[@]}" -eq 0 ] && return 0

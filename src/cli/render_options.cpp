@@ -87,6 +87,8 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
             o.caption = false;
         } else if (name == "--info") {
             if (auto e = flag(o.info)) return *e;
+        } else if (name == "-n" || name == "--no-clobber") {
+            if (auto e = flag(o.noClobber)) return *e;
         } else if (name == "-o" || name == "--output") {
             const auto v = takeValue();
             if (!v || v->empty()) return OptionError{"option " + name + " needs a file name"};
@@ -191,6 +193,7 @@ std::string renderUsage() {
            "  -o, --output FILE   write to FILE, PNG or BMP by its extension; FILE - is\n"
            "                      standard output (default: T<stamp>.png here, or no\n"
            "                      file at all with --info)\n"
+           "  -n, --no-clobber    never replace an existing file\n"
            "  --format FORMAT     write png or bmp, whatever the file's name\n"
            "  --no-caption        leave the text out of the picture\n"
            "  --info              print the picture's parameter line (after the text,\n"

@@ -24,6 +24,7 @@ struct RenderOptions {
     std::filesystem::path output;       // -o; "-" is standard output; empty: see runRenderer
     std::optional<ImageFormat> format;  // --format; otherwise the output's extension decides
     bool caption = true;                // --no-caption turns it off
+    bool noClobber = false;             // -n: never replace an existing file
     bool info = false;                  // --info: print the parameter line
     bool quiet = false;                 // -q: no progress bar, no summary, no name of the file written
     std::filesystem::path batchList;    // --batch; "-" is standard input

@@ -42,6 +42,9 @@ ImageFormat formatFor(const RenderOptions& options, const std::filesystem::path&
     return imageFormatOf(file).value_or(ImageFormat::Png);
 }
 
+// -n: a file that is there stays.
+Replace replaceFor(const RenderOptions& options) { return options.noClobber ? Replace::Never : Replace::Allowed; }
+
 std::string extensionOf(ImageFormat format) { return format == ImageFormat::Bmp ? ".bmp" : ".png"; }
 
 std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format) {
@@ -216,8 +219,8 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
         return 0;  // a failed write is reported by finishOutput
     }
     if (!options.output.empty()) {
-        const Outcome written =
-            writeFileAtomically(options.output, encode(picture, formatFor(options, options.output)));
+        const Outcome written = writeFileAtomically(options.output, encode(picture, formatFor(options, options.output)),
+                                                    replaceFor(options));
         if (!written) return fail(io.err, written.message);
         printInfo();
         return 0;
@@ -309,7 +312,15 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             name << std::setw(digits) << std::setfill('0') << number << extensionOf(format);
             // A write that fails would fail alike for the lines after it (a
             // full disk, a folder that cannot be written): the batch stops.
-            if (Outcome done = writeFileAtomically(options.outDir / name.str(), drawn.bytes); !done) {
+            Outcome done = writeFileAtomically(options.outDir / name.str(), drawn.bytes, replaceFor(options));
+            if (!done && done.failure == Failure::NameTaken) {  // with -n: the file there stays, the batch goes on
+                bar.clear();
+                io.err << kProgram << listName << ':' << number << ": " << done.message << "; skipped\n";
+                ++skipped;
+                bar.show(static_cast<std::int64_t>(k + 1));
+                return true;
+            }
+            if (!done) {
                 bar.clear();
                 io.err << kProgram << done.message << '\n';
                 ++failed;

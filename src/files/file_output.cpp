@@ -1,12 +1,18 @@
 #include "files/file_output.hpp"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <system_error>
 
 namespace ts {
@@ -18,31 +24,60 @@ Outcome writeFailure(Failure kind, const std::filesystem::path& file, const std:
     return Outcome::failed(kind, "Could not write " + file.string() + ": " + why, file);
 }
 
-// Gives up a temporary file on any path out of the write.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::filesystem::path path) : path_(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (fd_ >= 0) ::close(fd_);
-        if (!kept_) ::unlink(path_.c_str());
-    }
-    int fd_ = -1;
-    bool kept_ = false;
-    const std::filesystem::path path_;
-};
+Outcome nameTaken(const std::filesystem::path& file) {
+    return writeFailure(Failure::NameTaken, file, "a file of that name exists");
+}
 
-std::filesystem::path temporaryName(const std::filesystem::path& file) {
-    static std::atomic<unsigned> counter{0};
-    std::string name = ".";
-    name.append(file.filename().string());
-    name.append(".").append(std::to_string(::getpid()));
-    name.append(".").append(std::to_string(counter++));
-    name.append(".tmp");
-    std::filesystem::path tmp = file;
-    tmp.replace_filename(name);
-    return tmp;
+std::filesystem::path folderOf(const std::filesystem::path& file) {
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+constexpr std::string_view kTemporaryPrefix = ".textscape-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+
+std::atomic<unsigned> temporaryCounter{0};
+
+// The process that made a temporary name, read back from the name; 0 when
+// the name is not one of ours.
+pid_t makerOf(std::string_view name) {
+    if (name.size() <= kTemporaryPrefix.size() + kTemporarySuffix.size() || !name.starts_with(kTemporaryPrefix) ||
+        !name.ends_with(kTemporarySuffix))
+        return 0;
+    name.remove_prefix(kTemporaryPrefix.size());
+    name.remove_suffix(kTemporarySuffix.size());
+    const auto dash = name.find('-');
+    if (dash == std::string_view::npos || dash == 0) return 0;
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + dash, pid);
+    if (error != std::errc() || end != name.data() + dash || pid <= 0) return 0;
+    unsigned number = 0;
+    const auto [last, numberError] = std::from_chars(name.data() + dash + 1, name.data() + name.size(), number);
+    if (numberError != std::errc() || last != name.data() + name.size()) return 0;
+    return pid;
+}
+
+// Removes the temporary files that processes now gone left in `folder` (a
+// write killed at the wrong moment), once per folder in each process.
+void removeLeftTemporaries(const std::filesystem::path& folder) {
+    static std::mutex lock;
+    static std::set<std::filesystem::path> cleaned;
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (!cleaned.insert(folder).second) return;
+    }
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t maker = makerOf(entry->d_name);
+        if (maker == 0 || maker == ::getpid()) continue;
+        if (::kill(maker, 0) == 0 || errno != ESRCH) continue;  // still running, or not ours to know
+        struct stat st {};
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (st.st_uid != ::geteuid()) continue;
+        (void)::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 // Renames without replacing an existing file; falls back to a hard link
@@ -56,10 +91,117 @@ int renameNoReplace(const std::filesystem::path& from, const std::filesystem::pa
 }
 
 void syncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     (void)::fsync(fd);
     ::close(fd);
+}
+
+// The bytes of a file to be, written and flushed to disk in its folder
+// before the file gets its name. Where the file system allows, the file has
+// no name at all until then (O_TMPFILE), so that a process killed meanwhile
+// leaves nothing behind; elsewhere it has a short temporary name, which a
+// later write into the same folder removes once its process is gone. A
+// staged file not placed is given up.
+class StagedFile {
+public:
+    explicit StagedFile(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+    ~StagedFile() {
+        if (fd_ >= 0) ::close(fd_);
+        if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    }
+
+    // 0, or the errno of what failed. `keep`: the owner and permission bits
+    // of the file this one replaces.
+    int write(std::span<const std::uint8_t> bytes, const struct stat* keep) {
+        removeLeftTemporaries(folder_);
+        fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd_ < 0) {
+            if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
+            if (const int error = openNamed(); error != 0) return error;
+        }
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return n < 0 ? errno : ENOSPC;
+            done += static_cast<std::size_t>(n);
+        }
+        if (keep) {
+            // The owner first: changing it clears the set-id bits.
+            (void)::fchown(fd_, keep->st_uid, keep->st_gid);
+            if (::fchmod(fd_, keep->st_mode & 07777) != 0) return errno;
+        }
+        if (::fsync(fd_) != 0) return errno;
+        return 0;
+    }
+
+    // Gives the written file its name; 0, or the errno of what failed
+    // (EEXIST: the name is taken and Replace::Never was asked).
+    int place(const std::filesystem::path& file, Replace replace) {
+        if (temporary_.empty()) {
+            if (replace == Replace::Never) return linkTo(file);
+            // A file without a name cannot replace another: it gets a
+            // temporary name for the moment of the rename.
+            for (int attempt = 0; temporary_.empty(); ++attempt) {
+                const std::filesystem::path name = nextTemporaryName();
+                if (const int error = linkTo(name); error == 0)
+                    temporary_ = name;
+                else if (error != EEXIST || attempt > 100)
+                    return error;
+            }
+        }
+        const int renamed = replace == Replace::Allowed ? ::rename(temporary_.c_str(), file.c_str())
+                                                        : renameNoReplace(temporary_, file);
+        if (renamed != 0) return errno;
+        temporary_.clear();
+        return 0;
+    }
+
+private:
+    std::filesystem::path nextTemporaryName() const {
+        std::string name(kTemporaryPrefix);
+        name.append(std::to_string(::getpid())).append("-").append(std::to_string(temporaryCounter++));
+        name.append(kTemporarySuffix);
+        return folder_ / name;
+    }
+
+    int openNamed() {
+        for (int attempt = 0;; ++attempt) {
+            const std::filesystem::path name = nextTemporaryName();
+            fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ >= 0) {
+                temporary_ = name;
+                return 0;
+            }
+            if (errno != EEXIST || attempt > 100) return errno;
+        }
+    }
+
+    // Links the unnamed file under `name`, never replacing a file.
+    int linkTo(const std::filesystem::path& name) const {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+        if (errno != ENOENT) return errno;
+        // Without /proc: the file descriptor itself, which needs privileges.
+        if (::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return 0;
+        return errno;
+    }
+
+    const std::filesystem::path folder_;
+    std::filesystem::path temporary_;  // the file's name while it has a temporary one
+    int fd_ = -1;
+};
+
+const char* kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a named pipe";
+    if (S_ISSOCK(mode)) return "a socket";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    return "not a regular file";
 }
 
 }  // namespace
@@ -84,41 +226,41 @@ Outcome ensureFolder(const std::filesystem::path& folder) {
 }
 
 Outcome writeFileAtomically(const std::filesystem::path& file, std::span<const std::uint8_t> bytes, Replace replace) {
-    if (replace == Replace::Never) {
+    // Where the bytes go: the file, or the file a symbolic link leads to.
+    std::filesystem::path target = file;
+    struct stat st {};
+    bool exists = false;
+    constexpr int kMaxLinks = 40;
+    for (int links = 0;; ++links) {
+        if (::lstat(target.c_str(), &st) != 0) {
+            if (errno != ENOENT && errno != ENOTDIR) return writeFailure(Failure::WriteFailed, file, reason(errno));
+            break;
+        }
+        if (replace == Replace::Never) return nameTaken(file);
+        if (!S_ISLNK(st.st_mode)) {
+            exists = true;
+            break;
+        }
+        if (links == kMaxLinks) return writeFailure(Failure::WriteFailed, file, reason(ELOOP));
         std::error_code ec;
-        if (std::filesystem::exists(std::filesystem::symlink_status(file, ec)))
-            return writeFailure(Failure::NameTaken, file, "a file of that name exists");
+        const std::filesystem::path link = std::filesystem::read_symlink(target, ec);
+        if (ec) return writeFailure(Failure::WriteFailed, file, ec.message());
+        target = link.is_absolute() ? link : folderOf(target) / link;
+    }
+    if (exists && !S_ISREG(st.st_mode)) {
+        const std::string named = target == file ? "it" : target.string();
+        return writeFailure(Failure::WriteFailed, file,
+                            named + " is " + kindOf(st.st_mode) + ", not a regular file; it is left as it is");
     }
 
-    TemporaryFile tmp(temporaryName(file));
-    tmp.fd_ = ::open(tmp.path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (tmp.fd_ < 0) {
-        tmp.kept_ = true;  // nothing was made
-        return writeFailure(Failure::WriteFailed, file, reason(errno));
-    }
-
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(tmp.fd_, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return writeFailure(Failure::WriteFailed, file, reason(n < 0 ? errno : ENOSPC));
-        done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(tmp.fd_) != 0) return writeFailure(Failure::WriteFailed, file, reason(errno));
-    const int fd = tmp.fd_;
-    tmp.fd_ = -1;
-    if (::close(fd) != 0) return writeFailure(Failure::WriteFailed, file, reason(errno));
-
-    if (replace == Replace::Allowed) {
-        if (::rename(tmp.path_.c_str(), file.c_str()) != 0)
-            return writeFailure(Failure::WriteFailed, file, reason(errno));
-    } else if (renameNoReplace(tmp.path_, file) != 0) {
-        const int error = errno;
-        if (error == EEXIST) return writeFailure(Failure::NameTaken, file, "a file of that name exists");
+    StagedFile staged(folderOf(target));
+    if (const int error = staged.write(bytes, exists ? &st : nullptr); error != 0)
+        return writeFailure(Failure::WriteFailed, file, reason(error));
+    if (const int error = staged.place(target, replace); error != 0) {
+        if (error == EEXIST) return nameTaken(file);
         return writeFailure(Failure::WriteFailed, file, reason(error));
     }
-    tmp.kept_ = true;
-    syncFolder(file.parent_path());
+    syncFolder(folderOf(target));
     return Outcome::ok(file);
 }
 
@@ -127,14 +269,19 @@ Outcome writeNumberedFile(const std::filesystem::path& folder, std::string_view 
                           const std::function<bool(const std::filesystem::path&)>& skip) {
     // Enough suffixes for any number of pictures a person makes in one second.
     constexpr int kMaxNumber = 10000;
+    const std::filesystem::path first = folder / numberedName(stem, 1, extension);
+    StagedFile staged(folder.empty() ? std::filesystem::path(".") : folder);
+    if (const int error = staged.write(bytes, nullptr); error != 0)
+        return writeFailure(Failure::WriteFailed, first, reason(error));
     for (int number = 1; number <= kMaxNumber; ++number) {
         const std::filesystem::path file = folder / numberedName(stem, number, extension);
         if (skip && skip(file)) continue;
-        Outcome written = writeFileAtomically(file, bytes, Replace::Never);
-        if (written.failure == Failure::NameTaken) continue;
-        return written;
+        const int error = staged.place(file, Replace::Never);
+        if (error == EEXIST) continue;
+        if (error != 0) return writeFailure(Failure::WriteFailed, file, reason(error));
+        syncFolder(folder.empty() ? std::filesystem::path(".") : folder);
+        return Outcome::ok(file);
     }
-    const std::filesystem::path first = folder / numberedName(stem, 1, extension);
     return Outcome::failed(Failure::NameTaken, "Could not write " + first.string() + ": every numbered name is taken",
                            first);
 }

@@ -20,10 +20,19 @@ std::string numberedName(std::string_view stem, int number, std::string_view ext
 // Makes the folder and its parents when missing.
 Outcome ensureFolder(const std::filesystem::path& folder);
 
-// Writes the bytes to a temporary file beside `file`, flushes it to disk and
-// only then renames it into place, so that `file` is either left as it was
-// or holds all the bytes: never a partial or empty file. With
-// Replace::Never an existing `file` is kept and NameTaken returned.
+// Writes the bytes to a file, so that `file` is either left as it was or
+// holds all the bytes: never a partial or empty file. The bytes are written
+// and flushed to disk in a file without a name (O_TMPFILE) which then gets
+// `file`'s name; where the file system cannot make a file without a name, a
+// short temporary name (".textscape-PID-N.tmp") stands in, and a later write
+// into the same folder removes such a file once its process is gone.
+//
+// With Replace::Allowed an existing regular file is replaced by the new one,
+// which keeps its owner and permission bits (its other hard links keep the
+// old bytes); a symbolic link is followed and its target written (made
+// when missing); anything else (a folder, a device, a named pipe, a socket)
+// is refused and left as it is. With Replace::Never any existing name, a
+// symbolic link included, is kept and NameTaken returned.
 // On success the Outcome names `file`.
 Outcome writeFileAtomically(const std::filesystem::path& file, std::span<const std::uint8_t> bytes,
                             Replace replace = Replace::Allowed);

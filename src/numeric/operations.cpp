@@ -126,7 +126,11 @@ Result modulo(Number a, Number b) {
     const double divisor = roundHalfEven(b.value());
     if (divisor == 0.0) return std::nullopt;
     if (!fitsInt32(dividend) || !fitsInt32(divisor)) return std::nullopt;
-    const auto rest = static_cast<std::int32_t>(dividend) % static_cast<std::int32_t>(divisor);
+    // Every whole number divided by -1 leaves 0; the division itself is left
+    // out because the quotient of the smallest 32-bit integer by -1 does not
+    // fit 32 bits.
+    const std::int32_t rest =
+        divisor == -1.0 ? 0 : static_cast<std::int32_t>(dividend) % static_cast<std::int32_t>(divisor);
     const bool narrow = operandWidth(a) == Width::Int16 && operandWidth(b) == Width::Int16;
     return narrow ? Number::int16(static_cast<std::int16_t>(rest)) : Number::int32(rest);
 }

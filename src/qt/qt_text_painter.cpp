@@ -1,13 +1,18 @@
 #include "qt/qt_text_painter.hpp"
 
-#include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRawFont>
+#include <QTextBoundaryFinder>
 
+#include <string>
+#include <vector>
+
+#include "numeric/check.hpp"
 #include "qt/qt_image.hpp"
 
 namespace ts {
@@ -17,13 +22,19 @@ namespace {
 // 96 dots per inch: a point is 4/3 of a pixel whatever the screen says.
 constexpr int kDotsPerMeter = 3780;
 
-QString loadFamily() {
-    if (QFile::exists(QString::fromLatin1(kDejaVuSansPath))) {
-        const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(kDejaVuSansPath));
-        const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList{};
-        if (!families.isEmpty()) return families.front();
-    }
-    return QGuiApplication::font().family();
+QString loadFamily(const char* path) {
+    const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(path));
+    const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList{};
+    const std::string missing = std::string("the font file ") + path +
+                                " cannot be loaded; install Debian's fonts-dejavu-core and fonts-wqy-microhei";
+    TS_CHECK(!families.isEmpty(), missing.c_str());
+    return families.front();
+}
+
+QStringList loadFamilies() {
+    QStringList families;
+    for (const char* path : kCaptionFontPaths) families.append(loadFamily(path));
+    return families;
 }
 
 // The raster's own pixels as an image to paint on, at 96 dots per inch.
@@ -34,20 +45,58 @@ QImage wrap(Raster& raster) {
     return image;
 }
 
+// A stretch of the text drawn with one font.
+struct Run {
+    int font;
+    QString text;
+};
+
+// Splits the text into runs of whole characters (a letter with its accents,
+// an emoji with its modifiers) each drawn with the first font that has the
+// character's first code point; the first font when none has it.
+std::vector<Run> runsOf(const QString& text, const std::vector<QRawFont>& fonts) {
+    std::vector<Run> runs;
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text);
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = clusters.toNextBoundary();
+        if (end <= start) end = text.size();
+        const QString cluster = text.mid(start, end - start);
+        const char32_t first = cluster.toUcs4().value(0);
+        int chosen = 0;
+        for (int k = 0; k < static_cast<int>(fonts.size()); ++k) {
+            if (fonts[static_cast<std::size_t>(k)].supportsCharacter(first)) {
+                chosen = k;
+                break;
+            }
+        }
+        if (runs.empty() || runs.back().font != chosen)
+            runs.push_back({chosen, cluster});
+        else
+            runs.back().text += cluster;
+        start = end;
+    }
+    return runs;
+}
+
 }  // namespace
 
 QtTextPainter::QtTextPainter() {
-    static const QString family = loadFamily();
-    family_ = family;
+    static const QStringList families = loadFamilies();
+    families_ = families;
 }
 
-QFont QtTextPainter::font(float points) const {
-    QFont f(family_);
+QFont QtTextPainter::font(float points, int which) const {
+    QFont f;
+    f.setFamilies({families_.at(which)});
     f.setPointSizeF(points > 0 ? points : 1);
     // Hinting and subpixel rendering follow the desktop's settings; without
-    // them the outlines are the same everywhere.
+    // them the outlines are the same everywhere. Without merging, a
+    // character the font lacks is its missing-glyph box rather than a glyph
+    // from some other font of the machine's.
     f.setHintingPreference(QFont::PreferNoHinting);
-    f.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    f.setStyleStrategy(
+        QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias | QFont::NoFontMerging));
     f.setKerning(true);
     return f;
 }
@@ -55,16 +104,27 @@ QFont QtTextPainter::font(float points) const {
 float QtTextPainter::draw(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour) {
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     QImage image = wrap(raster);
-    // The font measured for the image, at its 96 dots per inch.
-    const QFont deviceFont(font(points), &image);
-    const QFontMetricsF metrics(deviceFont, &image);
+    // The fonts measured for the image, at its 96 dots per inch.
+    std::vector<QFont> fonts;
+    std::vector<QRawFont> coverage;
+    for (int k = 0; k < static_cast<int>(families_.size()); ++k) {
+        fonts.emplace_back(font(points, k), &image);
+        coverage.push_back(QRawFont::fromFont(fonts.back()));
+    }
+    // Every run stands on the first font's baseline.
+    const double baseline = y + QFontMetricsF(fonts.front(), &image).ascent();
 
     QPainterPath path;
-    path.addText(QPointF(x, y + metrics.ascent()), deviceFont, text);
+    double next = x;
+    for (const Run& run : runsOf(text, coverage)) {
+        const QFont& runFont = fonts[static_cast<std::size_t>(run.font)];
+        path.addText(QPointF(next, baseline), runFont, run.text);
+        next += QFontMetricsF(runFont, &image).horizontalAdvance(run.text);
+    }
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.fillPath(path, QColor(colour.red(), colour.green(), colour.blue()));
-    return static_cast<float>(x + metrics.horizontalAdvance(text));
+    return static_cast<float>(next);
 }
 
 }  // namespace ts

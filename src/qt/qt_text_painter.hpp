@@ -2,30 +2,44 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 #include "platform/raster_surface.hpp"
 
 namespace ts {
 
-// Where Debian's fonts-dejavu-core puts the font every surface writes with.
+// The fonts every surface writes with, where Debian's packages put them:
+// DejaVu Sans (fonts-dejavu-core) for the Latin, Greek and Cyrillic scripts
+// and many symbols, then WenQuanYi Micro Hei (fonts-wqy-microhei) for
+// Chinese, Japanese and Korean.
 inline constexpr const char* kDejaVuSansPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+inline constexpr const char* kCjkFontPath = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
+inline constexpr const char* kCaptionFontPaths[] = {kDejaVuSansPath, kCjkFontPath};
 
 // Draws text into a raster with Qt. The glyphs are filled as outlines at a
 // fixed 96 dots per inch, with no hinting, so the same text gives the same
 // pixels on every screen and under every platform plugin (window or
-// headless). Needs a QGuiApplication.
+// headless).
+//
+// Only the fonts above are used, loaded from their files: each character is
+// drawn with the first of them that has it, and a character neither has
+// with DejaVu Sans's missing-glyph box, never with a font the machine
+// happens to have. A missing font file stops the program (TS_CHECK) with
+// its name. Needs a QGuiApplication.
 class QtTextPainter final : public TextPainter {
 public:
     QtTextPainter();
 
     float draw(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour) override;
 
-    // DejaVu Sans when its file is there, else the platform's default family.
-    const QString& family() const { return family_; }
-    QFont font(float points) const;
+    // The fonts' families, in the order they are tried: "DejaVu Sans" first.
+    const QStringList& families() const { return families_; }
+    const QString& family() const { return families_.front(); }
+    // The font of one of the families at a size, never merged with others.
+    QFont font(float points, int which = 0) const;
 
 private:
-    QString family_;
+    QStringList families_;
 };
 
 }  // namespace ts

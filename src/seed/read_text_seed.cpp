@@ -5,12 +5,35 @@
 
 namespace ts {
 
+namespace {
+
+// The C0 control characters and DEL: a file's text chunk or a terminal would
+// take them for something other than text.
+bool isControl(char32_t c) { return c < 0x20 || c == 0x7F; }
+
+std::string codePointName(char32_t c) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::string name = "U+0000";
+    for (std::size_t k = 0; k < 4; ++k) name[5 - k] = kHex[(c >> (4 * k)) & 0xF];
+    return name;
+}
+
+}  // namespace
+
 Outcome checkText(std::string_view text) {
     if (!decodeUtf8(text, nullptr)) return Outcome::failed(Failure::Refused, "the text is not valid UTF-8");
-    const std::size_t length = codePoints(text).size();
+    const std::u32string characters = codePoints(text);
+    const std::size_t length = characters.size();
     if (length > static_cast<std::size_t>(kMaxTextLength)) {
         return Outcome::failed(Failure::Refused, "the text has " + std::to_string(length) + " characters; at most " +
                                                      std::to_string(kMaxTextLength) + " are allowed");
+    }
+    for (std::size_t k = 0; k < characters.size(); ++k) {
+        if (isControl(characters[k])) {
+            return Outcome::failed(Failure::Refused, "the text has a control character (" +
+                                                         codePointName(characters[k]) + ") at position " +
+                                                         std::to_string(k + 1));
+        }
     }
     return Outcome::ok();
 }

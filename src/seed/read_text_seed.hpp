@@ -12,7 +12,10 @@ namespace ts {
 inline constexpr int kMaxTextLength = 100;  // characters (code points)
 
 // Whether the program takes `text` as a picture's text: well-formed UTF-8 of
-// at most 100 characters. A refusal carries the reason, for the user.
+// at most 100 characters, none of them a control character (U+0000 to
+// U+001F, or DEL). A refusal carries the reason, for the user; for a control
+// character it names the character and its position, counted in characters
+// from 1.
 Outcome checkText(std::string_view text);
 
 // The text's seed: keeps the text in t and its length in dolz, the codes of

@@ -63,7 +63,7 @@ TEST(ReadBatchList, SplitsLinesKeepingBlankOnesAndDroppingCrAndTheMark) {
         {"one\n", {"one"}},
         {"one\ntwo", {"one", "two"}},
         {"one\n\nthree\n\n", {"one", "", "three", ""}},
-        {"crlf\r\nbare cr\r\rstays\r\n", {"crlf", "bare cr\r\rstays"}},
+        {"crlf\r\nlf\n", {"crlf", "lf"}},
         {bom + "marked\n" + bom + "kept on line 2\n", {"marked", bom + "kept on line 2"}},
         {bom, {""}},
         {bom + "\r\n", {""}},
@@ -77,6 +77,12 @@ TEST(ReadBatchList, SplitsLinesKeepingBlankOnesAndDroppingCrAndTheMark) {
         }
         EXPECT_EQ(texts, c.texts) << ::testing::PrintToString(c.list);
     }
+    // A carriage return not before a line feed stays in its line's text,
+    // which is then refused as holding a control character.
+    const std::vector<Line> bare = linesOf("crlf\r\nbare cr\r\rstays\r\n");
+    ASSERT_EQ(bare.size(), 2u);
+    EXPECT_EQ(bare[1].text, "bare cr\r\rstays");
+    EXPECT_EQ(bare[1].problem, "the text has a control character (U+000D) at position 8");
 }
 
 TEST(ReadBatchList, RefusesBadLinesOneByOne) {
@@ -156,7 +162,6 @@ TEST(ReadTextInput, DropsTheMarkAndOneLineBreakAndChecksTheText) {
         std::string input, text;
     } const cases[] = {
         {"héllo\n", "héllo"},
-        {"two\n\n", "two\n"},
         {"crlf\r\n", "crlf"},
         {"bare", "bare"},
         {"\n", ""},
@@ -172,6 +177,11 @@ TEST(ReadTextInput, DropsTheMarkAndOneLineBreakAndChecksTheText) {
         ASSERT_TRUE(read) << ::testing::PrintToString(c.input) << ": " << read.message;
         EXPECT_EQ(text, c.text) << ::testing::PrintToString(c.input);
     }
+    // Only one line break is dropped: a second is a control character.
+    std::istringstream two("two\n\n");
+    std::string second = "untouched";
+    EXPECT_EQ(readTextInput(two, second).message, "the text has a control character (U+000A) at position 4");
+    EXPECT_EQ(second, "untouched");
     // A text that is refused leaves `text` alone.
     std::istringstream bad("\xC4\xC4\n");
     std::string kept = "untouched";

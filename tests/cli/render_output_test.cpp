@@ -82,7 +82,7 @@ TEST_F(RenderOutput, InfoPrintsTheParameterLineAsTheWindowShowsIt) {
 TEST_F(RenderOutput, TextFromInputLosesOneTrailingNewline) {
     struct Case {
         std::string input, text;
-    } const cases[] = {{"héllo\n", "héllo"}, {"two\n\n", "two\n"}, {"crlf\r\n", "crlf"}, {"bare", "bare"}, {"\n", ""}};
+    } const cases[] = {{"héllo\n", "héllo"}, {"crlf\r\n", "crlf"}, {"bare", "bare"}, {"\n", ""}};
     for (const Case& c : cases) {
         RenderOptions o = renderTo("", folder / "in.png");
         o.textFromInput = true;
@@ -91,6 +91,12 @@ TEST_F(RenderOutput, TextFromInputLosesOneTrailingNewline) {
         EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "in.png")).at(kTitleKey), c.text)
             << ::testing::PrintToString(c.input);
     }
+    // Only one is dropped: a second is a control character of the text.
+    RenderOptions o = renderTo("", folder / "two.png");
+    o.textFromInput = true;
+    const RunResult two = run(o, "two\n\n");
+    EXPECT_EQ(two.status, 1);
+    EXPECT_EQ(two.err, "textscape-render: the text has a control character (U+000A) at position 4\n");
 }
 
 TEST_F(RenderOutput, TooLongInputIsRefusedAndNothingWritten) {

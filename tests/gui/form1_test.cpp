@@ -335,8 +335,8 @@ TEST_F(Form1Test, RunTimeErrorDuringStartUpEndsBeforeTheEventLoop) {
 
 // The prompt asks again, with the same two lines at the same place, while
 // the answer is longer than 100 characters (counted as characters, not
-// bytes); cancelling gives the empty text.
-TEST(Form1Prompt, AsksAgainUntilTheTextHasAtMost100Characters) {
+// bytes) or holds a control character; cancelling gives the empty text.
+TEST(Form1Prompt, AsksAgainUntilTheTextIsOneThePictureTakes) {
     testing::application();
     const auto repeat = [](const std::string& unit, int times) {
         std::string out;
@@ -353,6 +353,7 @@ TEST(Form1Prompt, AsksAgainUntilTheTextHasAtMost100Characters) {
         {"200 bytes are 100 characters", {repeat("\xC3\xBF", 100)}, 1, repeat("\xC3\xBF", 100)},
         {"cancel", {}, 1, ""},
         {"too long, then cancel", {repeat("x", 150)}, 2, ""},
+        {"a tab, an escape and a DEL, then plain", {"a\tb", "\x1B[0m", "x\x7F", "ab"}, 4, "ab"},
     };
     for (const auto& c : cases) {
         auto scripted = std::make_unique<testing::ScriptedDialog>(c.answers);

@@ -98,7 +98,13 @@ INSTANTIATE_TEST_SUITE_P(
         BinaryCase{"-7 Mod 3 is -1", modulo, i16(-7), i16(3), i16(-1)},
         BinaryCase{"7 Mod -3 is 1", modulo, i16(7), i16(-3), i16(1)},
         BinaryCase{"-282.5 Mod 280 is -2", modulo, dbl(-282.5), i16(280), i32(-2)},
-        BinaryCase{"7 Mod 2.5 divides by 2", modulo, i16(7), dbl(2.5), i32(1)}),
+        BinaryCase{"7 Mod 2.5 divides by 2", modulo, i16(7), dbl(2.5), i32(1)},
+        // The quotient of the smallest integers by -1 does not fit their width; the remainder is 0.
+        BinaryCase{"-2147483648 Mod -1 is 0", modulo, i32(std::numeric_limits<std::int32_t>::min()), i16(-1), i32(0)},
+        BinaryCase{"-2147483648.4 Mod -1.2 is 0", modulo, dbl(-2147483648.4), dbl(-1.2), i32(0)},
+        BinaryCase{"-32768 Mod -1 is 0", modulo, i16(-32768), i16(-1), i16(0)},
+        BinaryCase{"-2147483648 Mod 2147483647 is -1", modulo, i32(std::numeric_limits<std::int32_t>::min()),
+                   i32(2147483647), i32(-1)}),
     testing::nameByWhat);
 
 struct FailureCase {

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include "annotate/info_line.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "qt/qt_text_painter.hpp"
+#include "qt_probe/caption_samples.hpp"
 #include "state/layout.hpp"
 #include "support/qt_application.hpp"
 
@@ -139,10 +141,39 @@ TEST(QtTextPainter, EmptyTextDrawsNothingAndStaysPut) {
     EXPECT_EQ(inkOf(raster).changed, 0);
 }
 
-TEST(QtTextPainter, UsesDejaVuSansWhenItsFileIsInstalled) {
+TEST(QtTextPainter, UsesDejaVuSansThenWenQuanYiMicroHei) {
     testing::application();
-    if (!QFile::exists(QString::fromLatin1(kDejaVuSansPath))) GTEST_SKIP() << "fonts-dejavu-core is not installed";
+    EXPECT_EQ(QtTextPainter().families(), QStringList({"DejaVu Sans", "WenQuanYi Micro Hei"}));
     EXPECT_EQ(QtTextPainter().family(), QStringLiteral("DejaVu Sans"));
+}
+
+TEST(QtTextPainter, CaptionsOfEachScriptGiveTheirChecksums) {
+    testing::application();
+    QtTextPainter painter;
+    for (const testing::CaptionSample& sample : testing::kCaptionSamples)
+        EXPECT_EQ(testing::captionChecksum(painter, sample), sample.checksum)
+            << sample.what << ": 0x" << std::hex << testing::captionChecksum(painter, sample);
+}
+
+// A character neither font has is DejaVu Sans's missing-glyph box, the same
+// for every such character, never a glyph from a font the machine has.
+TEST(QtTextPainter, CharactersNoFontHasAreTheMissingGlyphBox) {
+    testing::application();
+    QtTextPainter painter;
+    const auto drawn = [&painter](const char* text) {
+        Raster raster(100, 40, kBackground);
+        const float next = painter.draw(raster, 10, 5, text, 15, Colour::white());
+        return std::make_pair(raster, next);
+    };
+    const auto [smiling, afterSmiling] = drawn("\xF0\x9F\x99\x82");  // U+1F642
+    const Ink ink = inkOf(smiling);
+    EXPECT_GT(ink.changed, 20);
+    EXPECT_GT(ink.untouchedInside, 0);  // a hollow box
+    for (const char* other : {"\xF0\x9F\x91\x8D", "\xF0\x9F\x8F\xBD", "\xF4\x8F\xBF\xBD", "\xEE\x80\x80"}) {
+        const auto [raster, next] = drawn(other);  // U+1F44D, U+1F3FD, U+10FFFD, U+E000
+        EXPECT_TRUE(raster == smiling) << ::testing::PrintToString(std::string(other));
+        EXPECT_EQ(next, afterSmiling);
+    }
 }
 
 // The window draws on a desktop, the headless renderer under the offscreen
@@ -190,6 +221,30 @@ TEST(QtTextPainter, SamePixelsUnderEveryPlatformPluginAndResolution) {
                                    QStringLiteral("QT_QPA_PLATFORM=xcb"),
                                    probeProgram};
     EXPECT_TRUE(probe(xvfbRun, arguments, x11) == reference) << "differs under xcb";
+}
+
+// Captions come out the same whatever fonts the machine has: here with
+// none at all besides the program's own.
+TEST(QtTextPainter, CaptionsDoNotDependOnTheMachinesFonts) {
+    QByteArray expected;
+    for (const testing::CaptionSample& sample : testing::kCaptionSamples)
+        expected += QByteArray::number(static_cast<qulonglong>(sample.checksum), 16).rightJustified(16, '0') + '\n';
+
+    QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
+    base.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    EXPECT_EQ(probe(QStringLiteral(TEXTSCAPE_TEXT_PROBE), {QStringLiteral("--captions")}, base), expected);
+
+    QTemporaryDir cache;
+    ASSERT_TRUE(cache.isValid());
+    QTemporaryFile noFonts;
+    ASSERT_TRUE(noFonts.open());
+    noFonts.write(
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n<fontconfig><cachedir>" +
+        cache.path().toUtf8() + "</cachedir></fontconfig>\n");
+    noFonts.close();
+    QProcessEnvironment bare = base;
+    bare.insert(QStringLiteral("FONTCONFIG_FILE"), noFonts.fileName());
+    EXPECT_EQ(probe(QStringLiteral(TEXTSCAPE_TEXT_PROBE), {QStringLiteral("--captions")}, bare), expected);
 }
 
 }  // namespace

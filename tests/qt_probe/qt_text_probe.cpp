@@ -1,14 +1,22 @@
 // Prints the pixels a few texts give, so that runs under different platform
-// plugins and screen settings can be compared byte for byte.
+// plugins and screen settings can be compared byte for byte. With
+// --captions, prints the checksum of each caption of caption_samples.hpp.
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <cstring>
 
 #include "qt/qt_text_painter.hpp"
+#include "qt_probe/caption_samples.hpp"
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     ts::QtTextPainter painter;
+    if (argc > 1 && std::strcmp(argv[1], "--captions") == 0) {
+        for (const ts::testing::CaptionSample& sample : ts::testing::kCaptionSamples)
+            std::printf("%016llx\n", static_cast<unsigned long long>(ts::testing::captionChecksum(painter, sample)));
+        return 0;
+    }
     struct Sample {
         const char* text;
         float points;

@@ -127,5 +127,31 @@ TEST(CheckText, TakesWellFormedTextsOfAtMost100Characters) {
     }
 }
 
+// C0 control characters and DEL would end up in a PNG's text chunk or on a
+// terminal; the refusal names the first one and its position in characters.
+TEST(CheckText, RefusesControlCharactersNamingThePosition) {
+    const struct {
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {std::string("ab\0cd", 5), "the text has a control character (U+0000) at position 3"},
+        {"\x1B[31mred", "the text has a control character (U+001B) at position 1"},
+        {"tab\there", "the text has a control character (U+0009) at position 4"},
+        {"line\n", "the text has a control character (U+000A) at position 5"},
+        {"\r", "the text has a control character (U+000D) at position 1"},
+        {"\x1F", "the text has a control character (U+001F) at position 1"},
+        {"del\x7F", "the text has a control character (U+007F) at position 4"},
+        // Positions count characters, not bytes; the first control character is named.
+        {"\xC3\xA9\xF0\x9F\x98\x80\x01\x02", "the text has a control character (U+0001) at position 3"},
+    };
+    for (const auto& c : cases) {
+        const Outcome refused = checkText(c.text);
+        EXPECT_EQ(refused.failure, Failure::Refused) << ::testing::PrintToString(c.text);
+        EXPECT_EQ(refused.message, c.message) << ::testing::PrintToString(c.text);
+    }
+    // The neighbours of the refused ranges are ordinary characters.
+    for (const char* fine : {" ", "~", "\xC2\x80", "\xC2\xA0", "a b"}) EXPECT_TRUE(checkText(fine)) << fine;
+}
+
 }  // namespace
 }  // namespace ts

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The full check, run by CI after the test command: the whole suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer (GCC, leak checking on),
+# the Release suite built with Clang (the golden pictures on a second
+# compiler), and each libFuzzer harness in fuzz/ from its corpus for a
+# bounded time (FUZZ_SECONDS, 60 by default). Installs what is missing.
+# Builds in build-asan/, build-clang/ and build-fuzz/.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+install_missing
+install_missing "${FULL_CHECK_PACKAGES[@]}"
+
+FUZZ_SECONDS="${FUZZ_SECONDS:-60}"
+export QT_QPA_PLATFORM=offscreen
+jobs="$(nproc)"
+
+section() { printf '\n== %s (%s)\n' "$1" "$(date +%T)"; }
+
+# Sanitizers report and stop at the first error; the test programs started
+# from the tests and the test discovery run with the same settings.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1"
+export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan-suppressions.txt:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+section "AddressSanitizer and UndefinedBehaviorSanitizer, GCC"
+# Line tables only (-g1): the reports name files and lines, and the build
+# takes much less time than with full debugging information.
+cmake -S "$ROOT" -B "$ROOT/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+  -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ \
+  -DTEXTSCAPE_SANITIZE=address,undefined -DTEXTSCAPE_BUILD_BENCH=OFF
+cmake --build "$ROOT/build-asan"
+ctest --test-dir "$ROOT/build-asan" --output-on-failure -j "$jobs" --timeout 600
+
+section "Release suite, Clang"
+cmake -S "$ROOT" -B "$ROOT/build-clang" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DTEXTSCAPE_WERROR="${TEXTSCAPE_WERROR:-OFF}" -DTEXTSCAPE_BUILD_BENCH=OFF
+cmake --build "$ROOT/build-clang"
+ctest --test-dir "$ROOT/build-clang" --output-on-failure -j "$jobs"
+
+section "Fuzzers, ${FUZZ_SECONDS} s each"
+cmake -S "$ROOT" -B "$ROOT/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DTEXTSCAPE_SANITIZE=fuzzer-no-link,address,undefined -DTEXTSCAPE_BUILD_FUZZERS=ON \
+  -DTEXTSCAPE_BUILD_TESTS=OFF -DTEXTSCAPE_BUILD_BENCH=OFF
+cmake --build "$ROOT/build-fuzz"
+for corpus in "$ROOT"/fuzz/corpus/*/; do
+  name="$(basename "$corpus")"
+  # New inputs go to a scratch folder: the committed corpus stays as it is.
+  scratch="$ROOT/build-fuzz/corpus-$name"
+  mkdir -p "$scratch"
+  log="$ROOT/build-fuzz/fuzz_$name.log"
+  echo "-- fuzz_$name"
+  status=0
+  "$ROOT/build-fuzz/fuzz/fuzz_$name" "$scratch" "$corpus" -max_total_time="$FUZZ_SECONDS" \
+    -artifact_prefix="$ROOT/build-fuzz/fuzz_$name-" -print_final_stats=1 >"$log" 2>&1 || status=$?
+  grep -E '^(#[0-9]+ +(INITED|DONE)|stat::number_of_executed_units|Done )' "$log" || true
+  if [ "$status" -ne 0 ]; then
+    tail -n 60 "$log" >&2
+    echo "fuzz_$name found a problem (exit status $status): see $log and the artifact in build-fuzz/" >&2
+    exit 1
+  fi
+done
+
+section "Full check passed"

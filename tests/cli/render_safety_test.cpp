@@ -1,0 +1,132 @@
+// What textscape-render does with what stands at its output name, and with
+// texts that hold control characters.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QProcess>
+
+#include <algorithm>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "cli/render_options.hpp"
+#include "support/test_folder.hpp"
+
+namespace ts {
+namespace {
+
+using testing::namesIn;
+
+struct RunResult {
+    int status;
+    std::string out, err;
+};
+
+RunResult runProgram(const QStringList& arguments, const std::filesystem::path& folder, const QByteArray& input = {}) {
+    QProcess process;
+    process.setWorkingDirectory(QString::fromStdString(folder.string()));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(TEXTSCAPE_RENDER_PROGRAM), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(120000));
+    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+}
+
+bool isOneLine(const std::string& err) {
+    return std::count(err.begin(), err.end(), '\n') == 1 && err.rfind("textscape-render: ", 0) == 0;
+}
+
+TEST(ParseRenderOptions, NoClobberIsAFlag) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"-n", "x"}, {"x", "--no-clobber"}}) {
+        const auto parsed = parseRenderOptions(args);
+        ASSERT_TRUE(std::holds_alternative<RenderOptions>(parsed)) << ::testing::PrintToString(args);
+        EXPECT_TRUE(std::get<RenderOptions>(parsed).noClobber);
+    }
+    const auto plain = parseRenderOptions(std::vector<std::string>{"x"});
+    EXPECT_FALSE(std::get<RenderOptions>(plain).noClobber);
+    const auto valued = parseRenderOptions(std::vector<std::string>{"--no-clobber=yes", "x"});
+    ASSERT_TRUE(std::holds_alternative<OptionError>(valued));
+    EXPECT_EQ(std::get<OptionError>(valued).message, "option --no-clobber takes no value");
+}
+
+class RenderSafety : public ::testing::Test {
+protected:
+    void SetUp() override { folder = testing::freshFolder(); }
+    std::filesystem::path folder;
+};
+
+TEST_F(RenderSafety, OutputReplacesAFileKeepingItsBitsUnlessNoClobber) {
+    testing::writeText(folder / "taken.png", "old");
+    ASSERT_EQ(::chmod((folder / "taken.png").c_str(), 0600), 0);
+    for (const char* option : {"-n", "--no-clobber"}) {
+        const RunResult refused = runProgram({option, "-o", "taken.png", "hello"}, folder);
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_TRUE(isOneLine(refused.err)) << refused.err;
+        EXPECT_NE(refused.err.find("taken.png: a file of that name exists"), std::string::npos) << refused.err;
+        EXPECT_EQ(testing::readBytes(folder / "taken.png"), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    }
+    const RunResult fresh = runProgram({"-n", "-o", "fresh.png", "hello"}, folder);
+    EXPECT_EQ(fresh.status, 0) << fresh.err;
+
+    const RunResult replaced = runProgram({"-o", "taken.png", "hello"}, folder);
+    ASSERT_EQ(replaced.status, 0) << replaced.err;
+    // The picture replaced the file (its creation time may differ from fresh.png's by a second).
+    const std::vector<std::uint8_t> replacedBytes = testing::readBytes(folder / "taken.png");
+    ASSERT_GT(replacedBytes.size(), 1000u);
+    EXPECT_EQ(std::vector<std::uint8_t>(replacedBytes.begin(), replacedBytes.begin() + 8),
+              (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
+    struct stat st {};
+    ASSERT_EQ(::stat((folder / "taken.png").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"taken.png", "fresh.png"}));
+}
+
+TEST_F(RenderSafety, OutputOntoANamedPipeIsRefusedAndTheRunEnds) {
+    ASSERT_EQ(::mkfifo((folder / "pipe.png").c_str(), 0644), 0);
+    const RunResult r = runProgram({"-o", "pipe.png", "hello"}, folder);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(isOneLine(r.err)) << r.err;
+    EXPECT_NE(r.err.find("pipe.png: it is a named pipe, not a regular file"), std::string::npos) << r.err;
+    EXPECT_EQ(std::filesystem::status(folder / "pipe.png").type(), std::filesystem::file_type::fifo);
+    EXPECT_EQ(namesIn(folder), std::set<std::string>{"pipe.png"});
+}
+
+TEST_F(RenderSafety, ControlCharactersAreRefusedWithTheirPosition) {
+    const RunResult argument = runProgram({"-o", "a.png", QString::fromUtf8("ab\x1B[0m")}, folder);
+    EXPECT_NE(argument.status, 0);
+    EXPECT_TRUE(isOneLine(argument.err)) << argument.err;
+    EXPECT_NE(argument.err.find("control character (U+001B) at position 3"), std::string::npos) << argument.err;
+
+    const struct {
+        QByteArray input;
+        const char* message;
+    } inputs[] = {{QByteArray("ab\0cd\n", 6), "control character (U+0000) at position 3"},
+                  {QByteArray("\xC3\xA9\x7F"), "control character (U+007F) at position 2"},
+                  {QByteArray("tab\there\n"), "control character (U+0009) at position 4"}};
+    for (const auto& c : inputs) {
+        const RunResult r = runProgram({"-o", "a.png", "-"}, folder, c.input);
+        EXPECT_NE(r.status, 0);
+        EXPECT_TRUE(isOneLine(r.err)) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    EXPECT_TRUE(namesIn(folder).empty());
+
+    testing::writeText(folder / "list.txt", std::string("one\nt\x1Bwo\nthree\r\nfo\0ur\n", 22));
+    const RunResult batch = runProgram({"--batch", "list.txt", "--out-dir", "out"}, folder);
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_NE(batch.err.find("list.txt:2: the text has a control character (U+001B) at position 2; skipped"),
+              std::string::npos)
+        << batch.err;
+    EXPECT_NE(batch.err.find("list.txt:4: the text has a control character (U+0000) at position 3; skipped"),
+              std::string::npos)
+        << batch.err;
+    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png"}));
+}
+
+}  // namespace
+}  // namespace ts

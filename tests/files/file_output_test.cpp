@@ -1,0 +1,242 @@
+#include "files/file_output.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "support/test_folder.hpp"
+
+namespace ts {
+namespace {
+
+using testing::namesIn;
+using testing::readBytes;
+
+const std::vector<std::uint8_t> kNew = {'n', 'e', 'w'};
+const std::vector<std::uint8_t> kOld = {'o', 'l', 'd'};
+
+mode_t permissionsOf(const std::filesystem::path& file) {
+    struct stat st {};
+    EXPECT_EQ(::stat(file.c_str(), &st), 0) << file;
+    return st.st_mode & 07777;
+}
+
+class FileOutput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = testing::freshFolder();
+        savedMask = ::umask(022);
+    }
+    void TearDown() override { ::umask(savedMask); }
+    void writeOld(const std::filesystem::path& file) { testing::writeText(file, "old"); }
+    std::filesystem::path folder;
+    mode_t savedMask = 0;
+};
+
+TEST_F(FileOutput, ReplacingARegularFileKeepsItsPermissionBits) {
+    for (const mode_t mode : {0600, 0640, 0755, 0444}) {
+        const std::filesystem::path file = folder / ("p" + std::to_string(mode) + ".png");
+        writeOld(file);
+        ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+        const Outcome written = writeFileAtomically(file, kNew);
+        ASSERT_TRUE(written) << written.message;
+        EXPECT_EQ(readBytes(file), kNew);
+        EXPECT_EQ(permissionsOf(file), mode) << std::oct << mode;
+    }
+    // A new file gets the usual bits under the umask.
+    ASSERT_TRUE(writeFileAtomically(folder / "fresh.png", kNew));
+    EXPECT_EQ(permissionsOf(folder / "fresh.png"), 0644u);
+}
+
+TEST_F(FileOutput, AHardLinkedFileIsReplacedAndItsOtherNameKeepsTheOldBytes) {
+    writeOld(folder / "a.png");
+    ASSERT_EQ(::link((folder / "a.png").c_str(), (folder / "b.png").c_str()), 0);
+    ASSERT_TRUE(writeFileAtomically(folder / "a.png", kNew));
+    EXPECT_EQ(readBytes(folder / "a.png"), kNew);
+    EXPECT_EQ(readBytes(folder / "b.png"), kOld);
+}
+
+// A symbolic link stays a link; the file it leads to, through any number of
+// links, relative or absolute, gets the bytes, and is made when missing.
+TEST_F(FileOutput, ASymbolicLinkIsWrittenThroughToItsTarget) {
+    std::filesystem::create_directories(folder / "real");
+    writeOld(folder / "real" / "target.png");
+    std::filesystem::create_symlink("real/target.png", folder / "relative.png");
+    std::filesystem::create_symlink(folder / "relative.png", folder / "absolute.png");
+    std::filesystem::create_symlink("real/missing.png", folder / "dangling.png");
+
+    for (const char* name : {"relative.png", "absolute.png", "dangling.png"}) {
+        const Outcome written = writeFileAtomically(folder / name, kNew);
+        ASSERT_TRUE(written) << name << ": " << written.message;
+        EXPECT_EQ(written.file, folder / name);
+        EXPECT_TRUE(std::filesystem::is_symlink(folder / name)) << name;
+        EXPECT_EQ(readBytes(folder / name), kNew) << name;
+    }
+    EXPECT_EQ(readBytes(folder / "real" / "target.png"), kNew);
+    EXPECT_EQ(readBytes(folder / "real" / "missing.png"), kNew);
+    EXPECT_EQ(namesIn(folder / "real"), (std::set<std::string>{"target.png", "missing.png"}));
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"real", "relative.png", "absolute.png", "dangling.png"}));
+}
+
+TEST_F(FileOutput, ALoopOfLinksIsReported) {
+    std::filesystem::create_symlink("b.png", folder / "a.png");
+    std::filesystem::create_symlink("a.png", folder / "b.png");
+    const Outcome written = writeFileAtomically(folder / "a.png", kNew);
+    EXPECT_EQ(written.failure, Failure::WriteFailed);
+    EXPECT_EQ(written.message, "Could not write " + (folder / "a.png").string() + ": " + std::strerror(ELOOP));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "a.png"));
+}
+
+// What is not a regular file is refused with one line and left as it is.
+TEST_F(FileOutput, AnythingButARegularFileIsRefusedAndLeftAlone) {
+    struct Special {
+        std::string name;
+        const char* kind;
+        std::filesystem::file_type type;
+    };
+    std::vector<Special> specials = {{"pipe.png", "a named pipe", std::filesystem::file_type::fifo},
+                                     {"socket.png", "a socket", std::filesystem::file_type::socket},
+                                     {"folder.png", "a folder", std::filesystem::file_type::directory}};
+    ASSERT_EQ(::mkfifo((folder / "pipe.png").c_str(), 0644), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = (folder / "socket.png").string();
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    std::filesystem::create_directories(folder / "folder.png");
+    // A device node like /dev/null's can only be made with privileges.
+    if (::mknod((folder / "device.png").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        specials.push_back({"device.png", "a character device", std::filesystem::file_type::character});
+    std::filesystem::create_symlink("pipe.png", folder / "to-pipe.png");
+
+    for (const Special& s : specials) {
+        const Outcome written = writeFileAtomically(folder / s.name, kNew);
+        EXPECT_EQ(written.failure, Failure::WriteFailed) << s.name;
+        EXPECT_EQ(written.message, "Could not write " + (folder / s.name).string() + ": it is " + s.kind +
+                                       ", not a regular file; it is left as it is");
+        EXPECT_EQ(std::filesystem::symlink_status(folder / s.name).type(), s.type) << s.name;
+    }
+    const Outcome throughLink = writeFileAtomically(folder / "to-pipe.png", kNew);
+    EXPECT_EQ(throughLink.message, "Could not write " + (folder / "to-pipe.png").string() + ": " +
+                                       (folder / "pipe.png").string() +
+                                       " is a named pipe, not a regular file; it is left as it is");
+    EXPECT_EQ(std::filesystem::symlink_status(folder / "pipe.png").type(), std::filesystem::file_type::fifo);
+    ::close(sock);
+
+    std::set<std::string> expected = {"to-pipe.png"};
+    for (const Special& s : specials) expected.insert(s.name);
+    EXPECT_EQ(namesIn(folder), expected) << "no temporary file is left";
+}
+
+TEST_F(FileOutput, NeverReplacingKeepsEveryKindOfExistingName) {
+    writeOld(folder / "file.png");
+    writeOld(folder / "target.png");
+    std::filesystem::create_symlink("target.png", folder / "link.png");
+    std::filesystem::create_symlink("missing.png", folder / "dangling.png");
+    ASSERT_EQ(::mkfifo((folder / "pipe.png").c_str(), 0644), 0);
+    for (const char* name : {"file.png", "link.png", "dangling.png", "pipe.png"}) {
+        const Outcome written = writeFileAtomically(folder / name, kNew, Replace::Never);
+        EXPECT_EQ(written.failure, Failure::NameTaken) << name;
+        EXPECT_EQ(written.message, "Could not write " + (folder / name).string() + ": a file of that name exists");
+    }
+    EXPECT_EQ(readBytes(folder / "file.png"), kOld);
+    EXPECT_EQ(readBytes(folder / "target.png"), kOld);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "dangling.png"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "missing.png"));
+    EXPECT_EQ(namesIn(folder),
+              (std::set<std::string>{"file.png", "target.png", "link.png", "dangling.png", "pipe.png"}));
+    ASSERT_TRUE(writeFileAtomically(folder / "free.png", kNew, Replace::Never));
+    EXPECT_EQ(readBytes(folder / "free.png"), kNew);
+}
+
+// The name's length is the file system's limit (255 bytes), with nothing
+// added for a temporary file.
+TEST_F(FileOutput, ANameOfTheLongestLengthIsWritten) {
+    const std::string longest = std::string(251, 'x') + ".png";
+    for (const Replace replace : {Replace::Allowed, Replace::Never}) {
+        std::filesystem::remove(folder / longest);
+        const Outcome written = writeFileAtomically(folder / longest, kNew, replace);
+        ASSERT_TRUE(written) << written.message;
+        EXPECT_EQ(readBytes(folder / longest), kNew);
+    }
+    ASSERT_TRUE(writeFileAtomically(folder / longest, kOld));  // replacing it
+    EXPECT_EQ(readBytes(folder / longest), kOld);
+    const Outcome numbered = writeNumberedFile(folder, std::string(249, 'y'), ".png", kNew);
+    ASSERT_TRUE(numbered) << numbered.message;
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{longest, std::string(249, 'y') + ".png"}));
+}
+
+// A process killed in the middle of a write (here by going over its file
+// size limit) leaves no file behind, or one that the next write into the
+// folder removes.
+TEST_F(FileOutput, AWriteKilledHalfwayLeavesNothingOnceTheFolderIsWrittenAgain) {
+    const std::vector<std::uint8_t> big(1 << 20, 7);
+    for (const Replace replace : {Replace::Allowed, Replace::Never}) {
+        const std::filesystem::path inner = folder / (replace == Replace::Allowed ? "replace" : "never");
+        std::filesystem::create_directories(inner);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_DFL);
+            const rlimit limited{4096, 4096};
+            ::setrlimit(RLIMIT_FSIZE, &limited);
+            (void)writeFileAtomically(inner / "big.png", big, replace);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "status " << status;
+
+        ASSERT_TRUE(writeFileAtomically(inner / "next.png", kNew, replace));
+        EXPECT_EQ(namesIn(inner), std::set<std::string>{"next.png"});
+    }
+}
+
+// What a process that is gone left is removed; a running process's
+// temporary file and other hidden files are kept.
+TEST_F(FileOutput, TemporaryFilesOfProcessesGoneAreRemovedByTheNextWrite) {
+    const pid_t gone = ::fork();
+    ASSERT_GE(gone, 0);
+    if (gone == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    const pid_t running = ::getppid();
+
+    const std::string left = ".textscape-" + std::to_string(gone) + "-3.tmp";
+    const std::string living = ".textscape-" + std::to_string(running) + "-0.tmp";
+    const std::set<std::string> kept = {living, ".textscape-x-1.tmp", ".textscape-12.tmp", ".hidden.tmp", "a.png"};
+    for (const std::string& name : kept) writeOld(folder / name);
+    writeOld(folder / left);
+
+    ASSERT_TRUE(writeNumberedFile(folder, "T1", ".bmp", kNew));
+    std::set<std::string> expected = kept;
+    expected.insert("T1.bmp");
+    EXPECT_EQ(namesIn(folder), expected);
+}
+
+TEST_F(FileOutput, NumberedNamesPassOverEveryExistingName) {
+    writeOld(folder / "T1.bmp");
+    std::filesystem::create_symlink("missing", folder / "T1-2.bmp");
+    ASSERT_EQ(::mkfifo((folder / "T1-3.bmp").c_str(), 0644), 0);
+    const Outcome written = writeNumberedFile(folder, "T1", ".bmp", kNew);
+    ASSERT_TRUE(written) << written.message;
+    EXPECT_EQ(written.file, folder / "T1-4.bmp");
+    EXPECT_EQ(readBytes(folder / "T1-4.bmp"), kNew);
+    EXPECT_EQ(readBytes(folder / "T1.bmp"), kOld);
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"T1.bmp", "T1-2.bmp", "T1-3.bmp", "T1-4.bmp"}));
+}
+
+}  // namespace
+}  // namespace ts
