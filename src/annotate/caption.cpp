@@ -1,9 +1,82 @@
 #include "annotate/caption.hpp"
 
+#include <algorithm>
+#include <optional>
+
 #include "numeric/statement.hpp"
+#include "seed/character_code.hpp"
 #include "state/layout.hpp"
 
 namespace ts {
+
+namespace {
+
+// The widest a line may be; the outline reaches a pixel past the glyphs.
+constexpr float kLineRoom = kCaptionRight - kCaptionLeft - 1;
+
+// A text that no font size and line count above fits is set at this size,
+// on as many lines as it takes.
+constexpr float kLastResortPoints = 6;
+constexpr int kMostCaptionLines = 8;
+
+class LineBreaker {
+public:
+    LineBreaker(const Surface& canvas, float points) : canvas_(canvas), points_(points) {}
+
+    bool fits(std::u32string_view text) const { return canvas_.textWidth(utf8(text), points_) <= kLineRoom; }
+
+    // The text cut into lines that fit, or nothing when that takes more than
+    // `mostLines`.
+    std::optional<std::vector<std::string>> lines(std::u32string_view rest, int mostLines) const {
+        std::vector<std::string> out;
+        while (!rest.empty()) {
+            if (static_cast<int>(out.size()) == mostLines) return std::nullopt;
+            if (fits(rest)) {
+                out.push_back(utf8(rest));
+                break;
+            }
+            // The most characters that fit (at least one), found by halving.
+            std::size_t low = 1, high = rest.size() - 1;
+            while (low < high) {
+                const std::size_t middle = (low + high + 1) / 2;
+                if (fits(rest.substr(0, middle)))
+                    low = middle;
+                else
+                    high = middle - 1;
+            }
+            // Break after the last whole word, when the line has one.
+            std::size_t end = low;
+            if (rest[end] != U' ') {
+                const std::size_t space = rest.substr(0, end).find_last_of(U' ');
+                if (space != std::u32string_view::npos &&
+                    rest.substr(0, space).find_first_not_of(U' ') != std::u32string_view::npos)
+                    end = space;
+            }
+            std::u32string_view line = rest.substr(0, end);
+            while (line.size() > 1 && line.back() == U' ') line.remove_suffix(1);
+            out.push_back(utf8(line));
+            rest.remove_prefix(end);
+            while (!rest.empty() && rest.front() == U' ') rest.remove_prefix(1);
+        }
+        return out;
+    }
+
+private:
+    const Surface& canvas_;
+    float points_;
+};
+
+CaptionLayout laidOut(float points, std::vector<std::string> lines, const Surface& canvas) {
+    CaptionLayout layout;
+    layout.points = points;
+    layout.lineHeight = canvas.lineHeight(points);
+    layout.top = kCaptionTop - static_cast<float>(lines.size() - 1) * layout.lineHeight;
+    if (layout.top < 0) layout.top = 0;
+    layout.lines = std::move(lines);
+    return layout;
+}
+
+}  // namespace
 
 Number captionSize(const FormState& s) {
     Number size;  // starts empty at every call
@@ -14,12 +87,32 @@ Number captionSize(const FormState& s) {
     return size;
 }
 
+CaptionLayout layoutCaption(std::string_view text, float largestPoints, const Surface& canvas) {
+    const std::u32string characters = codePoints(text);
+    if (characters.empty()) return {};
+    for (int lines = 1; lines <= kMostCaptionLines; ++lines) {
+        for (float points = largestPoints; points >= kSmallestCaptionPoints; points -= 1) {
+            if (auto cut = LineBreaker(canvas, points).lines(characters, lines)) {
+                return laidOut(points, std::move(*cut), canvas);
+            }
+        }
+    }
+    const float points = std::min(largestPoints, kLastResortPoints);
+    return laidOut(points, *LineBreaker(canvas, points).lines(characters, static_cast<int>(characters.size())), canvas);
+}
+
 void PrintCaption(FormState& s, Surface& canvas, Surface& window) {
-    canvas.setFontSize(static_cast<float>(captionSize(s).value()));
+    const float largest = static_cast<float>(captionSize(s).value());
+    const CaptionLayout layout = layoutCaption(s.t, largest, canvas);
+    canvas.setFontSize(layout.lines.empty() ? largest : layout.points);
     canvas.setTextColour(Colour::white());
-    canvas.setTextX(10);
-    canvas.setTextY(415);
-    canvas.print(s.t);
+    canvas.setTextOutline(Colour::black());
+    for (std::size_t k = 0; k < layout.lines.size(); ++k) {
+        canvas.setTextX(kCaptionLeft);
+        canvas.setTextY(layout.top + static_cast<float>(k) * layout.lineHeight);
+        canvas.print(layout.lines[k]);
+    }
+    canvas.setTextOutline(std::nullopt);
     window.setTextX(static_cast<float>(layout::kStarX));
     window.setTextY(static_cast<float>(layout::kStarY));
     window.print("*");

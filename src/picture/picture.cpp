@@ -23,6 +23,9 @@ public:
     void print(std::string_view) override {}
     void setFontSize(float) override {}
     void setTextColour(Colour) override {}
+    void setTextOutline(std::optional<Colour>) override {}
+    float textWidth(std::string_view, float) const override { return 0; }
+    float lineHeight(float) const override { return 0; }
     void clear() override {}
     void setBackground(Colour) override {}
 };

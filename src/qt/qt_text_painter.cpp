@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 
 #include "qt/qt_image.hpp"
 
@@ -34,6 +35,21 @@ QImage wrap(Raster& raster) {
     return image;
 }
 
+QString qStringOf(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+QColor qColorOf(Colour c) { return {c.red(), c.green(), c.blue()}; }
+
+// A device at 96 dots per inch to measure text on, as it is drawn.
+const QImage& measuringDevice() {
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.setDotsPerMeterX(kDotsPerMeter);
+        image.setDotsPerMeterY(kDotsPerMeter);
+        return image;
+    }();
+    return device;
+}
+
 }  // namespace
 
 QtTextPainter::QtTextPainter() {
@@ -53,7 +69,17 @@ QFont QtTextPainter::font(float points) const {
 }
 
 float QtTextPainter::draw(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour) {
-    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    return paint(raster, x, y, utf8, points, colour, nullptr);
+}
+
+float QtTextPainter::drawOutlined(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour,
+                                  Colour outline) {
+    return paint(raster, x, y, utf8, points, colour, &outline);
+}
+
+float QtTextPainter::paint(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour,
+                           const Colour* outline) {
+    const QString text = qStringOf(utf8);
     QImage image = wrap(raster);
     // The font measured for the image, at its 96 dots per inch.
     const QFont deviceFont(font(points), &image);
@@ -63,8 +89,27 @@ float QtTextPainter::draw(Raster& raster, float x, float y, std::string_view utf
     path.addText(QPointF(x, y + metrics.ascent()), deviceFont, text);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.fillPath(path, QColor(colour.red(), colour.green(), colour.blue()));
+    if (outline) {
+        QPainterPathStroker stroker;
+        stroker.setWidth(kOutlinePixels);
+        stroker.setJoinStyle(Qt::RoundJoin);
+        stroker.setCapStyle(Qt::RoundCap);
+        painter.fillPath(stroker.createStroke(path), qColorOf(*outline));
+    }
+    painter.fillPath(path, qColorOf(colour));
     return static_cast<float>(x + metrics.horizontalAdvance(text));
+}
+
+float QtTextPainter::width(std::string_view utf8, float points) const {
+    const QImage& device = measuringDevice();
+    const QFontMetricsF metrics(QFont(font(points), &device), &device);
+    return static_cast<float>(metrics.horizontalAdvance(qStringOf(utf8)));
+}
+
+float QtTextPainter::lineHeight(float points) const {
+    const QImage& device = measuringDevice();
+    const QFontMetricsF metrics(QFont(font(points), &device), &device);
+    return static_cast<float>(metrics.lineSpacing());
 }
 
 }  // namespace ts

@@ -19,12 +19,23 @@ public:
     QtTextPainter();
 
     float draw(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour) override;
+    // The glyphs are first edged with a stroke of kOutlinePixels across the
+    // outline (half of it outside), then filled.
+    float drawOutlined(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour,
+                       Colour outline) override;
+    float width(std::string_view utf8, float points) const override;
+    float lineHeight(float points) const override;
+
+    static constexpr double kOutlinePixels = 2.0;
 
     // DejaVu Sans when its file is there, else the platform's default family.
     const QString& family() const { return family_; }
     QFont font(float points) const;
 
 private:
+    float paint(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour,
+                const Colour* outline);
+
     QString family_;
 };
 

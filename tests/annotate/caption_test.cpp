@@ -20,8 +20,9 @@ FormState withText(std::string text) {
     return s;
 }
 
-// Stands in for a font: a filled box per character, so that any printed
-// text leaves a mark in the raster.
+// Stands in for a font: a filled box per character, `points` pixels wide
+// and high, so that any printed text leaves a mark in the raster; an
+// outline is a one-pixel frame around the boxes.
 class BoxPainter final : public TextPainter {
 public:
     float draw(Raster& raster, float x, float y, std::string_view utf8text, float points, Colour colour) override {
@@ -31,6 +32,19 @@ public:
             for (int row = 0; row < size; ++row) raster.set(static_cast<int>(x) + k, static_cast<int>(y) + row, colour);
         return x + static_cast<float>(n * size);
     }
+    float drawOutlined(Raster& raster, float x, float y, std::string_view utf8text, float points, Colour colour,
+                       Colour outline) override {
+        const int n = static_cast<int>(codePoints(utf8text).size());
+        const int size = static_cast<int>(points);
+        for (int k = -1; k <= n * size; ++k)
+            for (int row = -1; row <= size; ++row)
+                raster.set(static_cast<int>(x) + k, static_cast<int>(y) + row, outline);
+        return draw(raster, x, y, utf8text, points, colour);
+    }
+    float width(std::string_view utf8text, float points) const override {
+        return static_cast<float>(codePoints(utf8text).size()) * points;
+    }
+    float lineHeight(float points) const override { return points + 2; }
 };
 
 TEST(CaptionSize, ShrinksAsTheTextGrows) {
@@ -55,15 +69,20 @@ TEST(CaptionSize, CountsCharactersNotBytes) {
 
 TEST(CaptionSize, IsEmptyForTheEmptyText) { EXPECT_TRUE(captionSize(withText("")).isEmpty()); }
 
-TEST(PrintCaption, PrintsTheTextInWhiteAt10And415ThenAStarAtTheWindowCorner) {
+TEST(PrintCaption, PrintsTheTextInWhiteWithABlackEdgeAt10And415ThenAStarAtTheWindowCorner) {
     FormState s = withText("hello world");
     testing::RecordingSurface canvas, window;
     PrintCaption(s, canvas, window);
 
     using Call = testing::RecordingSurface::Call;
     const std::vector<Call> expectedCanvas = {
-        {"setFontSize", {12}, {}, {}}, {"setTextColour", {}, {}, Colour::white()}, {"setTextX", {10}, {}, {}},
-        {"setTextY", {415}, {}, {}},   {"print", {}, "hello world", {}},
+        {"setFontSize", {12}, {}, {}},
+        {"setTextColour", {}, {}, Colour::white()},
+        {"setTextOutline", {}, {}, Colour::black()},
+        {"setTextX", {10}, {}, {}},
+        {"setTextY", {415}, {}, {}},
+        {"print", {}, "hello world", {}},
+        {"clearTextOutline", {}, {}, {}},
     };
     const std::vector<Call> expectedWindow = {
         {"setTextX", {1}, {}, {}},
@@ -74,10 +93,12 @@ TEST(PrintCaption, PrintsTheTextInWhiteAt10And415ThenAStarAtTheWindowCorner) {
     EXPECT_EQ(window.calls, expectedWindow);
 }
 
+// Where the caption fits on one line at its size, that is the size.
 TEST(PrintCaption, HandsTheCaptionSizeForEachLengthToTheCanvas) {
     for (int length : {1, 3, 9, 24, 67, 68, 100}) {
         FormState s = withText(std::string(static_cast<std::size_t>(length), 'x'));
         testing::RecordingSurface canvas, window;
+        canvas.characterWidth = 0.4f;  // 100 characters at 10 points are 533 pixels
         PrintCaption(s, canvas, window);
         const auto sizes = canvas.callsNamed("setFontSize");
         ASSERT_EQ(sizes.size(), 1u);
@@ -117,6 +138,109 @@ TEST(PrintCaption, TextGoesIntoThePictureStartingAt10And415) {
     EXPECT_EQ(canvas.raster().at(10, 415), Colour::white());
     EXPECT_EQ(canvas.raster().at(9, 415), Colour::black());
     EXPECT_EQ(canvas.raster().at(10, 414), Colour::black());
+}
+
+}  // namespace
+}  // namespace ts
+
+namespace ts {
+namespace {
+
+std::string words(int count, const std::string& word) {
+    std::string out;
+    for (int k = 0; k < count; ++k) out += (k ? " " : "") + word;
+    return out;
+}
+
+struct LayoutCase {
+    const char* what;
+    std::string text;
+    float characterWidth;  // in ems, for every character
+    float largest;
+    float points;  // the size chosen
+    std::size_t lines;
+    std::size_t firstLineCharacters;
+};
+
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.what; }
+
+class CaptionLayoutCase : public ::testing::TestWithParam<LayoutCase> {};
+
+// With every character `characterWidth` ems wide the lines have room for
+// 579 pixels: 86 characters of half an em at 10 points.
+TEST_P(CaptionLayoutCase, FitsBetweenTheMarginsOnAsFewLinesAsItCan) {
+    const LayoutCase& c = GetParam();
+    testing::RecordingSurface canvas;
+    canvas.characterWidth = c.characterWidth;
+    const CaptionLayout layout = layoutCaption(c.text, c.largest, canvas);
+
+    EXPECT_EQ(layout.points, c.points);
+    ASSERT_EQ(layout.lines.size(), c.lines);
+    EXPECT_EQ(codePoints(layout.lines[0]).size(), c.firstLineCharacters);
+    EXPECT_EQ(layout.lineHeight, canvas.lineHeight(c.points));
+    // The last line sits where a caption of one line does, the others above.
+    EXPECT_FLOAT_EQ(layout.top + static_cast<float>(c.lines - 1) * layout.lineHeight, kCaptionTop);
+
+    std::string joined;
+    for (const std::string& line : layout.lines) {
+        EXPECT_LE(kCaptionLeft + canvas.textWidth(line, layout.points), kCaptionRight) << line;
+        EXPECT_FALSE(line.empty());
+        EXPECT_NE(line.back(), ' ') << line;
+        // Only the break's space is dropped: the lines give the text back.
+        if (!joined.empty() && c.text[joined.size()] == ' ') joined += ' ';
+        joined += line;
+    }
+    EXPECT_EQ(joined, c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captions, CaptionLayoutCase,
+    ::testing::Values(LayoutCase{"short text, one line at its size", "hello world", 0.5f, 12, 12, 1, 11},
+                      LayoutCase{"one line a size smaller", std::string(95, 'x'), 0.5f, 10, 9, 1, 95},
+                      LayoutCase{"two lines between characters", std::string(100, 'x'), 0.5f, 10, 10, 2, 86},
+                      LayoutCase{"two lines between words", words(20, "word"), 0.5f, 10, 10, 2, 84},
+                      LayoutCase{"wide characters take five lines", std::string(100, 'W'), 2.0f, 10, 10, 5, 21},
+                      LayoutCase{"two-byte characters count once",
+                                 words(10, "\xC5\xBE\xC5\xBE\xC5\xBE\xC5\xBE\xC5\xBE\xC5\xBE\xC5\xBE\xC5\xBE\xC5\xBE"),
+                                 0.5f, 10, 10, 2, 79}),
+    [](const ::testing::TestParamInfo<LayoutCase>& info) { return "Case" + std::to_string(info.index); });
+
+TEST(CaptionLayout, NoLinesForTheEmptyText) {
+    testing::RecordingSurface canvas;
+    EXPECT_TRUE(layoutCaption("", 15, canvas).lines.empty());
+}
+
+TEST(PrintCaption, PrintsEachLineAtItsPlace) {
+    FormState s = withText(std::string(100, 'x'));
+    testing::RecordingSurface canvas, window;
+    PrintCaption(s, canvas, window);
+    const auto ys = canvas.callsNamed("setTextY");
+    const auto prints = canvas.callsNamed("print");
+    ASSERT_EQ(ys.size(), 2u);
+    ASSERT_EQ(prints.size(), 2u);
+    EXPECT_EQ(prints[0].text + prints[1].text, std::string(100, 'x'));
+    EXPECT_FLOAT_EQ(ys[1].args[0], 415);
+    EXPECT_NEAR(ys[1].args[0] - ys[0].args[0], canvas.lineHeight(10), 1e-3);
+}
+
+TEST(PrintCaption, LongTextStaysInsideThePictureWithItsEdge) {
+    // 100 characters of 10 pixels at 10 points: 1000 pixels, more than one line.
+    FormState s = withText(std::string(100, 'a'));
+    auto painter = std::make_shared<BoxPainter>();
+    RasterSurface canvas(600, 450, painter);
+    canvas.raster().fill(Colour::fromRgb(10, 20, 30));
+    RasterSurface window(900, 600, painter);
+    PrintCaption(s, canvas, window);
+    int white = 0;
+    for (int y = 0; y < 450; ++y)
+        for (int x = 0; x < 600; ++x) {
+            const Colour c = canvas.raster().at(x, y);
+            if (c == Colour::fromRgb(10, 20, 30)) continue;
+            EXPECT_TRUE(x >= 9 && x <= 591) << x << "," << y;
+            if (c == Colour::white()) ++white;
+        }
+    EXPECT_EQ(white, 100 * 10 * 10);  // every character's box, whole
+    EXPECT_FALSE(canvas.textOutline().has_value()) << "the edge is for the caption only";
 }
 
 }  // namespace
