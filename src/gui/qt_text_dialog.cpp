@@ -35,6 +35,12 @@ qsizetype characterCount(const QString& text) {
 
 qsizetype TextField::room() const { return kMaxTextLength - (characterCount(text()) - characterCount(selectedText())); }
 
+void TextField::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    deselect();
+    end(false);
+}
+
 void TextField::keyPressEvent(QKeyEvent* event) {
     // Keys that type text; shortcuts such as paste carry a control character.
     const QString typed = event->text();

@@ -28,6 +28,9 @@ public:
     explicit TextField(QWidget* parent = nullptr) : QLineEdit(parent) {}
 
 protected:
+    // The cursor goes to the end of a text brought back, with nothing
+    // selected, so that a key typed does not replace it all.
+    void focusInEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
 
