@@ -8,6 +8,7 @@
 #include "platform/raster_surface.hpp"
 #include "seed/character_code.hpp"
 #include "seed/read_text_seed.hpp"
+#include "state/layout.hpp"
 #include "support/recording_surface.hpp"
 
 namespace ts {
@@ -95,14 +96,18 @@ TEST(PrintCaption, PrintsTheTextInWhiteWithABlackEdgeAt10And415ThenAStarAtTheWin
 
 // Where the caption fits on one line at its size, that is the size.
 TEST(PrintCaption, HandsTheCaptionSizeForEachLengthToTheCanvas) {
-    for (int length : {1, 3, 9, 24, 67, 68, 100}) {
-        FormState s = withText(std::string(static_cast<std::size_t>(length), 'x'));
+    const struct {
+        int length;
+        float points;
+    } cases[] = {{1, 15}, {3, 14}, {9, 13}, {24, 12}, {67, 11}, {68, 10}, {100, 10}};
+    for (const auto& c : cases) {
+        FormState s = withText(std::string(static_cast<std::size_t>(c.length), 'x'));
         testing::RecordingSurface canvas, window;
         canvas.characterWidth = 0.4f;  // 100 characters at 10 points are 533 pixels
         PrintCaption(s, canvas, window);
         const auto sizes = canvas.callsNamed("setFontSize");
         ASSERT_EQ(sizes.size(), 1u);
-        EXPECT_EQ(sizes[0].args[0], static_cast<float>(captionSize(s).value())) << length;
+        EXPECT_EQ(sizes[0].args[0], c.points) << c.length;
     }
 }
 
@@ -120,7 +125,7 @@ TEST(PrintCaption, EmptyTextHandsSizeZeroAndStillPrintsTheStar) {
 TEST(PrintCaption, EmptyTextLeavesThePictureUntouched) {
     FormState s = withText("");
     auto painter = std::make_shared<BoxPainter>();
-    RasterSurface canvas(600, 450, painter, 12);
+    RasterSurface canvas(layout::kCanvasWidth, layout::kCanvasHeight, painter, 12);
     canvas.raster().fill(Colour::fromRgb(10, 20, 30));
     const Raster before = canvas.raster();
     RasterSurface window(900, 600, painter);
@@ -132,7 +137,7 @@ TEST(PrintCaption, EmptyTextLeavesThePictureUntouched) {
 TEST(PrintCaption, TextGoesIntoThePictureStartingAt10And415) {
     FormState s = withText("ab");
     auto painter = std::make_shared<BoxPainter>();
-    RasterSurface canvas(600, 450, painter);
+    RasterSurface canvas(layout::kCanvasWidth, layout::kCanvasHeight, painter);
     RasterSurface window(900, 600, painter);
     PrintCaption(s, canvas, window);
     EXPECT_EQ(canvas.raster().at(10, 415), Colour::white());

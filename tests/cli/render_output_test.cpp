@@ -15,6 +15,7 @@
 #include "cli/render_run.hpp"
 #include "picture/picture.hpp"
 #include "qt/qt_surfaces.hpp"
+#include "state/layout.hpp"
 #include "support/fakes.hpp"
 #include "support/png_chunks.hpp"
 #include "support/test_folder.hpp"
@@ -37,8 +38,8 @@ void ensureApplication() {
 // through the window's own sequence; `beforeCaption` the canvas as the
 // caption stage begins.
 struct WindowCanvas {
-    Raster final{600, 450};
-    Raster beforeCaption{600, 450};
+    Raster final{layout::kCanvasWidth, layout::kCanvasHeight};
+    Raster beforeCaption{layout::kCanvasWidth, layout::kCanvasHeight};
     std::string parameters;
 };
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "colour/palette_window.hpp"
+#include "state/layout.hpp"
+#include "support/test_names.hpp"
 
 namespace ts {
 namespace {
@@ -35,7 +37,7 @@ TEST_P(PlotPixelCase, ClampsFoldsAndPlots) {
     const PlotCase& c = GetParam();
     const FormState s = distinctPalette(c.pozic0);
     const PaletteWindow window = PaletteWindow::load(s);
-    Raster canvas(600, 450);
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
     PixelState p;
     p.barva = c.barva;
     p.barvaSet = !c.empty;
@@ -63,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(Barva, PlotPixelCase,
                                            PlotCase{"1000 becomes 675", 1000, false, 100, 675, 215},
                                            PlotCase{"pozic0 304: the highest entry is 583", 279, false, 304, 279, 583},
                                            PlotCase{"pozic0 5: the lowest entry is 5", 280, false, 5, 280, 5}),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
+                         testing::nameByWhat);
 
 TEST(PlotPixel, ComposesRedPlus256GreenPlus65536Blue) {
     FormState s = distinctPalette(5);
@@ -71,7 +73,7 @@ TEST(PlotPixel, ComposesRedPlus256GreenPlus65536Blue) {
     s.palette[6][2] = Number::real(0);
     s.palette[6][3] = Number::real(10);
     const PaletteWindow window = PaletteWindow::load(s);
-    Raster canvas(600, 450);
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
     PixelState p;
     p.barva = 1;
     PlotPixel(p, window, canvas, 0, 0);
@@ -84,7 +86,7 @@ TEST(PlotPixel, ComposesRedPlus256GreenPlus65536Blue) {
 TEST(PlotPixel, PositionsPastTheCanvasHaveNoEffect) {
     const FormState s = distinctPalette(5);
     const PaletteWindow window = PaletteWindow::load(s);
-    Raster canvas(600, 450);
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
     const Raster before = canvas;
     PixelState p;
     p.barva = 17;

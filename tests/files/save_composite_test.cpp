@@ -49,7 +49,7 @@ protected:
     }
 
     FormState s;
-    RasterSurface canvas{600, 450};
+    RasterSurface canvas{layout::kCanvasWidth, layout::kCanvasHeight};
     RasterSurface composite{layout::kPicture2.width, layout::kPicture2.height};
     RasterSurface form{900, 600};
     SaveHistory history;

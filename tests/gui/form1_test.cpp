@@ -91,14 +91,16 @@ struct ControlCase {
     QRect geometry;
 };
 
+QRect rectOf(const layout::Rect& r) { return {r.x, r.y, r.width, r.height}; }
+
 const ControlCase kControls[] = {
-    {"Command1", "CREATE TEXT-BASE IMAGE", {200, 32, 265, 25}},
-    {"Picture2", nullptr, {24, 72, 600, 450}},
-    {"Picture1", nullptr, {32, 80, 600, 450}},
-    {"Command5", "new text / new image", {648, 480, 137, 17}},
-    {"Command2", "exit", {648, 512, 33, 17}},
-    {"Command3", "save on disk D:", {688, 512, 97, 17}},
-    {"Command4", nullptr, {32, 560, 601, 25}},
+    {"Command1", "CREATE TEXT-BASE IMAGE", rectOf(layout::kHeadingButton)},
+    {"Picture2", nullptr, rectOf(layout::kPicture2)},
+    {"Picture1", nullptr, rectOf(layout::kPicture1)},
+    {"Command5", "new text / new image", rectOf(layout::kNewButton)},
+    {"Command2", "exit", rectOf(layout::kExitButton)},
+    {"Command3", "save on disk D:", rectOf(layout::kSaveButton)},
+    {"Command4", nullptr, rectOf(layout::kBannerButton)},
 };
 
 TEST_F(Form1Test, ControlsSitWhereTheLayoutPutsThemWithTheirCaptions) {
@@ -142,6 +144,10 @@ TEST_F(Form1Test, CompositeIsHiddenAndOnlyTheCanvasShows) {
     QWidget* client = form->clientArea();
     EXPECT_FALSE(control("Picture2")->isVisible());
     EXPECT_TRUE(control("Picture1")->isVisible());
+    // The save's source has the canvas's size: no row lost, no column added.
+    EXPECT_EQ(control("Picture2")->size(), QSize(600, 450));
+    EXPECT_EQ(form->composite().raster().width(), 600);
+    EXPECT_EQ(form->composite().raster().height(), 450);
     EXPECT_EQ(client->childAt(28, 76), nullptr);  // where only the composite lay
     EXPECT_EQ(client->childAt(40, 90), control("Picture1"));
     EXPECT_EQ(client->childAt(631, 529), control("Picture1"));
@@ -283,11 +289,12 @@ TEST(Form1Prompt, RefusedTextIsAskedAgainWithItsReasonAndKept) {
 TEST_F(Form1Test, WindowIsBlackAwayFromWhatTheProceduresDraw) {
     form->start();
     const Raster& window = form->windowSurface().raster();
-    ASSERT_GE(window.width(), 881);
-    ASSERT_GE(window.height(), 585);
+    ASSERT_GE(window.width(), layout::kLayoutWidth);
+    ASSERT_GE(window.height(), layout::kLayoutHeight);
     // Drawn on the window: the grey band with its line (running on past the
     // band), and the "*" at the top left.
-    const QRect infoLine(650, 560, window.width() - 650, 26), star(0, 0, 16, 20);
+    const QRect infoLine(layout::kInfoBand.x, layout::kInfoBand.y, window.width() - layout::kInfoBand.x, 26),
+        star(0, 0, 16, 20);
     int blackElsewhere = 0, elsewhere = 0;
     for (int y = 0; y < window.height(); ++y)
         for (int x = 0; x < window.width(); ++x) {

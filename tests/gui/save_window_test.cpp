@@ -77,8 +77,8 @@ protected:
     std::string status() const { return form->statusLine().toStdString(); }
     // Whether anything is written in the status strip beside the buttons.
     bool statusShown() const {
-        for (int y = 533; y <= 552; ++y)
-            for (int x = 648; x < 1000; ++x)
+        for (int y = layout::kSaveStatus.y; y <= layout::kSaveStatus.bottom(); ++y)
+            for (int x = layout::kSaveStatus.x; x < 1000; ++x)
                 if (form->windowSurface().raster().at(x, y) != Colour::black()) return true;
         return false;
     }

@@ -1,4 +1,5 @@
 #include "numeric/operations.hpp"
+#include "support/test_names.hpp"
 
 #include <gtest/gtest.h>
 
@@ -60,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
         BinaryCase{"empty + double reads empty as 0", add, kEmpty, dbl(0.00003), dbl(0.00003)},
         BinaryCase{"empty + empty is the int16 0", add, kEmpty, kEmpty, i16(0)},
         BinaryCase{"empty * single is a single 0", multiply, kEmpty, sgl(14.5f), sgl(0)}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    testing::nameByWhat);
 
 INSTANTIATE_TEST_SUITE_P(
     Division, ResultWidth,
@@ -74,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BinaryCase{"single / double is double", divide, sgl(1), dbl(3), dbl(1.0 / 3.0)},
                       BinaryCase{"empty / int16 is 0", divide, kEmpty, i16(2), dbl(0)},
                       BinaryCase{"empty / single is a single 0", divide, kEmpty, sgl(2), sgl(0)}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    testing::nameByWhat);
 
 INSTANTIATE_TEST_SUITE_P(Power, ResultWidth,
                          ::testing::Values(BinaryCase{"(-8) ^ 3 is -512", power, i16(-8), i16(3), dbl(-512)},
@@ -83,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(Power, ResultWidth,
                                            BinaryCase{"0 ^ 0 is 1", power, i16(0), i16(0), dbl(1)},
                                            BinaryCase{"0 ^ 0.5 is 0", power, dbl(0), dbl(0.5), dbl(0)},
                                            BinaryCase{"2 ^ 0.5", power, dbl(2), dbl(0.5), dbl(std::sqrt(2.0))}),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
+                         testing::nameByWhat);
 
 INSTANTIATE_TEST_SUITE_P(
     Modulo, ResultWidth,
@@ -98,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
         BinaryCase{"7 Mod -3 is 1", modulo, i16(7), i16(-3), i16(1)},
         BinaryCase{"-282.5 Mod 280 is -2", modulo, dbl(-282.5), i16(280), i32(-2)},
         BinaryCase{"7 Mod 2.5 divides by 2", modulo, i16(7), dbl(2.5), i32(1)}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    testing::nameByWhat);
 
 struct FailureCase {
     const char* what;
@@ -132,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"Mod by 0", modulo, i16(5), i16(0)},
         FailureCase{"Mod by 0.4, which rounds to 0", modulo, i16(5), dbl(0.4)},
         FailureCase{"Mod by an empty divisor", modulo, i16(5), kEmpty}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    testing::nameByWhat);
 
 struct UnaryCase {
     const char* what;
@@ -172,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(IntAbsSqrLog, UnaryOperation,
                                            UnaryCase{"Log(0) fails", logarithm, i16(0), std::nullopt},
                                            UnaryCase{"Log(empty) fails", logarithm, kEmpty, std::nullopt},
                                            UnaryCase{"Log(-1) fails", logarithm, dbl(-1), std::nullopt}),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
+                         testing::nameByWhat);
 
 INSTANTIATE_TEST_SUITE_P(Trigonometry, UnaryOperation,
                          ::testing::Values(
@@ -182,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(Trigonometry, UnaryOperation,
                                        dbl(std::sin(static_cast<double>(0.1f)))},
                              UnaryCase{"Cos of an int16", cosine, i16(1), dbl(std::cos(1.0))},
                              UnaryCase{"Tan of empty is 0", tangent, kEmpty, dbl(0)}),
-                         [](const auto& info) { return "case" + std::to_string(info.index); });
+                         testing::nameByWhat);
 
 INSTANTIATE_TEST_SUITE_P(
     ToInt16, UnaryOperation,
@@ -197,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
         UnaryCase{"32767.5 rounds to 32768 and fails", toInt16, dbl(32767.5), std::nullopt},
         UnaryCase{"-32768.5 rounds to -32768 and fits", toInt16, dbl(-32768.5), i16(-32768)},
         UnaryCase{"-32769 fails", toInt16, dbl(-32769), std::nullopt}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    testing::nameByWhat);
 
 INSTANTIATE_TEST_SUITE_P(
     ToSingle, UnaryOperation,
@@ -205,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 sgl(3.99999976f)},
                       UnaryCase{"19.99999940395355 rounds up to exactly 20", toSingle, dbl(19.99999940395355), sgl(20)},
                       UnaryCase{"a value past the single range fails", toSingle, dbl(1e39), std::nullopt}),
-    [](const auto& info) { return "case" + std::to_string(info.index); });
+    testing::nameByWhat);
 
 // Whole numbers are written in plain decimal, without a point or an
 // exponent, whatever their width.

@@ -10,6 +10,7 @@
 #include "annotate/info_line.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "qt/qt_text_painter.hpp"
+#include "state/layout.hpp"
 #include "support/qt_application.hpp"
 
 namespace ts {
@@ -65,7 +66,7 @@ class QtTextPainterCaption : public ::testing::TestWithParam<CaptionCase> {};
 TEST_P(QtTextPainterCaption, DrawsWhiteTextInsideItsLineBoxAndLeavesTheRest) {
     testing::application();
     const CaptionCase c = GetParam();
-    Raster raster(600, 450, kBackground);
+    Raster raster(layout::kCanvasWidth, layout::kCanvasHeight, kBackground);
     QtTextPainter painter;
 
     const float next = painter.draw(raster, c.x, c.y, c.text, c.points, Colour::white());

@@ -7,6 +7,7 @@
 
 #include "annotate/info_line.hpp"
 #include "render/render_field.hpp"
+#include "state/layout.hpp"
 #include "support/canvas_checksum.hpp"
 #include "support/picture.hpp"
 #include "support/png_writer.hpp"
@@ -68,7 +69,7 @@ TEST(GoldenPictures, ParameterLineAndCanvasChecksum) {
         const Golden& g = kGolden[k];
         FormState s;
         testing::prepareTextPicture(s, g.text);
-        Raster canvas(600, 450);
+        Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
         RenderField(s, canvas);
         const std::string path = (folder / fileName(k, s)).string();
         EXPECT_TRUE(testing::writePng(canvas, path)) << path;
@@ -100,7 +101,7 @@ TEST(GoldenPictures, Formula15RepeatsOneValueDownColumn300) {
     FormState s;
     testing::prepareTextPicture(s, "forest 22");
     ASSERT_EQ(parameterLine(s).substr(0, 28), "tip1=15  tip2=1  tip3=1  see");
-    Raster canvas(600, 450);
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
     RenderField(s, canvas);
     const auto colours = [&canvas](int column) {
         std::set<std::uint32_t> c;

@@ -12,6 +12,7 @@
 #include "numeric/operations.hpp"
 #include "render/polar_about_pole.hpp"
 #include "render/shape_value.hpp"
+#include "state/layout.hpp"
 #include "support/picture.hpp"
 #include "support/reference_sweep.hpp"
 
@@ -188,7 +189,8 @@ TEST(RenderField, FullPicturesInARowMatchTheReferenceSweep) {
         {"abc", 7, 2, 2},
     };
     FormState engine, reference;
-    Raster engineCanvas(600, 450), referenceCanvas(600, 450);
+    Raster engineCanvas(layout::kCanvasWidth, layout::kCanvasHeight),
+        referenceCanvas(layout::kCanvasWidth, layout::kCanvasHeight);
     for (const auto& p : pictures) {
         prepareTextPicture(engine, p.text);
         prepareTextPicture(reference, p.text);
@@ -207,17 +209,16 @@ TEST(RenderField, FullPicturesInARowMatchTheReferenceSweep) {
 TEST(RenderField, SweepsEveryPositionOnce) {
     FormState s;
     prepareTextPicture(s, "abc");
-    Raster canvas(600, 450);
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
     RenderField(s, canvas);
-    double fi1 = 0;
-    for (int n = 0; n < 271051; ++n) fi1 += 0.00003;
-    EXPECT_EQ(s.fi1, Number::real(fi1));
-    EXPECT_NE(s.fi1.value(), 8.13153);
+    // The pole's angle is a sum of 271,051 steps taken one by one, which
+    // rounds away from the product 271051 * 0.00003 = 8.13153.
+    EXPECT_EQ(s.fi1, Number::real(8.1315299999814314));
     EXPECT_EQ(s.x, Number::real(6));
     EXPECT_EQ(s.y, Number::real(-4.5));
     EXPECT_EQ(s.i, i16(601));
     EXPECT_EQ(s.j, i16(451));
-    EXPECT_EQ(s.fit.value(), s.fi0.value() + fi1);
+    EXPECT_EQ(s.fit.value(), s.fi0.value() + s.fi1.value());
 }
 
 // The sweep's coordinates are the counter divided by 50 and then shifted:
@@ -227,7 +228,7 @@ TEST(RenderField, SweepsEveryPositionOnce) {
 TEST(RenderField, PlaneCoordinatesOfEachColumnAndRow) {
     FormState s;
     prepareTextPicture(s, "abc");
-    Raster canvas(600, 450);
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
     const auto sweepTo = [&](int lastColumn, int lastRow) {
         s.sir = i16(lastColumn);
         s.vis = i16(lastRow);
@@ -260,7 +261,8 @@ TEST(RenderField, PlaneCoordinatesOfEachColumnAndRow) {
 // A picture depends on its text alone, not on the pictures drawn before it.
 TEST(RenderField, TheSameTextGivesTheSamePictureAfterAnyOther) {
     FormState fresh, used;
-    Raster first(600, 450), second(600, 450), scratch(600, 450);
+    Raster first(layout::kCanvasWidth, layout::kCanvasHeight), second(layout::kCanvasWidth, layout::kCanvasHeight),
+        scratch(layout::kCanvasWidth, layout::kCanvasHeight);
     prepareTextPicture(fresh, "abc");
     RenderField(fresh, first);
     prepareTextPicture(used, "something else entirely");
