@@ -476,8 +476,9 @@ std::filesystem::path Form1::lastFolder() const {
     std::error_code error;
     if (!remembered.isEmpty() && std::filesystem::is_directory(remembered.toStdString(), error))
         return remembered.toStdString();
+    // The pictures folder, made when missing as the save button makes it.
     const std::filesystem::path pictures = picturesFolder();
-    if (std::filesystem::is_directory(pictures, error)) return pictures;
+    if (ensureFolder(pictures)) return pictures;
     return QDir::homePath().toStdString();
 }
 

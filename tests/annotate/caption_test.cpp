@@ -10,6 +10,7 @@
 #include "seed/read_text_seed.hpp"
 #include "state/layout.hpp"
 #include "support/recording_surface.hpp"
+#include "support/test_names.hpp"
 
 namespace ts {
 namespace {
@@ -208,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{"two-byte characters count once",
                                  words(10, "\xC5\xBE\xC5\xBE\xC5\xBE\xC5\xBE\xC5\xBE\xC5\xBE\xC5\xBE\xC5\xBE\xC5\xBE"),
                                  0.5f, 10, 10, 2, 79}),
-    [](const ::testing::TestParamInfo<LayoutCase>& info) { return "Case" + std::to_string(info.index); });
+    testing::nameByWhat);
 
 TEST(CaptionLayout, NoLinesForTheEmptyText) {
     testing::RecordingSurface canvas;

@@ -15,8 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "annotate/caption.hpp"
 #include "gui/main_window.hpp"
 #include "numeric/statement.hpp"
+#include "qt/qt_surfaces.hpp"
 #include "seed/read_text_seed.hpp"
 #include "support/fakes.hpp"
 #include "support/qt_application.hpp"
@@ -444,6 +446,44 @@ TEST_F(Form1Test, NewPictureClearsTheStatusLine) {
     for (int y = layout::kSaveStatus.y; y <= layout::kSaveStatus.bottom(); ++y)
         for (int x = layout::kSaveStatus.x; x < form->windowSurface().raster().width(); ++x)
             ASSERT_EQ(form->windowSurface().raster().at(x, y), Colour::black()) << x << "," << y;
+}
+
+// A caption of 100 wide characters fits inside the picture, whole: it is
+// set smaller or on more lines, and nothing runs past the right margin or
+// the bottom.
+TEST(Form1Caption, HundredWideCharactersStayInsideTheCanvas) {
+    testing::application();
+    for (const std::string& text :
+         {repeat("W", 100), repeat("\xE2\x98\xBA", 100), repeat("\xF0\x9F\x98\x80", 100), repeat("MW ", 33) + "M"}) {
+        SCOPED_TRACE(text);
+        auto scripted = std::make_unique<ScriptedDialog>();
+        scripted->answer = text;
+        Form1 form(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        form.start();
+        ASSERT_EQ(form.state().t, text);
+
+        FixedClock clock = testing::testClock();
+        const Raster bare = MakeFreshPicture(text, makeCanvas(), clock, false).canvas;
+        const Raster& shown = form.canvas().raster();
+        QRect ink;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                if (shown.at(x, y) != bare.at(x, y)) ink |= QRect(x, y, 1, 1);
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_GE(ink.left(), 8);
+        EXPECT_LE(ink.right(), 591) << "cut at the right edge";
+        EXPECT_LT(ink.bottom(), 449) << "cut at the bottom";
+        EXPECT_GT(ink.top(), 225) << "in the lower part of the picture";
+
+        // Every character is in one of the lines.
+        const CaptionLayout laidOut = layoutCaption(text, 10, form.canvas());
+        std::string joined;
+        for (const std::string& line : laidOut.lines) joined += line;
+        std::string withoutSpaces = text;
+        std::erase(withoutSpaces, ' ');
+        std::erase(joined, ' ');
+        EXPECT_EQ(joined, withoutSpaces);
+    }
 }
 
 class Form1InertButton : public Form1Test, public ::testing::WithParamInterface<const char*> {};

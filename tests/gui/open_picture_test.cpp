@@ -17,6 +17,7 @@
 #include "support/fakes.hpp"
 #include "support/qt_application.hpp"
 #include "support/test_folder.hpp"
+#include "support/test_names.hpp"
 
 namespace ts {
 namespace {
@@ -188,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadFileCase{"plain text", [](const std::filesystem::path& f) { testing::writeText(f, "Hello, Textscape\n"); },
                     OpenedPicture::Kind::NotAnImage, "not an image"},
         BadFileCase{"missing", [](const std::filesystem::path&) {}, OpenedPicture::Kind::Unreadable, "No such file"}),
-    [](const ::testing::TestParamInfo<BadFileCase>& info) { return "Case" + std::to_string(info.index); });
+    testing::nameByWhat);
 
 TEST(ReadPictureRecipe, ReadsTheTextAsWrittenUnderEitherKey) {
     testing::application();
@@ -254,7 +255,7 @@ INSTANTIATE_TEST_SUITE_P(
                                repeat("\xF0\x9F\x98\x80", 100), "took the first 100 characters of the dropped text"},
                       DropCase{"long first line of two", QString::fromStdString(repeat("x", 120) + "\nsecond"),
                                repeat("x", 100), "took the first 100 characters of the dropped text's first line"}),
-    [](const ::testing::TestParamInfo<DropCase>& info) { return "Case" + std::to_string(info.index); });
+    testing::nameByWhat);
 
 }  // namespace
 }  // namespace ts

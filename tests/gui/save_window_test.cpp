@@ -206,10 +206,10 @@ TEST_F(WindowSave, SaveAsWritesThePictureAtTheChosenSizeWithItsRecipe) {
     EXPECT_TRUE(failures.empty());
 }
 
-// The first "Save as" starts in the pictures folder, the next ones in the
-// folder used last, remembered in the settings.
+// The first "Save as" starts in the pictures folder (made when missing),
+// the next ones in the folder used last, remembered in the settings.
 TEST_F(WindowSave, SaveAsStartsInThePicturesFolderThenInTheFolderUsedLast) {
-    std::filesystem::create_directories(folder);
+    ASSERT_FALSE(std::filesystem::exists(folder));
     std::filesystem::create_directories(base / "elsewhere");
     files->save.reset();
     form->savePictureAs();  // cancelled: nothing written, nothing remembered
@@ -217,6 +217,7 @@ TEST_F(WindowSave, SaveAsStartsInThePicturesFolderThenInTheFolderUsedLast) {
     ASSERT_TRUE(saveAs(base / "elsewhere" / "one.png", ImageFormat::Png));
     ASSERT_TRUE(saveAs(base / "elsewhere" / "two.png", ImageFormat::Png));
     EXPECT_EQ(files->saveFolders, (std::vector<std::filesystem::path>{folder, folder, base / "elsewhere"}));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
     const QSettings settings(QString::fromStdString((base / "settings.ini").string()), QSettings::IniFormat);
     EXPECT_EQ(settings.value(QStringLiteral("folder")).toString().toStdString(), (base / "elsewhere").string());
     EXPECT_EQ(testing::namesIn(base / "elsewhere"), (std::set<std::string>{"one.png", "two.png"}));
