@@ -4,7 +4,8 @@
 # scale (QT_SCALE_FACTOR=2, so 640 x 400 logical pixels) and a 1024 x 768
 # screen, each with a window manager. On the dense screen the layout does
 # not fit and scrolls: Tab takes the focus to "save on disk D:" and the
-# view follows it. Writes into docs/ (or the folder given).
+# view follows it, and the wheel shows the far corner. Writes into docs/
+# (or the folder given).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/virtual_screen.sh"
@@ -28,6 +29,10 @@ shoot() {
     xdotool key --window "$FORM_WINDOW" Tab
     sleep 1
     take_screenshot "$OUT/$name-buttons.png"
+    # The wheel, down and to the right: the far corner with the info band.
+    xdotool mousemove --window "$FORM_WINDOW" 300 300 click --repeat 20 5 click --repeat 20 7
+    sleep 1
+    take_screenshot "$OUT/$name-corner.png"
   fi
   local pid
   for pid in "${SCREEN_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
