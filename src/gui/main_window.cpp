@@ -233,7 +233,7 @@ QPushButton* Form1::addButton(const char* name, const QString& caption, const la
 }
 
 QList<QKeySequence> shortcutKeys(QKeySequence::StandardKey key) {
-    const QList<QKeySequence> platform = QKeySequence::keyBindings(key);
+    QList<QKeySequence> platform = QKeySequence::keyBindings(key);
     if (!platform.isEmpty()) return platform;
     // Keyboard schemes without one (Windows' has no "save as" or "quit").
     if (key == QKeySequence::SaveAs) return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)};
@@ -341,7 +341,7 @@ void Form1::savePictureAs() {
         if (asShown) shown = canvas_.raster();
         const std::string text = state_.t;
         const PictureRecipe recipe{state_.t, parameterLine(state_), windowVersion()};
-        const SaveChoice wanted = *choice;
+        const SaveChoice& wanted = exportChoice_;
 
         exportProgress_ = new QProgressDialog(QStringLiteral("Saving %1 at %2 \u00d7 %3\u2026")
                                                   .arg(pathText(wanted.file))
@@ -477,7 +477,7 @@ std::filesystem::path Form1::lastFolder() const {
     if (!remembered.isEmpty() && std::filesystem::is_directory(remembered.toStdString(), error))
         return remembered.toStdString();
     // The pictures folder, made when missing as the save button makes it.
-    const std::filesystem::path pictures = picturesFolder();
+    std::filesystem::path pictures = picturesFolder();
     if (ensureFolder(pictures)) return pictures;
     return QDir::homePath().toStdString();
 }
