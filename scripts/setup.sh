@@ -12,6 +12,7 @@ PACKAGES=(
   fonts-dejavu-core
   xvfb xauth
   appstream desktop-file-utils
+  pngcheck
 )
 
 as_root() {

@@ -16,13 +16,18 @@ struct RenderOptions {
     enum class Action { Render, Batch, Help, Version };
     Action action = Action::Render;
 
-    std::string text;                 // the text to render (Render)
-    bool textFromInput = false;       // TEXT was "-": read it from standard input
-    std::filesystem::path output;     // -o; empty: T<stamp>.png in the current folder
-    bool caption = true;              // --no-caption turns it off
-    bool info = false;                // --info: print the parameter line
-    std::filesystem::path batchList;  // --batch
-    std::filesystem::path outDir;     // --out-dir
+    std::string text;                   // the text to render (Render), not yet checked
+    bool textFromInput = false;         // TEXT was "-": read it from standard input
+    std::filesystem::path recipeFile;   // --from: the text is the one this PNG carries
+    std::filesystem::path output;       // -o; "-" is standard output; empty: see runRenderer
+    std::optional<ImageFormat> format;  // --format; otherwise the output's extension decides
+    bool caption = true;                // --no-caption turns it off
+    bool info = false;                  // --info: print the parameter line
+    bool quiet = false;                 // -q: no progress bar, no summary, no name of the file written
+    std::filesystem::path batchList;    // --batch; "-" is standard input
+    std::filesystem::path outDir;       // --out-dir
+
+    bool toStandardOutput() const { return output == "-"; }
 
     friend bool operator==(const RenderOptions&, const RenderOptions&) = default;
 };
@@ -32,7 +37,8 @@ struct OptionError {
     friend bool operator==(const OptionError&, const OptionError&) = default;
 };
 
-// Reads the arguments that follow the program's name.
+// Reads the arguments that follow the program's name. The text is taken as
+// given: runRenderer checks it, wherever it comes from.
 std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std::string> arguments);
 
 // The usage text printed by --help.

@@ -28,23 +28,19 @@ bool validKey(std::string_view key) {
     });
 }
 
-}  // namespace
-
-void addPngText(std::vector<std::uint8_t>& png, std::string_view key, std::string_view value) {
+void addText(std::vector<std::uint8_t>& png, std::string_view key, std::string_view value, bool international) {
     constexpr std::size_t kIhdrEnd = 8 + 4 + 4 + 13 + 4;
     TS_CHECK(png.size() >= kIhdrEnd && std::equal(kSignature.begin(), kSignature.end(), png.begin()), "a PNG file");
     TS_CHECK(get32(png, 8) == 13 && std::string_view(reinterpret_cast<const char*>(&png[12]), 4) == "IHDR",
              "a PNG file starting with its header");
     TS_CHECK(validKey(key), "a PNG text key of 1 to 79 printable characters");
 
-    const bool ascii =
-        std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 128; });
     std::vector<std::uint8_t> body;  // type and data, which the CRC covers
-    const std::string_view type = ascii ? "tEXt" : "iTXt";
+    const std::string_view type = international ? "iTXt" : "tEXt";
     body.insert(body.end(), type.begin(), type.end());
     body.insert(body.end(), key.begin(), key.end());
     body.push_back(0);
-    if (!ascii) {
+    if (international) {
         body.push_back(0);  // not compressed
         body.push_back(0);  // compression method
         body.push_back(0);  // no language tag
@@ -57,6 +53,18 @@ void addPngText(std::vector<std::uint8_t>& png, std::string_view key, std::strin
     chunk.insert(chunk.end(), body.begin(), body.end());
     put32(chunk, crc32(body.data(), body.size()));
     png.insert(png.begin() + static_cast<std::ptrdiff_t>(kIhdrEnd), chunk.begin(), chunk.end());
+}
+
+}  // namespace
+
+void addPngText(std::vector<std::uint8_t>& png, std::string_view key, std::string_view value) {
+    const bool ascii =
+        std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 128; });
+    addText(png, key, value, !ascii);
+}
+
+void addPngInternationalText(std::vector<std::uint8_t>& png, std::string_view key, std::string_view value) {
+    addText(png, key, value, true);
 }
 
 }  // namespace ts

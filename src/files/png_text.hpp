@@ -13,4 +13,7 @@ namespace ts {
 // printable Latin-1 characters: anything else is a programming error.
 void addPngText(std::vector<std::uint8_t>& png, std::string_view key, std::string_view value);
 
+// The same, always as an uncompressed UTF-8 iTXt chunk, ASCII or not.
+void addPngInternationalText(std::vector<std::uint8_t>& png, std::string_view key, std::string_view value);
+
 }  // namespace ts

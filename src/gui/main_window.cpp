@@ -30,6 +30,7 @@
 #include "annotate/info_line.hpp"
 #include "files/file_output.hpp"
 #include "files/pictures_folder.hpp"
+#include "files/png_recipe.hpp"
 #include "gui/command_line.hpp"
 #include "gui/picture_export.hpp"
 #include "gui/picture_file.hpp"
@@ -340,7 +341,8 @@ void Form1::savePictureAs() {
         std::optional<Raster> shown;
         if (asShown) shown = canvas_.raster();
         const std::string text = state_.t;
-        const PictureRecipe recipe{state_.t, parameterLine(state_), windowVersion()};
+        const PictureRecipe recipe{state_.t, parameterLine(state_), windowVersion(),
+                                   localCreationTime(state_.imeslike)};
         const SaveChoice& wanted = exportChoice_;
 
         exportProgress_ = new QProgressDialog(QStringLiteral("Saving %1 at %2 \u00d7 %3\u2026")

@@ -22,8 +22,9 @@ struct OpenedPicture {
     std::string message;  // otherwise: one line for the user, naming the file
 };
 
-// Reads the recipe from the bytes of `file`: the "Text" key, or "Title" in
-// a file whose "Software" is Textscape. Needs a QGuiApplication.
+// Reads the recipe from the bytes of `file` (see readPngRecipe), and tells
+// a file that is not a PNG apart: another kind of image, or not an image.
+// Needs a QGuiApplication.
 OpenedPicture readPictureRecipe(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes);
 
 // The same, reading the file first.

@@ -4,7 +4,7 @@
 #include <QImageWriter>
 
 #include "files/bmp_writer.hpp"
-#include "files/png_text.hpp"
+#include "files/png_recipe.hpp"
 #include "numeric/check.hpp"
 #include "qt/qt_image.hpp"
 
@@ -21,9 +21,7 @@ std::vector<std::uint8_t> encodeImage(const Raster& raster, ImageFormat format, 
     TS_CHECK(writer.write(imageOf(raster)), "Qt's PNG writer");
     std::vector<std::uint8_t> png(bytes.begin(), bytes.end());
     // Written by hand: Qt's writer would fold the text's spaces.
-    addPngText(png, kSoftwareKey, recipe.software);
-    addPngText(png, kParametersKey, recipe.parameters);
-    addPngText(png, kTextKey, recipe.text);
+    addPngRecipe(png, recipe);
     return png;
 }
 

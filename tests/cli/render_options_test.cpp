@@ -51,7 +51,25 @@ TEST(ParseRenderOptions, AcceptsEachFormOfACommandLine) {
     add({"--out-dir=pics", "--no-caption", "--batch=list.txt"}, [](RenderOptions& o) {
         o.action = Action::Batch, o.batchList = "list.txt", o.outDir = "pics", o.caption = false;
     });
+    add({"-o", "-", "--format", "bmp", "x"},
+        [](RenderOptions& o) { o.text = "x", o.output = "-", o.format = ImageFormat::Bmp; });
+    add({"--format=PNG", "-o", "pic.bmp", "x"},
+        [](RenderOptions& o) { o.text = "x", o.output = "pic.bmp", o.format = ImageFormat::Png; });
+    add({"-o", "pic.jpg", "--format", "png", "x"},
+        [](RenderOptions& o) { o.text = "x", o.output = "pic.jpg", o.format = ImageFormat::Png; });
+    add({"--from", "old.png", "--info"}, [](RenderOptions& o) { o.recipeFile = "old.png", o.info = true; });
+    add({"--from=old.png", "-o", "-", "-q"},
+        [](RenderOptions& o) { o.recipeFile = "old.png", o.output = "-", o.quiet = true; });
+    add({"--quiet", "-"}, [](RenderOptions& o) { o.textFromInput = true, o.quiet = true; });
+    add({"-", "--"}, [](RenderOptions& o) { o.textFromInput = true; });
+    add({"--batch", "-", "--out-dir", "pics", "-q", "--format", "bmp"}, [](RenderOptions& o) {
+        o.action = Action::Batch, o.batchList = "-", o.outDir = "pics", o.quiet = true, o.format = ImageFormat::Bmp;
+    });
+    // The text is checked when it is used, wherever it comes from.
+    add({std::string(101, 'a')}, [](RenderOptions& o) { o.text = std::string(101, 'a'); });
+    add({"\xff\xfe"}, [](RenderOptions& o) { o.text = "\xff\xfe"; });
     cases.push_back({{"--help"}, options(Action::Help)});
+    cases.push_back({{"-V"}, options(Action::Version)});
     cases.push_back({{"-h", "--bogus"}, options(Action::Help)});
     cases.push_back({{"text", "--version"}, options(Action::Version)});
 
@@ -77,8 +95,14 @@ TEST(ParseRenderOptions, RefusesBadCommandLinesWithAMessageNamingTheProblem) {
         {{"-o", "a.jpg", "x"}, "unknown output type for a.jpg"},
         {{"-o", "a", "x"}, "unknown output type for a"},
         {{"-o", "a.png.txt", "x"}, "unknown output type"},
-        {{std::string(101, 'a')}, "101 characters; at most 100"},
-        {{std::string("\xff\xfe")}, "not valid UTF-8"},
+        {{"-o", "a.jpg", "--format", "gif", "x"}, "unknown format for --format"},
+        {{"x", "--format"}, "--format needs png or bmp"},
+        {{"--from", "a.png", "text"}, "--from takes the text from its file"},
+        {{"--from", "a.png", "-"}, "--from takes the text from its file"},
+        {{"--from"}, "--from needs a PNG file"},
+        {{"--from", "a.png", "--batch", "l.txt", "--out-dir", "d"}, "--from cannot be used with --batch"},
+        {{"--quiet=yes", "x"}, "--quiet takes no value"},
+        {{"-o", "a.txt", "--from", "a.png"}, "unknown output type for a.txt"},
         {{"--info=yes", "x"}, "--info takes no value"},
         {{"--batch", "l.txt"}, "--batch needs --out-dir"},
         {{"--out-dir", "d", "x"}, "--out-dir is only used with --batch"},
@@ -110,7 +134,8 @@ TEST(ImageFormatOf, FollowsTheExtensionInAnyCase) {
 
 TEST(RenderUsage, NamesEveryOption) {
     const std::string usage = renderUsage();
-    for (const char* option : {"-o", "--no-caption", "--info", "--batch", "--out-dir", "--help", "--version", "TEXT"})
+    for (const char* option : {"-o", "--no-caption", "--info", "--batch", "--out-dir", "--help", "--version", "TEXT",
+                               "--format", "--from", "-q", "--quiet", "-V", "Exit status"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 

@@ -11,96 +11,17 @@
 #include <csignal>
 #include <sstream>
 
-#include "annotate/info_line.hpp"
-#include "cli/render_run.hpp"
-#include "picture/picture.hpp"
-#include "qt/qt_surfaces.hpp"
-#include "state/layout.hpp"
-#include "support/fakes.hpp"
+#include "cli/batch_list.hpp"
+#include "cli/render_helpers.hpp"
+#include "files/folder_lock.hpp"
+#include "files/png_text.hpp"
 #include "support/png_chunks.hpp"
-#include "support/test_folder.hpp"
 
 namespace ts {
 namespace {
 
+using namespace render_test;
 using testing::namesIn;
-
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "render_output_tests";
-    static char* argv[] = {name, nullptr};
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    (void)app;
-}
-
-// What the window's canvas holds after start-up with `text` typed, taken
-// through the window's own sequence; `beforeCaption` the canvas as the
-// caption stage begins.
-struct WindowCanvas {
-    Raster final{layout::kCanvasWidth, layout::kCanvasHeight};
-    Raster beforeCaption{layout::kCanvasWidth, layout::kCanvasHeight};
-    std::string parameters;
-};
-
-WindowCanvas windowCanvas(const std::string& text) {
-    FormState s;
-    RasterSurface form = makeWindowSurface(900, 600), canvas = makeCanvas();
-    FixedClock clock = testing::testClock();
-    SplitMixGenerator random;
-    // As the window starts: the generator seeded from the clock, then the
-    // geometry, then the picture sequence, drawing on the window too.
-    random.reseed(clock.secondsSinceMidnight());
-    SetGeometry(s);
-    PictureTools tools{form, canvas, clock, random};
-    WindowCanvas out;
-    tools.onStage = [&](std::string_view stage) {
-        if (stage == "PrintCaption") out.beforeCaption = canvas.raster();
-    };
-    MakePicture(s, text, tools);
-    out.final = canvas.raster();
-    out.parameters = parameterLine(s);
-    return out;
-}
-
-Raster rasterOf(const QImage& loaded) {
-    const QImage image = loaded.convertToFormat(QImage::Format_RGB32);
-    Raster r(image.width(), image.height());
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) r.set(x, y, Colour::fromPixel(image.pixel(x, y)));
-    return r;
-}
-
-const std::vector<std::string> kTexts = {"hello world", "a", "", "Zażółć gęślą jaźń", std::string(100, '~')};
-
-struct RunResult {
-    int status;
-    std::string out, err;
-};
-
-RunResult run(const RenderOptions& options, const std::string& input = "") {
-    std::istringstream in(input);
-    std::ostringstream out, err;
-    FixedClock clock = testing::testClock();
-    const int status = runRenderer(options, {in, out, err, false}, clock);
-    return {status, out.str(), err.str()};
-}
-
-RenderOptions renderTo(const std::string& text, const std::filesystem::path& file) {
-    RenderOptions o;
-    o.text = text;
-    o.output = file;
-    return o;
-}
-
-class RenderOutput : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ensureApplication();
-        folder = testing::freshFolder();
-    }
-    std::filesystem::path folder;
-};
 
 TEST_F(RenderOutput, PictureIsTheWindowsCanvasWithAndWithoutCaption) {
     for (const std::string& text : kTexts) {
@@ -130,17 +51,21 @@ TEST_F(RenderOutput, PngAndBmpFilesHoldTheCanvasPixels) {
     EXPECT_EQ(namesIn(folder), (std::set<std::string>{"a.png", "b.PNG", "c.bmp", "d.BMP"}));
 }
 
-TEST_F(RenderOutput, PngCarriesTheTextTheParameterLineAndTheVersion) {
+TEST_F(RenderOutput, PngCarriesTheTextTheParameterLineTheVersionAndTheTime) {
     for (const std::string& text : kTexts) {
         const RunResult r = run(renderTo(text, folder / "p.png"));
         ASSERT_EQ(r.status, 0) << r.err;
         const auto texts = testing::pngTexts(testing::readBytes(folder / "p.png"));
-        const std::map<std::string, std::string> expected = {
-            {kTextKey, text}, {kParametersKey, windowCanvas(text).parameters}, {kSoftwareKey, renderVersion()}};
+        const std::map<std::string, std::string> expected = {{"Title", text},
+                                                             {"Description", windowCanvas(text).parameters},
+                                                             {"Software", renderVersion()},
+                                                             {"Creation Time", localCreationTime("T20260308140509")}};
         EXPECT_EQ(texts, expected);
+        EXPECT_TRUE(texts.at("Creation Time").starts_with("2026-03-08T14:05:09")) << texts.at("Creation Time");
         // Qt reads the file, and finds the chunks (with their spaces folded).
         QImageReader reader(QString::fromStdString((folder / "p.png").string()));
         EXPECT_EQ(reader.text(kSoftwareKey).toStdString(), renderVersion());
+        EXPECT_EQ(reader.text(kTitleKey).toStdString(), QString::fromStdString(text).simplified().toStdString());
         EXPECT_FALSE(reader.read().isNull());
     }
     EXPECT_NE(renderVersion().find("textscape-render "), std::string::npos);
@@ -163,7 +88,7 @@ TEST_F(RenderOutput, TextFromInputLosesOneTrailingNewline) {
         o.textFromInput = true;
         const RunResult r = run(o, c.input);
         ASSERT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "in.png")).at(kTextKey), c.text)
+        EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "in.png")).at(kTitleKey), c.text)
             << ::testing::PrintToString(c.input);
     }
 }
@@ -189,6 +114,10 @@ TEST_F(RenderOutput, DefaultNameIsTheStampAndNeverReplacesAFile) {
     ASSERT_EQ(first.status, 0) << first.err;
     ASSERT_EQ(second.status, 0) << second.err;
     EXPECT_EQ(namesIn(folder), (std::set<std::string>{"T20260308140509.png", "T20260308140509-2.png"}));
+    // The name is printed, so that the file can be found.
+    EXPECT_EQ(first.out, "T20260308140509.png\n");
+    EXPECT_EQ(second.out, "T20260308140509-2.png\n");
+    EXPECT_EQ(first.err + second.err, "");
 }
 
 TEST_F(RenderOutput, AnOutputThatCannotBeWrittenLeavesNothing) {
@@ -233,13 +162,14 @@ TEST_F(RenderOutput, BatchWritesEveryGoodLineAndReportsTheBadOnes) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png", "0004.png", "0005.png"}));
     EXPECT_NE(r.err.find(list.string() + ":2: the text has 101 characters"), std::string::npos) << r.err;
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "no progress bar off a terminal: " << r.err;
+    EXPECT_NE(r.err.find("textscape-render: 5 lines: 4 written, 1 skipped, 0 failed\n"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << "no progress bar off a terminal: " << r.err;
     EXPECT_EQ(r.err.find('\r'), std::string::npos);
 
     const std::pair<const char*, std::string> written[] = {
         {"0001.png", "first"}, {"0003.png", "third"}, {"0004.png", ""}, {"0005.png", "fifth"}};
     for (const auto& [name, text] : written) {
-        EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "out" / name)).at(kTextKey), text) << name;
+        EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "out" / name)).at(kTitleKey), text) << name;
         EXPECT_TRUE(rasterOf(QImage(QString::fromStdString((folder / "out" / name).string()))) ==
                     windowCanvas(text).final)
             << name;
@@ -270,18 +200,6 @@ TEST_F(RenderOutput, BatchShowsAProgressBarOnATerminal) {
     FixedClock clock = testing::testClock();
     EXPECT_EQ(runRenderer(o, {in, out, err, true}, clock), 0);
     EXPECT_NE(err.str().find("] 2/2"), std::string::npos) << err.str();
-}
-
-// The program itself, as a shell runs it.
-RunResult runProgram(const QStringList& arguments, const std::filesystem::path& folder, const QByteArray& input = {}) {
-    QProcess process;
-    process.setWorkingDirectory(QString::fromStdString(folder.string()));
-    process.start(QStringLiteral(TEXTSCAPE_RENDER_PROGRAM), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(120000);
-    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
 }
 
 TEST_F(RenderOutput, ProgramAnswersHelpAndVersion) {
@@ -315,6 +233,376 @@ TEST_F(RenderOutput, ProgramRendersTextFromStandardInputWithoutADisplay) {
     EXPECT_EQ(r.out, windowCanvas("hello world").parameters + "\n");
     EXPECT_TRUE(rasterOf(QImage(QString::fromStdString((folder / "x.png").string()))) ==
                 windowCanvas("hello world").final);
+}
+
+// ---- Standard output, --format, --info alone ------------------------------
+
+TEST_F(RenderOutput, StandardOutputCarriesTheBytesAFileWould) {
+    struct Case {
+        std::optional<ImageFormat> format;
+        const char* file;
+    } const cases[] = {{std::nullopt, "same.png"}, {ImageFormat::Png, "same.png"}, {ImageFormat::Bmp, "same.bmp"}};
+    for (const Case& c : cases) {
+        RenderOptions toOut = renderTo("Zażółć gęślą jaźń", "-");
+        toOut.format = c.format;
+        toOut.info = true;
+        const RunResult piped = run(toOut);
+        ASSERT_EQ(piped.status, 0) << piped.err;
+        // The parameter line goes aside, to standard error.
+        EXPECT_EQ(piped.err, windowCanvas("Zażółć gęślą jaźń").parameters + "\n");
+
+        const RunResult filed = run(renderTo("Zażółć gęślą jaźń", folder / c.file));
+        ASSERT_EQ(filed.status, 0) << filed.err;
+        const std::vector<std::uint8_t> fileBytes = testing::readBytes(folder / c.file);
+        EXPECT_EQ(std::vector<std::uint8_t>(piped.out.begin(), piped.out.end()), fileBytes) << c.file;
+        QImage decoded;
+        ASSERT_TRUE(
+            decoded.loadFromData(reinterpret_cast<const uchar*>(piped.out.data()), static_cast<int>(piped.out.size())));
+        EXPECT_TRUE(rasterOf(decoded) == windowCanvas("Zażółć gęślą jaźń").final);
+        std::filesystem::remove(folder / c.file);
+    }
+    EXPECT_TRUE(namesIn(folder).empty());
+}
+
+TEST_F(RenderOutput, APictureIsNotWrittenToATerminal) {
+    const RunResult r = run(renderTo("hello", "-"), "", true);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("not written to a terminal"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+}
+
+TEST_F(RenderOutput, FormatWinsOverTheExtension) {
+    struct Case {
+        const char* file;
+        ImageFormat format;
+        std::string starts;
+    } const cases[] = {{"looks.png", ImageFormat::Bmp, "BM"},
+                       {"looks.bmp", ImageFormat::Png, "\x89PNG"},
+                       {"no-extension", ImageFormat::Png, "\x89PNG"}};
+    for (const Case& c : cases) {
+        RenderOptions o = renderTo("hello", folder / c.file);
+        o.format = c.format;
+        const RunResult r = run(o);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::vector<std::uint8_t> bytes = testing::readBytes(folder / c.file);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + static_cast<long>(c.starts.size())), c.starts) << c.file;
+    }
+}
+
+// Runs in `folder` as the current folder.
+RunResult runIn(const std::filesystem::path& folder, const RenderOptions& options, const std::string& input = "") {
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    RunResult r = run(options, input);
+    std::filesystem::current_path(before);
+    return r;
+}
+
+TEST_F(RenderOutput, InfoAloneWritesNoFileAndQuietNamesNone) {
+    RenderOptions info;
+    info.text = "hello world";
+    info.info = true;
+    const RunResult r = runIn(folder, info);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, windowCanvas("hello world").parameters + "\n");
+    EXPECT_TRUE(namesIn(folder).empty());
+
+    RenderOptions quiet;
+    quiet.text = "hello world";
+    quiet.quiet = true;
+    quiet.format = ImageFormat::Bmp;
+    const RunResult q = runIn(folder, quiet);
+    ASSERT_EQ(q.status, 0) << q.err;
+    EXPECT_EQ(q.out + q.err, "");
+    EXPECT_EQ(namesIn(folder), std::set<std::string>{"T20260308140509.bmp"});
+}
+
+TEST_F(RenderOutput, ByteOrderMarkIsNotPartOfTheText) {
+    RenderOptions o = renderTo("", folder / "marked.png");
+    o.textFromInput = true;
+    o.info = true;
+    const RunResult r = run(o, "\xEF\xBB\xBFHello, Textscape\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "tip1=15  tip2=1  tip3=4  seed=2033639\n");
+    EXPECT_TRUE(rasterOf(QImage(QString::fromStdString((folder / "marked.png").string()))) ==
+                windowCanvas("Hello, Textscape").final);
+
+    testing::writeText(folder / "list.txt", "\xEF\xBB\xBFHello, Textscape\r\nsecond\r\n");
+    RenderOptions batch;
+    batch.action = RenderOptions::Action::Batch;
+    batch.batchList = folder / "list.txt";
+    batch.outDir = folder / "out";
+    batch.info = true;
+    const RunResult b = run(batch);
+    ASSERT_EQ(b.status, 0) << b.err;
+    EXPECT_NE(b.out.find("0001.png: tip1=15  tip2=1  tip3=4  seed=2033639\n"), std::string::npos) << b.out;
+    EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "out" / "0001.png")).at(kTitleKey), "Hello, Textscape");
+}
+
+TEST_F(RenderOutput, ARefusedTextGivesStatusOneAsArgumentAndOnInput) {
+    for (const std::string& bad : {std::string(101, 'x'), std::string("\xff\xfe"), std::string(5000, 'y')}) {
+        RenderOptions asArgument = renderTo(bad, folder / "a.png");
+        RenderOptions fromInput = renderTo("", folder / "a.png");
+        fromInput.textFromInput = true;
+        const RunResult argument = run(asArgument);
+        const RunResult input = run(fromInput, bad + "\n");
+        EXPECT_EQ(argument.status, 1) << argument.err;
+        EXPECT_EQ(input.status, 1) << input.err;
+        if (bad.size() <= kMaxTextBytes) {
+            EXPECT_EQ(argument.err, input.err);
+        }
+        EXPECT_EQ(std::count(input.err.begin(), input.err.end(), '\n'), 1) << input.err;
+        EXPECT_TRUE(namesIn(folder).empty());
+    }
+}
+
+TEST_F(RenderOutput, AStandardOutputThatFailsIsAnError) {
+    std::ostream broken(nullptr);  // every write fails
+    std::istringstream in;
+    std::ostringstream err;
+    FixedClock clock = testing::testClock();
+    RenderOptions o;
+    o.text = "hello";
+    o.info = true;
+    EXPECT_EQ(runRenderer(o, {in, broken, err, false}, clock), 1);
+    const std::string reported = err.str();
+    EXPECT_NE(reported.find("could not write to standard output"), std::string::npos) << reported;
+    EXPECT_EQ(std::count(reported.begin(), reported.end(), '\n'), 1) << reported;
+}
+
+// ---- Batches --------------------------------------------------------------
+
+RenderOptions batchOf(const std::filesystem::path& list, const std::filesystem::path& outDir) {
+    RenderOptions o;
+    o.action = RenderOptions::Action::Batch;
+    o.batchList = list;
+    o.outDir = outDir;
+    return o;
+}
+
+TEST_F(RenderOutput, BatchReadsItsListFromStandardInput) {
+    const RunResult r = run(batchOf("-", folder / "out"), "one\n" + std::string(101, 'x') + "\n\nfour");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png", "0004.png"}));
+    EXPECT_NE(r.err.find("standard input:2: the text has 101 characters"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("4 lines: 3 written, 1 skipped, 0 failed"), std::string::npos) << r.err;
+    EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "out" / "0003.png")).at(kTitleKey), "");
+}
+
+TEST_F(RenderOutput, BatchStopsAtTheFirstFailedWriteWithOneMessage) {
+    testing::writeText(folder / "list.txt", "one\ntwo\nthree\nfour\nfive\n");
+    RunResult r;
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit limited = saved;
+        limited.rlim_cur = 4096;  // every picture is larger: every write fails
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+        r = run(batchOf(folder / "list.txt", folder / "out"));
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, SIG_DFL);
+    }
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << "one message and the summary: " << r.err;
+    EXPECT_NE(r.err.find("Could not write " + (folder / "out" / "0001.png").string()), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("5 lines: 0 written, 0 skipped, 1 failed, 4 not tried"), std::string::npos) << r.err;
+    EXPECT_TRUE(namesIn(folder / "out").empty());
+}
+
+TEST_F(RenderOutput, QuietBatchHasNoSummaryAndNoProgress) {
+    testing::writeText(folder / "list.txt", "one\n" + std::string(101, 'x') + "\n");
+    RenderOptions o = batchOf(folder / "list.txt", folder / "out");
+    o.quiet = true;
+    std::istringstream in;
+    std::ostringstream out, err;
+    FixedClock clock = testing::testClock();
+    EXPECT_EQ(runRenderer(o, {in, out, err, true}, clock), 1);
+    // Only the skipped line is reported.
+    EXPECT_EQ(err.str(), "textscape-render: " + (folder / "list.txt").string() +
+                             ":2: the text has 101 characters; at most 100 are allowed; skipped\n");
+}
+
+TEST_F(RenderOutput, BatchIntoAFolderInUseIsRefused) {
+    testing::writeText(folder / "list.txt", "one\ntwo\n");
+    std::filesystem::create_directories(folder / "out");
+    FolderLock otherBatch;
+    ASSERT_TRUE(otherBatch.acquire(folder / "out"));
+    const RunResult r = run(batchOf(folder / "list.txt", folder / "out"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "textscape-render: the folder " + (folder / "out").string() + " is in use by another batch\n");
+    EXPECT_TRUE(namesIn(folder / "out").empty());
+
+    otherBatch.release();
+    const RunResult after = run(batchOf(folder / "list.txt", folder / "out"));
+    EXPECT_EQ(after.status, 0) << after.err;
+    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0002.png"}));
+}
+
+TEST_F(RenderOutput, BatchLeavesFilesOfAnEarlierRunAlone) {
+    std::filesystem::create_directories(folder / "out");
+    testing::writeText(folder / "out" / "0003.png", "earlier");
+    testing::writeText(folder / "out" / "notes.txt", "mine");
+    testing::writeText(folder / "list.txt", "one\n");
+    const RunResult r = run(batchOf(folder / "list.txt", folder / "out"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png", "notes.txt"}));
+    EXPECT_EQ(testing::readBytes(folder / "out" / "0003.png"),
+              std::vector<std::uint8_t>({'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+}
+
+TEST_F(RenderOutput, ABatchListThatCannotBeUsedIsRefusedWhole) {
+    std::filesystem::create_directories(folder / "a folder");
+    std::string tooMany;
+    for (std::size_t k = 0; k <= kMaxBatchLines; ++k) tooMany += "x\n";
+    testing::writeText(folder / "long.txt", tooMany);
+    struct Case {
+        std::filesystem::path list;
+        std::string inMessage;
+    } const cases[] = {
+        {folder / "a folder", "Could not read " + (folder / "a folder").string() + ": it is a folder"},
+        {folder / "missing.txt", "Could not read " + (folder / "missing.txt").string() + ": No such file"},
+        {folder / "long.txt", "has more than 100000 lines"},
+    };
+    for (const Case& c : cases) {
+        const RunResult r = run(batchOf(c.list, folder / "out"));
+        EXPECT_EQ(r.status, 1) << c.list;
+        EXPECT_NE(r.err.find(c.inMessage), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(folder / "out")) << c.list;
+    }
+}
+
+TEST_F(RenderOutput, ALongBatchLineIsReportedWithItsNumber) {
+    testing::writeText(folder / "list.txt", "one\n" + std::string(std::size_t{1} << 20, 'x') + "\nthree\n");
+    const RunResult r = run(batchOf(folder / "list.txt", folder / "out"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find((folder / "list.txt").string() +
+                         ":2: the text has more than 100 characters; at most 100 are allowed; skipped"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png"}));
+}
+
+// ---- The recipe read back -------------------------------------------------
+
+RenderOptions fromRecipe(const std::filesystem::path& file, const std::filesystem::path& output) {
+    RenderOptions o;
+    o.recipeFile = file;
+    o.output = output;
+    return o;
+}
+
+TEST_F(RenderOutput, FromGivesTheSamePictureByteForByteAndTheSameInfo) {
+    for (const std::string& text : kTexts) {
+        RenderOptions first = renderTo(text, folder / "first.png");
+        first.info = true;
+        const RunResult written = run(first);
+        ASSERT_EQ(written.status, 0) << written.err;
+
+        RenderOptions again = fromRecipe(folder / "first.png", folder / "again.png");
+        const RunResult remade = run(again);
+        ASSERT_EQ(remade.status, 0) << remade.err;
+        EXPECT_EQ(testing::readBytes(folder / "again.png"), testing::readBytes(folder / "first.png")) << text;
+
+        RenderOptions info = fromRecipe(folder / "first.png", "");
+        info.info = true;
+        const RunResult told = runIn(folder, info);
+        ASSERT_EQ(told.status, 0) << told.err;
+        EXPECT_EQ(told.out, text + "\n" + written.out) << text;
+        EXPECT_EQ(told.err, "");
+        EXPECT_EQ(namesIn(folder), (std::set<std::string>{"first.png", "again.png"}));
+
+        // Other options still apply.
+        RenderOptions bare = fromRecipe(folder / "first.png", folder / "bare.bmp");
+        bare.caption = false;
+        ASSERT_EQ(run(bare).status, 0);
+        EXPECT_TRUE(rasterOf(QImage(QString::fromStdString((folder / "bare.bmp").string()))) ==
+                    windowCanvas(text).beforeCaption);
+        std::filesystem::remove(folder / "bare.bmp");
+    }
+}
+
+// The smallest PNG: one black pixel, with the given text chunks.
+std::vector<std::uint8_t> tinyPngWith(const std::vector<std::pair<std::string, std::string>>& texts) {
+    std::vector<std::uint8_t> png = {0x89, 'P',  'N',  'G',  '\r', '\n', 0x1A, '\n', 0,    0,    0,    13,   'I',  'H',
+                                     'D',  'R',  0,    0,    0,    1,    0,    0,    0,    1,    8,    0,    0,    0,
+                                     0,    0x3A, 0x7E, 0x9B, 0x55, 0,    0,    0,    10,   'I',  'D',  'A',  'T',  0x78,
+                                     0x9C, 0x63, 0x60, 0,    0,    0,    2,    0,    1,    0x48, 0xAF, 0xA4, 0x71, 0,
+                                     0,    0,    0,    'I',  'E',  'N',  'D',  0xAE, 0x42, 0x60, 0x82};
+    for (const auto& [key, value] : texts) addPngText(png, key, value);
+    return png;
+}
+
+void writeBytes(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
+    testing::writeText(file, std::string(bytes.begin(), bytes.end()));
+}
+
+TEST_F(RenderOutput, FromReadsFilesWithTheOlderKeys) {
+    writeBytes(folder / "old.png", tinyPngWith({{"Software", "textscape-render 1.0.0"},
+                                                {"Parameters", "tip1=15  tip2=1  tip3=4  seed=2033639"},
+                                                {"Text", "Hello, Textscape"}}));
+    RenderOptions o = fromRecipe(folder / "old.png", folder / "new.png");
+    o.info = true;
+    const RunResult r = run(o);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Hello, Textscape\ntip1=15  tip2=1  tip3=4  seed=2033639\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(rasterOf(QImage(QString::fromStdString((folder / "new.png").string()))) ==
+                windowCanvas("Hello, Textscape").final);
+}
+
+TEST_F(RenderOutput, FromNotesAParameterLineThatDiffers) {
+    writeBytes(folder / "odd.png", tinyPngWith({{"Software", "textscape-render 0.9"},
+                                                {"Description", "tip1=1  tip2=1  tip3=1  seed=1"},
+                                                {"Title", "Hello, Textscape"}}));
+    const RunResult r = run(fromRecipe(folder / "odd.png", folder / "new.png"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "textscape-render: note: " + (folder / "odd.png").string() +
+                         " records the parameter line \"tip1=1  tip2=1  tip3=1  seed=1\"; this version gives "
+                         "\"tip1=15  tip2=1  tip3=4  seed=2033639\"\n");
+}
+
+TEST_F(RenderOutput, FromRefusesWhatCarriesNoRecipeAndSaysWhich) {
+    ASSERT_EQ(run(renderTo("hello", folder / "good.png")).status, 0);
+    ASSERT_EQ(run(renderTo("hello", folder / "picture.bmp")).status, 0);
+    std::vector<std::uint8_t> damaged = testing::readBytes(folder / "good.png");
+    damaged[40] ^= 1;  // inside the Title chunk
+    writeBytes(folder / "damaged.png", damaged);
+    std::vector<std::uint8_t> cut = testing::readBytes(folder / "good.png");
+    cut.resize(cut.size() / 2);
+    writeBytes(folder / "cut.png", cut);
+    writeBytes(folder / "plain.png", tinyPngWith({}));
+    writeBytes(folder / "long.png",
+               tinyPngWith({{"Software", "textscape-render 1.0.0"}, {"Title", std::string(101, 'x')}}));
+    std::filesystem::create_directories(folder / "folder.png");
+
+    struct Case {
+        const char* file;
+        std::string inMessage;
+    } const cases[] = {
+        {"missing.png", "Could not read " + (folder / "missing.png").string() + ": No such file"},
+        {"folder.png", "Could not read " + (folder / "folder.png").string() + ": it is a folder"},
+        {"picture.bmp", (folder / "picture.bmp").string() + ": not a PNG file"},
+        {"damaged.png", (folder / "damaged.png").string() + ": damaged: the chunk at byte 33 fails its CRC check"},
+        {"cut.png", (folder / "cut.png").string() + ": damaged"},
+        {"plain.png", (folder / "plain.png").string() + ": no Textscape recipe"},
+        {"long.png", (folder / "long.png").string() + ": its text is refused: the text has 101 characters"},
+    };
+    const std::set<std::string> before = namesIn(folder);
+    for (const Case& c : cases) {
+        for (const bool info : {false, true}) {
+            RenderOptions o = fromRecipe(folder / c.file, info ? "" : (folder / "out.png").string());
+            o.info = info;
+            const RunResult r = runIn(folder, o);
+            EXPECT_EQ(r.status, 1) << c.file;
+            EXPECT_EQ(r.out, "") << c.file;
+            EXPECT_EQ(r.err.rfind("textscape-render: " + c.inMessage, 0), 0u) << r.err;
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+            EXPECT_EQ(namesIn(folder), before) << c.file;
+        }
+    }
 }
 
 }  // namespace

@@ -164,12 +164,12 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const std::filesystem::path& f) {
                         testing::writeBytes(f, pngWith({{"Comment", "hi"}}));
                     },
-                    OpenedPicture::Kind::NoRecipe, "no recipe"},
+                    OpenedPicture::Kind::NoRecipe, "no Textscape recipe"},
         BadFileCase{"another program's title",
                     [](const std::filesystem::path& f) {
                         testing::writeBytes(f, pngWith({{"Title", "Holiday"}, {"Software", "GIMP"}}));
                     },
-                    OpenedPicture::Kind::NoRecipe, "no recipe"},
+                    OpenedPicture::Kind::NoRecipe, "not a Textscape program"},
         BadFileCase{"bitmap", [](const std::filesystem::path& f) { testing::writeBytes(f, encodeBmp(Raster(4, 3))); },
                     OpenedPicture::Kind::NoRecipe, "BMP image without a recipe"},
         BadFileCase{"cut short",
@@ -197,10 +197,11 @@ TEST(ReadPictureRecipe, ReadsTheTextAsWrittenUnderEitherKey) {
         std::vector<std::pair<std::string, std::string>> texts;
         std::string text;
     } cases[] = {
-        {{{"Text", "  two  spaces  "}}, "  two  spaces  "},
-        {{{"Text", "\xC5\xBE\xC3\xA9 \xF0\x9F\x98\x80"}}, "\xC5\xBE\xC3\xA9 \xF0\x9F\x98\x80"},
-        {{{"Text", ""}}, ""},
-        {{{"Title", "new keys"}, {"Software", "textscape-render 1.0.0"}}, "new keys"},
+        {{{"Text", "  two  spaces  "}, {"Software", "textscape-render 1.0.0"}}, "  two  spaces  "},
+        {{{"Title", "\xC5\xBE\xC3\xA9 \xF0\x9F\x98\x80"}, {"Software", "textscape 1.0.0"}},
+         "\xC5\xBE\xC3\xA9 \xF0\x9F\x98\x80"},
+        {{{"Title", ""}, {"Software", "textscape 1.0.0"}}, ""},
+        {{{"Title", "new keys"}, {"Text", "old keys"}, {"Software", "textscape-render 1.0.0"}}, "new keys"},
     };
     for (const auto& c : cases) {
         const OpenedPicture opened = readPictureRecipe("x.png", pngWith(c.texts));

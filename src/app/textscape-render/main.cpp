@@ -13,6 +13,7 @@
 #include "cli/render_options.hpp"
 #include "cli/render_run.hpp"
 #include "platform/clock.hpp"
+#include "platform/main_guard.hpp"
 
 namespace {
 
@@ -23,9 +24,7 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
         std::cerr << "textscape-render: " << message.toLocal8Bit().constData() << '\n';
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = ts::parseRenderOptions(arguments);
     if (const auto* error = std::get_if<ts::OptionError>(&parsed)) {
@@ -35,11 +34,11 @@ int main(int argc, char** argv) {
     const auto& options = std::get<ts::RenderOptions>(parsed);
     if (options.action == ts::RenderOptions::Action::Help) {
         std::cout << ts::renderUsage();
-        return 0;
+        return ts::finishOutput(std::cout, std::cerr, 0);
     }
     if (options.action == ts::RenderOptions::Action::Version) {
         std::cout << ts::renderVersion() << '\n';
-        return 0;
+        return ts::finishOutput(std::cout, std::cerr, 0);
     }
 
     // Text is drawn by Qt, which needs an application but no screen.
@@ -48,5 +47,12 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
 
     ts::SystemClock clock;
-    return ts::runRenderer(options, {std::cin, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1}, clock);
+    return ts::runRenderer(
+        options, {std::cin, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1, ::isatty(STDOUT_FILENO) == 1}, clock);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return ts::runGuarded("textscape-render", [&] { return run(argc, argv); });
 }

@@ -7,6 +7,7 @@
 #include "gui/command_line.hpp"
 #include "gui/display_check.hpp"
 #include "gui/main_window.hpp"
+#include "platform/main_guard.hpp"
 
 namespace {
 
@@ -31,9 +32,7 @@ void connectingMessages(QtMsgType type, const QMessageLogContext& context, const
     if (qtHandler) qtHandler(type, context, message);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     switch (ts::windowAction(argc, argv)) {
         case ts::WindowAction::Help:
             std::fputs(ts::windowUsage().c_str(), stdout);
@@ -62,4 +61,11 @@ int main(int argc, char** argv) {
     // A run-time error during start-up ends the program before the loop runs.
     if (form.ended()) return form.exitStatus();
     return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // An allocation that fails ends the program with one line, not an abort.
+    return ts::runGuarded("textscape", [&] { return run(argc, argv); });
 }

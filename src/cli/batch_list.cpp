@@ -1,0 +1,108 @@
+#include "cli/batch_list.hpp"
+
+#include <istream>
+#include <streambuf>
+#include <string_view>
+
+#include "seed/read_text_seed.hpp"
+
+namespace ts {
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// A mark, the longest text and a line break ("\r\n"); one byte more is too long.
+constexpr std::size_t kMaxInputBytes = kByteOrderMark.size() + kMaxTextBytes + 2;
+
+Outcome tooLong() {
+    return Outcome::failed(Failure::Refused, "the text has more than " + std::to_string(kMaxTextLength) +
+                                                 " characters; at most " + std::to_string(kMaxTextLength) +
+                                                 " are allowed");
+}
+
+void dropByteOrderMark(std::string& text) {
+    if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
+}
+
+}  // namespace
+
+BatchList readBatchList(std::istream& in) {
+    BatchList list;
+    std::string line;
+    bool overflowed = false, any = false;
+    const auto finishLine = [&] {
+        BatchLine done;
+        if (list.lines.empty()) dropByteOrderMark(line);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        // A line past the cap is refused unread; a shorter one is checked
+        // (its characters are counted for the message).
+        done.checked = overflowed ? tooLong() : checkText(line);
+        if (!overflowed) done.text = std::move(line);
+        list.lines.push_back(std::move(done));
+        line.clear();
+        overflowed = false;
+        any = false;
+    };
+
+    // Straight from the stream's buffer: a long line is read past quickly.
+    // A buffer that fails throws (as a file's does on a read error) or
+    // ends early; either is a failed read.
+    std::streambuf* buffer = in.rdbuf();
+    if (!in || buffer == nullptr) {
+        list.readFailed = true;
+        return list;
+    }
+    using Traits = std::char_traits<char>;
+    try {
+        for (Traits::int_type c = buffer->sbumpc(); !Traits::eq_int_type(c, Traits::eof()); c = buffer->sbumpc()) {
+            if (c == '\n') {
+                if (list.lines.size() == kMaxBatchLines) {
+                    list.tooManyLines = true;
+                    return list;
+                }
+                finishLine();
+                continue;
+            }
+            any = true;
+            if (overflowed) continue;
+            if (line.size() == kMaxInputBytes) {
+                overflowed = true;
+                line.clear();
+                line.shrink_to_fit();
+                continue;
+            }
+            line.push_back(Traits::to_char_type(c));
+        }
+    } catch (...) {
+        list.readFailed = true;
+        in.setstate(std::ios::badbit);
+        return list;
+    }
+    in.setstate(std::ios::eofbit);
+    if (any) {
+        if (list.lines.size() == kMaxBatchLines) {
+            list.tooManyLines = true;
+            return list;
+        }
+        finishLine();
+    }
+    return list;
+}
+
+Outcome readTextInput(std::istream& in, std::string& text) {
+    std::string input(kMaxInputBytes + 1, '\0');
+    in.read(input.data(), static_cast<std::streamsize>(input.size()));
+    input.resize(static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) return Outcome::failed(Failure::Refused, "standard input could not be read");
+    if (input.size() > kMaxInputBytes) return tooLong();
+
+    dropByteOrderMark(input);
+    if (!input.empty() && input.back() == '\n') {
+        input.pop_back();
+        if (!input.empty() && input.back() == '\r') input.pop_back();
+    }
+    if (Outcome checked = checkText(input); !checked) return checked;
+    text = std::move(input);
+    return Outcome::ok();
+}
+
+}  // namespace ts

@@ -1,0 +1,188 @@
+#include "files/png_recipe.hpp"
+
+#include <algorithm>
+#include <array>
+#include <ctime>
+#include <optional>
+
+#include "files/crc32.hpp"
+#include "files/png_text.hpp"
+
+namespace ts {
+namespace {
+
+constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::uint32_t kMaxChunkLength = 0x7FFFFFFFu;
+
+std::uint32_t get32(std::span<const std::uint8_t> in, std::size_t at) {
+    return (std::uint32_t{in[at]} << 24) | (std::uint32_t{in[at + 1]} << 16) | (std::uint32_t{in[at + 2]} << 8) |
+           in[at + 3];
+}
+
+std::string latin1ToUtf8(std::string_view latin1) {
+    std::string out;
+    out.reserve(latin1.size());
+    for (const char c : latin1) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x80) {
+            out.push_back(c);
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (u >> 6)));
+            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+        }
+    }
+    return out;
+}
+
+// One text chunk's key and value, as far as it can be read.
+struct TextChunk {
+    std::string key;
+    std::string value;
+    bool compressed = false;  // zTXt, or iTXt with its compression flag set: value not read
+};
+
+std::optional<TextChunk> readTextChunk(std::string_view type, std::string_view data) {
+    const std::size_t nul = data.find('\0');
+    if (nul == std::string_view::npos || nul == 0 || nul > 79) return std::nullopt;
+    TextChunk chunk{std::string(data.substr(0, nul)), {}, false};
+    const std::string_view rest = data.substr(nul + 1);
+    if (type == "tEXt") {
+        chunk.value = latin1ToUtf8(rest);
+    } else if (type == "zTXt") {
+        chunk.compressed = true;
+    } else {  // iTXt: flag, method, language tag, NUL, translated keyword, NUL, text
+        if (rest.size() < 2) return std::nullopt;
+        chunk.compressed = rest[0] != 0;
+        const std::size_t languageEnd = rest.find('\0', 2);
+        if (languageEnd == std::string_view::npos) return std::nullopt;
+        const std::size_t translatedEnd = rest.find('\0', languageEnd + 1);
+        if (translatedEnd == std::string_view::npos) return std::nullopt;
+        if (!chunk.compressed) chunk.value = std::string(rest.substr(translatedEnd + 1));
+    }
+    return chunk;
+}
+
+bool isChunkType(std::span<const std::uint8_t> type) {
+    return std::all_of(type.begin(), type.end(), [](std::uint8_t c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; });
+}
+
+Outcome refused(std::string message) { return Outcome::failed(Failure::Refused, std::move(message)); }
+
+std::string twoDigits(int value) { return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)}; }
+
+}  // namespace
+
+void addPngRecipe(std::vector<std::uint8_t>& png, const PictureRecipe& recipe) {
+    // Each chunk goes right after IHDR, so the last added comes first.
+    if (!recipe.creationTime.empty()) addPngText(png, kCreationTimeKey, recipe.creationTime);
+    if (!recipe.software.empty()) addPngText(png, kSoftwareKey, recipe.software);
+    if (!recipe.parameters.empty()) addPngText(png, kDescriptionKey, recipe.parameters);
+    addPngInternationalText(png, kTitleKey, recipe.text);
+}
+
+Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) {
+    if (png.size() < kSignature.size() || !std::equal(kSignature.begin(), kSignature.end(), png.begin()))
+        return refused("not a PNG file");
+
+    // The first value of each key; a compressed one is noted, not read.
+    std::optional<std::string> title, oldText, description, oldParameters, software, created;
+    bool textCompressed = false;
+    const auto keep = [](std::optional<std::string>& slot, std::string& value) {
+        if (!slot) slot = std::move(value);
+    };
+
+    bool ended = false;
+    std::size_t at = kSignature.size();
+    for (bool first = true; !ended; first = false) {
+        const std::string where = "the chunk at byte " + std::to_string(at);
+        const std::size_t left = png.size() - at;
+        if (left == 0) return refused("damaged: it ends before its IEND chunk");
+        if (left < 12) return refused("damaged: " + where + " is cut short");
+        const std::uint32_t length = get32(png, at);
+        if (length > kMaxChunkLength) return refused("damaged: " + where + " has a length out of range");
+        if (length > left - 12) return refused("damaged: " + where + " is cut short");
+        const auto body = png.subspan(at + 4, std::size_t{length} + 4);  // type and data
+        if (!isChunkType(body.first(4))) return refused("damaged: " + where + " has no valid type");
+        if (crc32(body.data(), body.size()) != get32(png, at + 8 + length))
+            return refused("damaged: " + where + " fails its CRC check");
+
+        const std::string_view type(reinterpret_cast<const char*>(body.data()), 4);
+        const std::string_view data(reinterpret_cast<const char*>(body.data()) + 4, length);
+        if (first && type != "IHDR") return refused("damaged: it does not start with an IHDR chunk");
+        if (type == "IEND") ended = true;
+        if (type == "tEXt" || type == "zTXt" || type == "iTXt") {
+            if (std::optional<TextChunk> chunk = readTextChunk(type, data)) {
+                const bool isText = chunk->key == kTitleKey || chunk->key == kOldTextKey;
+                if (chunk->compressed) {
+                    textCompressed = textCompressed || isText;
+                } else if (chunk->key == kTitleKey) {
+                    keep(title, chunk->value);
+                } else if (chunk->key == kOldTextKey) {
+                    keep(oldText, chunk->value);
+                } else if (chunk->key == kDescriptionKey) {
+                    keep(description, chunk->value);
+                } else if (chunk->key == kOldParametersKey) {
+                    keep(oldParameters, chunk->value);
+                } else if (chunk->key == kSoftwareKey) {
+                    keep(software, chunk->value);
+                } else if (chunk->key == kCreationTimeKey) {
+                    keep(created, chunk->value);
+                }
+            }
+        }
+        at += std::size_t{length} + 12;
+    }
+
+    const std::optional<std::string>& text = title ? title : oldText;
+    if (!text) {
+        if (textCompressed) return refused("its recipe is compressed (zTXt or compressed iTXt), which is not read");
+        return refused("no Textscape recipe in its text chunks");
+    }
+    if (!software || software->rfind("textscape", 0) != 0)
+        return refused("no Textscape recipe in its text chunks (its Software is not a Textscape program)");
+    recipe.text = *text;
+    recipe.parameters = description ? *description : oldParameters.value_or("");
+    recipe.software = *software;
+    recipe.creationTime = created.value_or("");
+    return Outcome::ok();
+}
+
+std::string creationTime(std::string_view pictureName, long utcOffsetSeconds) {
+    constexpr std::size_t kStampLength = 14;  // yyyymmddhhmmss
+    if (pictureName.size() != kStampLength + 1 || pictureName[0] != 'T') return {};
+    const std::string_view stamp = pictureName.substr(1);
+    if (!std::all_of(stamp.begin(), stamp.end(), [](char c) { return c >= '0' && c <= '9'; })) return {};
+
+    std::string out;
+    out.append(stamp.substr(0, 4)).append("-").append(stamp.substr(4, 2)).append("-").append(stamp.substr(6, 2));
+    out.append("T").append(stamp.substr(8, 2)).append(":").append(stamp.substr(10, 2)).append(":");
+    out.append(stamp.substr(12, 2));
+    const long minutes = (utcOffsetSeconds < 0 ? -utcOffsetSeconds + 30 : utcOffsetSeconds + 30) / 60;
+    if (minutes == 0) return out + "Z";
+    constexpr long kMaxMinutes = 99 * 60 + 59;
+    const long shown = std::min(minutes, kMaxMinutes);
+    out.push_back(utcOffsetSeconds < 0 ? '-' : '+');
+    out.append(twoDigits(static_cast<int>(shown / 60))).append(":").append(twoDigits(static_cast<int>(shown % 60)));
+    return out;
+}
+
+std::string localCreationTime(std::string_view pictureName) {
+    if (creationTime(pictureName, 0).empty()) return {};
+    const auto number = [&](std::size_t from, std::size_t count) {
+        int value = 0;
+        for (std::size_t k = from; k < from + count; ++k) value = value * 10 + (pictureName[k] - '0');
+        return value;
+    };
+    std::tm local{};
+    local.tm_year = number(1, 4) - 1900;
+    local.tm_mon = number(5, 2) - 1;
+    local.tm_mday = number(7, 2);
+    local.tm_hour = number(9, 2);
+    local.tm_min = number(11, 2);
+    local.tm_sec = number(13, 2);
+    local.tm_isdst = -1;  // as the zone had it then
+    if (std::mktime(&local) == static_cast<std::time_t>(-1)) return creationTime(pictureName, 0);
+    return creationTime(pictureName, local.tm_gmtoff);
+}
+
+}  // namespace ts

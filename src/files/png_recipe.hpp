@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/outcome.hpp"
+
+namespace ts {
+
+// What a PNG file carries so that the picture can be traced to its text and
+// made again from it.
+struct PictureRecipe {
+    std::string text;          // the picture's text, UTF-8
+    std::string parameters;    // the window's parameter line
+    std::string software;      // the program and its version
+    std::string creationTime;  // when the picture was made, RFC 3339 (see creationTime)
+
+    friend bool operator==(const PictureRecipe&, const PictureRecipe&) = default;
+};
+
+// The PNG keywords the recipe is stored under: the ones image viewers show.
+inline constexpr const char* kTitleKey = "Title";                 // the text, UTF-8 in iTXt
+inline constexpr const char* kDescriptionKey = "Description";     // the parameter line
+inline constexpr const char* kSoftwareKey = "Software";           // "textscape-render 1.0.0"
+inline constexpr const char* kCreationTimeKey = "Creation Time";  // "2026-03-08T14:05:09+01:00"
+// The keywords of files written by version 1.0.0, still read.
+inline constexpr const char* kOldTextKey = "Text";
+inline constexpr const char* kOldParametersKey = "Parameters";
+
+// Adds the recipe's text chunks right after the IHDR chunk of a PNG file, in
+// the order Title, Description, Software, Creation Time (empty values are
+// left out). The text always goes into an uncompressed UTF-8 iTXt chunk.
+// `png` must be a PNG file: anything else is a programming error.
+void addPngRecipe(std::vector<std::uint8_t>& png, const PictureRecipe& recipe);
+
+// The recipe a PNG file carries, read from its bytes alone: the signature,
+// every chunk's length and CRC up to IEND, and the text chunks (tEXt, whose
+// Latin-1 is given as UTF-8, and uncompressed iTXt) under the keys above;
+// Title is preferred to the older Text, Description to Parameters, and the
+// first chunk of a key counts. A file counts as carrying a recipe when it
+// has the text and its Software names a Textscape program. Any input is
+// answered, never trusted: on failure the Outcome (Failure::Refused) says
+// in a few words, without a file name, whether the bytes are not a PNG
+// file, a damaged one, one whose recipe is compressed, or one without a
+// recipe. On success `recipe` is filled in.
+Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe);
+
+// The Creation Time of a picture named "T<yyyymmddhhmmss>" (its stamp in
+// local time), in RFC 3339 form with the given offset from UTC in seconds:
+// "2026-03-08T14:05:09+01:00". Empty when the name holds no such stamp.
+std::string creationTime(std::string_view pictureName, long utcOffsetSeconds);
+
+// The same, with the offset the system's time zone had at that moment.
+std::string localCreationTime(std::string_view pictureName);
+
+}  // namespace ts

@@ -1,0 +1,205 @@
+// The built textscape-render, run as a shell runs it: exit statuses, what
+// reaches standard output, and what happens between two processes.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <chrono>
+#include <thread>
+
+#include "cli/render_helpers.hpp"
+
+namespace ts {
+namespace {
+
+using namespace render_test;
+using testing::namesIn;
+
+std::size_t lineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST_F(RenderOutput, ProgramAnswersHelpAndVersionInEveryForm) {
+    for (const char* option : {"-h", "--help"}) {
+        const RunResult help = runProgram({option}, folder);
+        EXPECT_EQ(help.status, 0);
+        EXPECT_EQ(help.out, renderUsage());
+    }
+    for (const char* option : {"-V", "--version"}) {
+        const RunResult version = runProgram({option}, folder);
+        EXPECT_EQ(version.status, 0);
+        EXPECT_EQ(version.out, renderVersion() + "\n");
+    }
+}
+
+TEST_F(RenderOutput, ProgramReportsAFullStandardOutput) {
+    const QStringList cases[] = {
+        {"--help"}, {"--version"}, {"-V"}, {"--info", "hello"}, {"--info", "-o", "a.png", "x"}};
+    for (const QStringList& args : cases) {
+        const RunResult r = runProgram(args, folder, {}, QStringLiteral("/dev/full"));
+        EXPECT_EQ(r.status, 1) << args.join(' ').toStdString();
+        EXPECT_EQ(r.err, "textscape-render: could not write to standard output: No space left on device\n")
+            << args.join(' ').toStdString();
+    }
+}
+
+// A shell pipeline, as a user types it; its exit status is the renderer's.
+RunResult runShell(const std::string& script, const std::filesystem::path& folder) {
+    QProcess shell;
+    shell.setWorkingDirectory(QString::fromStdString(folder.string()));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("RENDER"), QStringLiteral(TEXTSCAPE_RENDER_PROGRAM));
+    shell.setProcessEnvironment(environment);
+    shell.start(QStringLiteral("bash"), {QStringLiteral("-c"), QString::fromStdString(script)});
+    shell.waitForFinished(120000);
+    return {shell.exitCode(), shell.readAllStandardOutput().toStdString(), shell.readAllStandardError().toStdString()};
+}
+
+TEST_F(RenderOutput, ProgramGivesOneStatusForEachKindOfFailure) {
+    std::filesystem::create_directories(folder / "a folder");
+    const std::string tooLong(101, 'x');
+    struct Case {
+        QStringList args;
+        QByteArray input;
+        int status;
+        std::string inMessage;
+    } const cases[] = {
+        // A command line that is not understood.
+        {{"--bogus", "x"}, {}, 2, "unknown option --bogus (see --help)"},
+        {{"-o", "x.jpg", "x"}, {}, 2, "unknown output type"},
+        {{"a", "b"}, {}, 2, "more than one TEXT"},
+        {{"--format", "gif", "x"}, {}, 2, "unknown format"},
+        // The same refused text, wherever it comes from.
+        {{QString::fromStdString(tooLong)}, {}, 1, "the text has 101 characters; at most 100 are allowed\n"},
+        {{"-"}, QByteArray::fromStdString(tooLong + "\n"), 1, "the text has 101 characters; at most 100 are allowed\n"},
+        {{"--info", "-"}, "\xff\n", 1, "not valid UTF-8"},
+        // Files that cannot be used.
+        {{"--batch", "a folder", "--out-dir", "out"}, {}, 1, "a folder: it is a folder"},
+        {{"--batch", "missing.txt", "--out-dir", "out"}, {}, 1, "missing.txt: No such file"},
+        {{"--from", "missing.png"}, {}, 1, "missing.png: No such file"},
+        {{"-o", "missing/x.png", "x"}, {}, 1, "Could not write missing/x.png"},
+    };
+    for (const Case& c : cases) {
+        const RunResult r = runProgram(c.args, folder, c.input);
+        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
+        EXPECT_EQ(lineCount(r.err), 1u) << r.err;
+        EXPECT_EQ(r.err.rfind("textscape-render: ", 0), 0u) << r.err;
+        EXPECT_NE(r.err.find(c.inMessage), std::string::npos) << r.err;
+        EXPECT_EQ(namesIn(folder), std::set<std::string>{"a folder"}) << c.args.join(' ').toStdString();
+    }
+    // Bytes that are not UTF-8 reach the program only through a shell.
+    const RunResult invalid = runShell("\"$RENDER\" --info \"$(printf '\\377')\"", folder);
+    EXPECT_EQ(invalid.status, 1);
+    EXPECT_EQ(invalid.err, "textscape-render: the text is not valid UTF-8\n");
+}
+
+TEST_F(RenderOutput, ProgramPipesThePictureToStandardOutput) {
+    const RunResult filed = runProgram({"-o", "file.png", "hello world"}, folder);
+    ASSERT_EQ(filed.status, 0) << filed.err;
+    const RunResult piped = runProgram({"-o", "-", "hello world"}, folder);
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.err, "");
+    QImage fromPipe, fromFile(QString::fromStdString((folder / "file.png").string()));
+    ASSERT_TRUE(fromPipe.loadFromData(QByteArray::fromStdString(piped.out), "PNG"));
+    EXPECT_TRUE(rasterOf(fromPipe) == rasterOf(fromFile));
+    EXPECT_TRUE(rasterOf(fromPipe) == windowCanvas("hello world").final);
+
+    const RunResult bmp = runProgram({"--format", "bmp", "-o", "-", "hello world"}, folder);
+    ASSERT_EQ(bmp.status, 0) << bmp.err;
+    EXPECT_EQ(bmp.out.substr(0, 2), "BM");
+    EXPECT_EQ(namesIn(folder), std::set<std::string>{"file.png"});
+}
+
+TEST_F(RenderOutput, ProgramMakesThePictureAgainFromItsFile) {
+    const RunResult first = runProgram({"--info", "-o", "first.png", "-"}, folder, "Zażółć gęślą jaźń\n");
+    ASSERT_EQ(first.status, 0) << first.err;
+    const RunResult info = runProgram({"--from", "first.png", "--info"}, folder);
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(info.out, "Zażółć gęślą jaźń\n" + first.out);
+    const RunResult again = runProgram({"--from", "first.png", "-o", "again.png"}, folder);
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_TRUE(rasterOf(QImage(QString::fromStdString((folder / "again.png").string()))) ==
+                rasterOf(QImage(QString::fromStdString((folder / "first.png").string()))));
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"first.png", "again.png"}));
+}
+
+TEST_F(RenderOutput, PngcheckFindsTheRecipeChunksValid) {
+    const QString pngcheck = QStandardPaths::findExecutable(QStringLiteral("pngcheck"));
+    if (pngcheck.isEmpty()) GTEST_SKIP() << "pngcheck is not installed";
+    ASSERT_EQ(runProgram({"-o", "p.png", "Zażółć gęślą jaźń"}, folder).status, 0);
+    QProcess check;
+    check.start(pngcheck, {QStringLiteral("-tv"), QString::fromStdString((folder / "p.png").string())});
+    ASSERT_TRUE(check.waitForFinished(60000));
+    const std::string report = check.readAllStandardOutput().toStdString();
+    EXPECT_EQ(check.exitCode(), 0) << report;
+    for (const std::string& expected :
+         {std::string("iTXt at offset 0x00025"), std::string("keyword: Title"),
+          std::string("uncompressed, no language tag"),
+          "keyword: Description\n    " + windowCanvas("Zażółć gęślą jaźń").parameters,
+          "keyword: Software\n    " + renderVersion(), std::string("keyword: Creation Time\n    20"),
+          std::string("No errors detected")})
+        EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n" << report;
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+TEST_F(RenderOutput, ProgramRefusesEndlessInputWithinAMemoryLimit) {
+    if (kAddressSanitizer) GTEST_SKIP() << "AddressSanitizer needs more address space than the limit";
+    // 100 MiB of `yes` under a 1.5 GB address-space limit: refused as soon
+    // as it is known too long, never read whole.
+    const RunResult r = runShell("ulimit -v 1500000; yes | head -c 104857600 | \"$RENDER\" -o y.png -", folder);
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.err, "textscape-render: the text has more than 100 characters; at most 100 are allowed\n");
+    EXPECT_TRUE(namesIn(folder).empty());
+
+    // A list whose second line is 100 MiB long.
+    const RunResult batch = runShell(
+        "ulimit -v 1500000; { echo first; head -c 104857600 /dev/zero | tr '\\0' y; echo; echo third; } | "
+        "\"$RENDER\" --batch - --out-dir out",
+        folder);
+    EXPECT_EQ(batch.status, 1) << batch.err;
+    EXPECT_NE(batch.err.find("standard input:2: the text has more than 100 characters"), std::string::npos)
+        << batch.err;
+    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png"}));
+}
+
+TEST_F(RenderOutput, ProgramKeepsASecondBatchOutOfAFolderInUse) {
+    std::string list;
+    for (int k = 1; k <= 60; ++k) list += "text " + std::to_string(k) + "\n";
+    testing::writeText(folder / "list.txt", list);
+
+    QProcess first;
+    first.setWorkingDirectory(QString::fromStdString(folder.string()));
+    first.start(QStringLiteral(TEXTSCAPE_RENDER_PROGRAM), {QStringLiteral("--batch"), QStringLiteral("list.txt"),
+                                                           QStringLiteral("--out-dir"), QStringLiteral("out")});
+    // Once its first picture is there, the first batch holds the folder.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!std::filesystem::exists(folder / "out" / "0001.png") && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(std::filesystem::exists(folder / "out" / "0001.png"));
+
+    const RunResult second = runProgram({"--batch", "list.txt", "--out-dir", "./out/."}, folder);
+    ASSERT_TRUE(first.waitForFinished(120000));
+    const std::string firstErr = first.readAllStandardError().toStdString();
+    EXPECT_EQ(first.exitCode(), 0) << firstErr;
+    EXPECT_EQ(firstErr, "textscape-render: 60 lines: 60 written, 0 skipped, 0 failed\n");
+    ASSERT_EQ(first.state(), QProcess::NotRunning);
+    EXPECT_EQ(second.status, 1) << "the first batch ended before the second tried: " << second.err;
+    EXPECT_EQ(second.err, "textscape-render: the folder ./out/. is in use by another batch\n");
+    EXPECT_EQ(namesIn(folder / "out").size(), 60u);
+}
+
+}  // namespace
+}  // namespace ts
