@@ -14,10 +14,12 @@
 #include <vector>
 
 #include "bare_loop.hpp"
+#include "median_keeper.hpp"
 #include "picture/picture.hpp"
 #include "platform/clock.hpp"
 #include "render/render_field.hpp"
 #include "state/layout.hpp"
+#include "sweep_bench.hpp"
 
 namespace {
 
@@ -103,23 +105,6 @@ void bareLoop(benchmark::State& state, const Scene& scene) {
     state.SetLabel(label(scene));
 }
 
-// Prints as usual and keeps the median of each benchmark for the summary.
-class MedianKeeper : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                medians[run.run_name.function_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    struct Median {
-        double real, cpu;  // milliseconds
-    };
-    std::map<std::string, Median> medians;
-};
-
 std::string name(const char* kind, int formula) {
     char buffer[48];
     std::snprintf(buffer, sizeof buffer, "%s/formula_%02d", kind, formula);
@@ -140,6 +125,8 @@ int main(int argc, char** argv) {
         }
     }
 
+    registerSweepBenchmarks();
+
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     MedianKeeper reporter;
@@ -159,5 +146,6 @@ int main(int argc, char** argv) {
                     static_cast<int>(scene.start.tip3.value()), engine->second.real, engine->second.cpu,
                     bare->second.real, bare->second.cpu, engine->second.cpu / bare->second.cpu, scene.differingPixels);
     }
+    printSweepSummary(reporter);
     return 0;
 }

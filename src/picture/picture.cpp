@@ -4,7 +4,7 @@
 #include "annotate/info_line.hpp"
 #include "colour/build_palette.hpp"
 #include "numeric/statement.hpp"
-#include "render/render_field.hpp"
+#include "render/sweep.hpp"
 #include "seed/draw_parameters.hpp"
 #include "seed/read_text_seed.hpp"
 #include "state/layout.hpp"
@@ -57,19 +57,20 @@ void MakePicture(FormState& s, std::string text, PictureTools& tools) {
     tools.onStage("DrawInfoLine");
     DrawInfoLine(s, tools.window);
     tools.onStage("RenderField");
-    RenderField(s, tools.canvas.raster());
+    RenderFieldAtSize(s, tools.canvas.raster(), tools.sweep);
     if (tools.caption) {
         tools.onStage("PrintCaption");
         PrintCaption(s, tools.canvas, tools.window);
     }
 }
 
-Picture MakeFreshPicture(std::string text, RasterSurface canvas, Clock& clock, bool caption) {
+Picture MakeFreshPicture(std::string text, RasterSurface canvas, Clock& clock, bool caption,
+                         const SweepOptions& sweep) {
     FormState s;
     SplitMixGenerator random;
     NoWindow window;
     SetGeometry(s);
-    PictureTools tools{window, canvas, clock, random, caption};
+    PictureTools tools{window, canvas, clock, random, caption, sweep};
     MakePicture(s, std::move(text), tools);
     return {std::move(s), canvas.raster()};
 }

@@ -7,6 +7,7 @@
 #include "platform/clock.hpp"
 #include "platform/random_source.hpp"
 #include "platform/raster_surface.hpp"
+#include "render/sweep.hpp"
 #include "state/form_state.hpp"
 
 namespace ts {
@@ -19,6 +20,7 @@ struct PictureTools {
     Clock& clock;           // names the picture
     RandomSource& random;   // draws the palette and the parameters
     bool caption = true;    // print the text into the picture
+    SweepOptions sweep{};   // threads for the sweep (all by default) and its progress
     // Told the name of each stage as it starts.
     std::function<void(std::string_view)> onStage = [](std::string_view) {};
 };
@@ -36,6 +38,9 @@ void PreparePicture(FormState& s, std::string text, PictureTools& tools);
 // the text (ReadTextSeed), the palette (BuildPalette), the name and the
 // parameters (DrawParameters), the parameter line on the window
 // (DrawInfoLine), the sweep (RenderField) and the caption (PrintCaption).
+// The picture takes the canvas's size: at 600 x 450 the standard picture,
+// at any other size the same composition (RenderFieldAtSize); the sweep runs
+// on the threads tools.sweep asks for, with the same pixels on any number.
 // The state carries on from the pictures before, as in the window. The text
 // must be one checkText accepts.
 void MakePicture(FormState& s, std::string text, PictureTools& tools);
@@ -48,7 +53,9 @@ struct Picture {
 
 // The picture `text` gives on a fresh state, as the window shows it for the
 // first text typed after start-up: drawn on `canvas` (whose painter draws
-// the caption), with the window's drawing dropped.
-Picture MakeFreshPicture(std::string text, RasterSurface canvas, Clock& clock, bool caption = true);
+// the caption, and whose size is the picture's), with the window's drawing
+// dropped.
+Picture MakeFreshPicture(std::string text, RasterSurface canvas, Clock& clock, bool caption = true,
+                         const SweepOptions& sweep = {});
 
 }  // namespace ts

@@ -56,7 +56,7 @@ void PixelState::store(FormState& s) const {
     s.fit = stored(fitSet, fit, s.fit);
     s.r = stored(rSet, r, s.r);
     if (fiPending) {
-        s.fi = Number::real(std::atan(pendingSlope));
+        s.fi = Number::real(std::atan(pendingY / pendingX));
     } else {
         s.fi = stored(fiSet, fi, s.fi);
     }

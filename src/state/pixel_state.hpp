@@ -39,12 +39,13 @@ struct PixelState {
     double sinFit = 0, cosFit = 0, sinR = 0, cosR = 0;
     bool needsTrigOfR = true;
 
-    // Only some formulas read fi. For the others the sweep keeps the last
-    // slope that would have been stored and takes its arctangent once, at the
-    // end, which leaves fi exactly as computing it at every pixel would.
+    // Only some formulas read fi. For the others the sweep keeps the terms
+    // of the last slope that would have been stored (pendingY / pendingX)
+    // and takes its arctangent once, at the end, which leaves fi exactly as
+    // computing it at every pixel would.
     bool needsFi = true;
     bool fiPending = false;
-    double pendingSlope = 0;
+    double pendingX = 0, pendingY = 0;
 
     // Whether a member has been stored (a member never stored stays empty).
     bool fitSet = false, rSet = false, fiSet = false, baSet = false;

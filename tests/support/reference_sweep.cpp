@@ -62,9 +62,11 @@ bool lessThan(Number a, Number b) { return a.value() < b.value(); }  // empty re
 
 }  // namespace
 
-void PolarAboutPole(FormState& s) {
+namespace {
+
+// The pole's statements after the one that gives fi1.
+void poleAfterFi1(FormState& s) {
     Number xpole, ypole, xrel, yrel;  // start empty at every call
-    let(s.fi1, E(s.fi1) + s.korakfi1);
     let(s.fit, E(s.fi0) + s.fi1);
     let(xpole, E(s.r0) * Cos(s.fit));
     let(ypole, E(s.r0) * Sin(s.fit));
@@ -72,6 +74,18 @@ void PolarAboutPole(FormState& s) {
     let(yrel, E(ypole) - s.y);
     let(s.r, Sqr(E(xrel) * xrel + E(yrel) * yrel));
     let(s.fi, Atn(E(yrel) / xrel));
+}
+
+}  // namespace
+
+void PolarAboutPole(FormState& s) {
+    let(s.fi1, E(s.fi1) + s.korakfi1);
+    poleAfterFi1(s);
+}
+
+void PolarAboutPoleAt(FormState& s, double i, double j) {
+    let(s.fi1, E(s.korakfi1) * real((451 * i + j) + 1));
+    poleAfterFi1(s);
 }
 
 void ShapeValue(FormState& s) {
@@ -200,6 +214,28 @@ void RenderField(FormState& s, Raster& canvas, const std::function<void(const Fo
         s.j = int16(j);
     }
     s.i = int16(i);
+}
+
+void RenderFieldAtSize(FormState& s, Raster& canvas) {
+    const int width = canvas.width(), height = canvas.height();
+    const double scale = height / 450.0;
+    const double ox = (width - 600 * scale) / 2;
+    for (int column = 0; column <= width; ++column) {
+        for (int row = 0; row <= height; ++row) {
+            s.i = int16(column);
+            s.j = int16(row);
+            const double i = (column - ox) / scale, j = row / scale;
+            s.x = Number::real(i / 50 - 6);
+            s.y = Number::real(4.5 - j / 50);
+            PolarAboutPoleAt(s, i, j);
+            ShapeValue(s);
+            ChannelValues(s);
+            MixColourIndex(s);
+            PlotPixel(s, canvas);
+        }
+    }
+    s.i = int16(width + 1);
+    s.j = int16(height + 1);
 }
 
 }  // namespace ts::reference

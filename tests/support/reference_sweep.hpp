@@ -12,6 +12,9 @@
 namespace ts::reference {
 
 void PolarAboutPole(FormState& s);
+// The pole of a picture of any size: fi1 = korakfi1 * ((451 i + j) + 1) for
+// the plane column i and row j, in place of one more step of the sum.
+void PolarAboutPoleAt(FormState& s, double i, double j);
 void ShapeValue(FormState& s);
 void ChannelValues(FormState& s);
 void MixColourIndex(FormState& s);
@@ -20,5 +23,9 @@ void PlotPixel(FormState& s, Raster& canvas);
 // The sweep over columns 0..sir and rows 0..vis, column by column; shows
 // the state to `afterPixel`, when given, once each pixel is plotted.
 void RenderField(FormState& s, Raster& canvas, const std::function<void(const FormState&)>& afterPixel = {});
+
+// The picture at the canvas's size W x H: columns 0..W and rows 0..H, the
+// plane scaled by H / 450 and centred across, x and y stored as doubles.
+void RenderFieldAtSize(FormState& s, Raster& canvas);
 
 }  // namespace ts::reference

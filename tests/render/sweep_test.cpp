@@ -1,0 +1,356 @@
+#include "render/sweep.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "numeric/operations.hpp"
+#include "numeric/statement.hpp"
+#include "render/render_field.hpp"
+#include "support/picture.hpp"
+#include "support/reference_sweep.hpp"
+
+namespace ts {
+namespace {
+
+using testing::prepareTextPicture;
+
+Number i16(int v) { return Number::int16(static_cast<std::int16_t>(v)); }
+
+std::string firstDifference(const Raster& a, const Raster& b) {
+    if (a.width() != b.width() || a.height() != b.height()) return "different sizes";
+    for (int x = 0; x < a.width(); ++x) {
+        for (int y = 0; y < a.height(); ++y) {
+            if (a.at(x, y) != b.at(x, y)) {
+                std::ostringstream out;
+                out << "first difference at column " << x << ", row " << y;
+                return out.str();
+            }
+        }
+    }
+    return "same";
+}
+
+struct Member {
+    const char* name;
+    Number FormState::*member;
+};
+
+constexpr Member kSweepMembers[] = {
+    {"fi1", &FormState::fi1},     {"fit", &FormState::fit}, {"r", &FormState::r},   {"fi", &FormState::fi},
+    {"ba", &FormState::ba},       {"re", &FormState::re},   {"gr", &FormState::gr}, {"bl", &FormState::bl},
+    {"barva", &FormState::barva}, {"x", &FormState::x},     {"y", &FormState::y},   {"i", &FormState::i},
+    {"j", &FormState::j},
+};
+
+// Members the same number of the same width (empty for empty).
+std::string differentMembers(const FormState& got, const FormState& want) {
+    std::string out;
+    for (const Member& m : kSweepMembers) {
+        const Number a = got.*m.member, b = want.*m.member;
+        if (!(a == b)) out += std::string(" ") + m.name;
+    }
+    return out.empty() ? "none" : out;
+}
+
+// Members the same value, empty for empty (the literal reference keeps the
+// widths its operations give, the engine stores doubles).
+std::string differentValues(const FormState& got, const FormState& want) {
+    std::string out;
+    for (const Member& m : kSweepMembers) {
+        const Number a = got.*m.member, b = want.*m.member;
+        if (a.isEmpty() != b.isEmpty() || a.value() != b.value()) out += std::string(" ") + m.name;
+    }
+    return out.empty() ? "none" : out;
+}
+
+struct Split {
+    int threads, chunks;
+};
+
+std::string describe(const Split& split) {
+    return std::to_string(split.threads) + " threads, " + std::to_string(split.chunks) + " chunks";
+}
+
+// The coarse canvas of render_field_test.cpp: columns 0..60 at 5 per unit,
+// rows 0..90 at 10 per unit, x = 0 in column 30 and y = 0 in row 45 unless
+// the plane moves them.
+enum class Plane {
+    Own,            // the text's own pole
+    PoleAtOrigin,   // r0 = 0: column 30 lies below and above the pole, (30, 45) on it
+    FirstColumnX0,  // as PoleAtOrigin with x = 0 in column 0: the very first visit fails
+    LastColumnX0,   // as PoleAtOrigin with x = 0 in column 60, the last one
+    PoleOnRow0,     // as PoleAtOrigin with y = 0 in row 0: (30, 0), a column's first visit, on the pole
+    PoleFarAway,    // r0 = 1e200: the distance overflows at every visit and is never stored
+    HugeStep,       // korakfi1 = 1e306: the pole angle offset overflows after a few visits and stays
+    LargeStep,      // korakfi1 = 1.3e303: at the sizes of the reference pictures the offset
+                    // korakfi1 * ((451 i + j) + 1) overflows in some columns and not in others
+};
+
+const char* name(Plane p) {
+    switch (p) {
+        case Plane::Own:
+            return "own pole";
+        case Plane::PoleAtOrigin:
+            return "pole at origin";
+        case Plane::FirstColumnX0:
+            return "x = 0 in column 0";
+        case Plane::LastColumnX0:
+            return "x = 0 in column 60";
+        case Plane::PoleOnRow0:
+            return "pole at the top of column 30";
+        case Plane::PoleFarAway:
+            return "pole far away";
+        case Plane::HugeStep:
+            return "huge step";
+        case Plane::LargeStep:
+            return "large step";
+    }
+    return "?";
+}
+
+void setPlane(FormState& s, Plane plane, Number textR0) {
+    s.sir = i16(60);
+    s.vis = i16(90);
+    s.dx = *divide(s.sir, i16(12));
+    s.dy = *divide(s.vis, i16(9));
+    s.polx = plane == Plane::FirstColumnX0 ? i16(0) : plane == Plane::LastColumnX0 ? i16(12) : *divide(i16(12), i16(2));
+    s.poly = plane == Plane::PoleOnRow0 ? i16(0) : *divide(i16(9), i16(2));
+    s.r0 = plane == Plane::Own ? textR0 : plane == Plane::PoleFarAway ? Number::real(1e200) : Number::single(0);
+    s.fi1 = i16(0);
+    s.korakfi1 = plane == Plane::HugeStep    ? Number::real(1e306)
+                 : plane == Plane::LargeStep ? Number::real(1.3e303)
+                                             : Number::real(0.0015);
+}
+
+// Chunk counts that put boundaries on the columns where statements fail:
+// 2 chunks of the 61 columns meet at column 30, 61 make every column a chunk.
+const Split kPlaneSplits[] = {{1, 7}, {2, 2}, {2, 61}, {3, 5}, {0, 0}};
+
+class ThreadedStandardSweep : public ::testing::TestWithParam<int> {};
+
+// Every formula, channel mode and mixing mode over a series of pictures on
+// one state, each picture starting from what the one before left: on every
+// split the canvas and the members left equal RenderField's, bit for bit.
+TEST_P(ThreadedStandardSweep, EqualsRenderFieldOnEverySplit) {
+    const int formula = GetParam();
+    for (int channel = 1; channel <= 3; ++channel) {
+        for (int mixing = 1; mixing <= 4; ++mixing) {
+            FormState state;
+            prepareTextPicture(state, "threads " + std::to_string(formula));
+            state.tip1 = Number::single(static_cast<float>(formula));
+            state.tip2 = Number::single(static_cast<float>(channel));
+            state.tip3 = Number::single(static_cast<float>(mixing));
+            const Number textR0 = state.r0;
+            // The first picture starts from members never assigned.
+            for (Plane plane :
+                 {Plane::PoleOnRow0, Plane::FirstColumnX0, Plane::PoleAtOrigin, Plane::LastColumnX0, Plane::PoleFarAway,
+                  Plane::FirstColumnX0, Plane::PoleOnRow0, Plane::HugeStep, Plane::Own}) {
+                setPlane(state, plane, textR0);
+                const FormState before = state;
+                Raster want(60, 90);
+                RenderField(state, want);
+                for (const Split& split : kPlaneSplits) {
+                    FormState s = before;
+                    Raster got(60, 90);
+                    RenderFieldThreaded(s, got, {split.threads, split.chunks, {}});
+                    const std::string what = "tip1=" + std::to_string(formula) + " tip2=" + std::to_string(channel) +
+                                             " tip3=" + std::to_string(mixing) + ", " + name(plane) + ", " +
+                                             describe(split);
+                    ASSERT_TRUE(got == want) << what << ": " << firstDifference(got, want);
+                    ASSERT_EQ(differentMembers(s, state), "none") << what;
+                }
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ShapeFormulas, ThreadedStandardSweep, ::testing::Range(1, 16),
+                         [](const auto& info) { return "formula" + std::to_string(info.param); });
+
+// Sizes small enough for the literal reference. At 16 x 450 the plane is at
+// its own scale, shifted: x = 0 in column 8, y = 0 in row 225, and 2 chunks
+// of the 17 columns meet at column 8. 64 x 16 is wide, 20 x 225 tall.
+struct Size {
+    int width, height;
+};
+const Size kReferenceSizes[] = {{16, 450}, {64, 16}, {20, 225}};
+const Split kSizeSplits[] = {{1, 1}, {1, 4}, {2, 2}, {3, 0}, {2, 17}};
+
+class AnySizeSweep : public ::testing::TestWithParam<int> {};
+
+// The picture of any size against the literal reference, over a series of
+// pictures on one state, on every split.
+TEST_P(AnySizeSweep, EqualsTheLiteralReferenceOnEverySplit) {
+    const int formula = GetParam();
+    const int channel = formula % 3 + 1, mixing = formula % 4 + 1;
+    FormState state;
+    prepareTextPicture(state, "any size " + std::to_string(formula));
+    state.tip1 = Number::single(static_cast<float>(formula));
+    state.tip2 = Number::single(static_cast<float>(channel));
+    state.tip3 = Number::single(static_cast<float>(mixing));
+    const Number textR0 = state.r0;
+    for (const Size& size : kReferenceSizes) {
+        for (Plane plane : {Plane::PoleAtOrigin, Plane::PoleFarAway, Plane::LargeStep, Plane::HugeStep, Plane::Own}) {
+            setPlane(state, plane, textR0);
+            const FormState before = state;
+            Raster want(size.width, size.height);
+            reference::RenderFieldAtSize(state, want);
+            for (const Split& split : kSizeSplits) {
+                FormState s = before;
+                Raster got(size.width, size.height);
+                RenderFieldAtSize(s, got, {split.threads, split.chunks, {}});
+                const std::string what = "tip1=" + std::to_string(formula) + " tip2=" + std::to_string(channel) +
+                                         " tip3=" + std::to_string(mixing) + ", " + std::to_string(size.width) + " x " +
+                                         std::to_string(size.height) + ", " + name(plane) + ", " + describe(split);
+                ASSERT_TRUE(got == want) << what << ": " << firstDifference(got, want);
+                ASSERT_EQ(differentValues(s, state), "none") << what;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ShapeFormulas, AnySizeSweep, ::testing::Range(1, 16),
+                         [](const auto& info) { return "formula" + std::to_string(info.param); });
+
+// At 600 x 450 the picture is the standard one: the pole angle summed step by
+// step, the state's own geometry, every member as RenderField leaves it.
+TEST(RenderFieldAtSize, At600x450IsRenderField) {
+    for (const char* text : {"forest 22", "shadow", "Textscape"}) {
+        FormState want, got;
+        prepareTextPicture(want, text);
+        got = want;
+        Raster wantCanvas(600, 450), gotCanvas(600, 450);
+        RenderField(want, wantCanvas);
+        RenderFieldAtSize(got, gotCanvas, {2, 0, {}});
+        EXPECT_TRUE(gotCanvas == wantCanvas) << text << ": " << firstDifference(gotCanvas, wantCanvas);
+        EXPECT_EQ(differentMembers(got, want), "none") << text;
+    }
+}
+
+TEST(RenderFieldAtSizeDeathTest, SizesOutside16To16384AreAProgrammingError) {
+    FormState s;
+    prepareTextPicture(s, "abc");
+    for (const auto& [w, h] : {std::pair{15, 100}, {100, 15}, {16385, 16}, {16, 16385}, {0, 0}}) {
+        Raster canvas(w, h);
+        EXPECT_DEATH(RenderFieldAtSize(s, canvas, {1, 0, {}}), "16 to 16384") << w << " x " << h;
+    }
+    for (const auto& [w, h] : {std::pair{16, 16}, {16384, 16}}) {
+        Raster canvas(w, h);
+        EXPECT_NO_THROW(RenderFieldAtSize(s, canvas, {0, 0, {}})) << w << " x " << h;
+    }
+}
+
+// What a picture of any size leaves: the position one past the last column
+// and row, the plane point of the last visit, and a pole angle offset that
+// still gives fit = fi0 + fi1.
+TEST(RenderFieldAtSize, LeavesTheLastVisitsPositionAndPoleAngle) {
+    FormState s;
+    prepareTextPicture(s, "abc");
+    const double fi0 = s.fi0.value(), korakfi1 = s.korakfi1.value();
+    Raster canvas(80, 30);
+    RenderFieldAtSize(s, canvas, {2, 0, {}});
+    const double scale = 30 / 450.0, ox = (80 - 600 * scale) / 2;
+    const double i = (80 - ox) / scale, j = 30 / scale;
+    EXPECT_EQ(s.i, i16(81));
+    EXPECT_EQ(s.j, i16(31));
+    EXPECT_EQ(s.x, Number::real(i / 50 - 6));
+    EXPECT_EQ(s.y, Number::real(4.5 - j / 50));
+    EXPECT_EQ(s.fi1, Number::real(korakfi1 * ((451 * i + j) + 1)));
+    EXPECT_EQ(s.fit, Number::real(fi0 + s.fi1.value()));
+    // The geometry of the 600 x 450 picture is left alone.
+    EXPECT_EQ(s.sir, i16(600));
+    EXPECT_EQ(s.vis, i16(450));
+}
+
+// The pole angle comes from the position, not from a sum over the visits: a
+// picture of any size does not depend on the offset the state held.
+TEST(RenderFieldAtSize, ThePoleAngleDoesNotDependOnTheOffsetBefore) {
+    FormState a, b;
+    prepareTextPicture(a, "abc");
+    b = a;
+    b.fi1 = Number::real(3.25);
+    Raster first(100, 60), second(100, 60);
+    RenderFieldAtSize(a, first, {1, 0, {}});
+    RenderFieldAtSize(b, second, {1, 0, {}});
+    EXPECT_TRUE(first == second) << firstDifference(first, second);
+    EXPECT_EQ(a.fi1, b.fi1);
+}
+
+// The progress function runs on the calling thread only, its count never
+// goes down, and its last call has every visit done.
+TEST(SweepProgress, IsToldOnTheCallingThreadUpToEveryVisit) {
+    for (const Split& split : {Split{1, 1}, Split{1, 6}, Split{2, 0}, Split{3, 40}}) {
+        for (const Size& size : {Size{600, 450}, Size{300, 100}}) {
+            FormState s;
+            prepareTextPicture(s, "abc");
+            Raster canvas(size.width, size.height);
+            std::vector<std::pair<std::int64_t, std::int64_t>> calls;
+            bool otherThread = false;
+            const auto caller = std::this_thread::get_id();
+            RenderFieldAtSize(s, canvas, {split.threads, split.chunks, [&](std::int64_t done, std::int64_t total) {
+                                              otherThread |= std::this_thread::get_id() != caller;
+                                              calls.emplace_back(done, total);
+                                          }});
+            const std::string what =
+                std::to_string(size.width) + " x " + std::to_string(size.height) + ", " + describe(split);
+            const std::int64_t visits = std::int64_t{size.width + 1} * (size.height + 1);
+            ASSERT_FALSE(calls.empty()) << what;
+            EXPECT_FALSE(otherThread) << what;
+            for (std::size_t k = 0; k < calls.size(); ++k) {
+                EXPECT_EQ(calls[k].second, visits) << what;
+                if (k > 0) {
+                    EXPECT_GT(calls[k].first, calls[k - 1].first) << what;
+                }
+            }
+            EXPECT_EQ(calls.back().first, visits) << what;
+        }
+    }
+}
+
+// A progress function that throws ends the sweep: the threads are stopped
+// and the error reaches the caller.
+TEST(SweepProgress, AnErrorFromTheProgressFunctionReachesTheCaller) {
+    FormState s;
+    prepareTextPicture(s, "abc");
+    Raster canvas(1000, 700);
+    EXPECT_THROW(
+        RenderFieldAtSize(s, canvas, {2, 0, [](std::int64_t, std::int64_t) { throw std::runtime_error("stop"); }}),
+        std::runtime_error);
+}
+
+// A column whose x cannot be computed (with dx a tiny single, column / dx
+// overflows single precision from column 4 on) is a programming error for
+// the threaded sweep as for RenderField.
+TEST(RenderFieldThreadedDeathTest, AFailingColumnStopsTheProgramAsRenderFieldDoes) {
+    FormState s;
+    prepareTextPicture(s, "abc");
+    s.dx = Number::single(1e-38f);
+    Raster canvas(600, 450);
+    EXPECT_DEATH(RenderField(s, canvas), "column / dx");
+    EXPECT_DEATH(RenderFieldThreaded(s, canvas, {2, 0, {}}), "column / dx");
+}
+
+// Sweeps that have no visits still leave what RenderField leaves.
+TEST(RenderFieldThreaded, NoColumnsOrNoRows) {
+    for (const auto& [sir, vis] : {std::pair{-1, 450}, {600, -1}, {0, 0}}) {
+        FormState want;
+        prepareTextPicture(want, "abc");
+        want.sir = i16(sir);
+        want.vis = i16(vis);
+        FormState got = want;
+        Raster wantCanvas(600, 450), gotCanvas(600, 450);
+        RenderField(want, wantCanvas);
+        RenderFieldThreaded(got, gotCanvas, {2, 0, {}});
+        EXPECT_TRUE(gotCanvas == wantCanvas) << sir << ", " << vis;
+        EXPECT_EQ(differentMembers(got, want), "none") << sir << ", " << vis;
+    }
+}
+
+}  // namespace
+}  // namespace ts
