@@ -11,9 +11,6 @@ namespace ts {
 
 namespace {
 
-// The widest a line may be; the outline reaches a pixel past the glyphs.
-constexpr float kLineRoom = kCaptionRight - kCaptionLeft - 1;
-
 // A text that no font size and line count above fits is set at this size,
 // on as many lines as it takes.
 constexpr float kLastResortPoints = 6;
@@ -21,9 +18,10 @@ constexpr int kMostCaptionLines = 8;
 
 class LineBreaker {
 public:
-    LineBreaker(const Surface& canvas, float points) : canvas_(canvas), points_(points) {}
+    // `room` is the widest a line may be.
+    LineBreaker(const Surface& canvas, float points, float room) : canvas_(canvas), points_(points), room_(room) {}
 
-    bool fits(std::u32string_view text) const { return canvas_.textWidth(utf8(text), points_) <= kLineRoom; }
+    bool fits(std::u32string_view text) const { return canvas_.textWidth(utf8(text), points_) <= room_; }
 
     // The text cut into lines that fit, or nothing when that takes more than
     // `mostLines`.
@@ -64,13 +62,14 @@ public:
 private:
     const Surface& canvas_;
     float points_;
+    float room_;
 };
 
-CaptionLayout laidOut(float points, std::vector<std::string> lines, const Surface& canvas) {
+CaptionLayout laidOut(float points, std::vector<std::string> lines, const Surface& canvas, const CaptionFrame& frame) {
     CaptionLayout layout;
     layout.points = points;
     layout.lineHeight = canvas.lineHeight(points);
-    layout.top = kCaptionTop - static_cast<float>(lines.size() - 1) * layout.lineHeight;
+    layout.top = frame.lastTop - static_cast<float>(lines.size() - 1) * layout.lineHeight;
     if (layout.top < 0) layout.top = 0;
     layout.lines = std::move(lines);
     return layout;
@@ -87,28 +86,39 @@ Number captionSize(const FormState& s) {
     return size;
 }
 
-CaptionLayout layoutCaption(std::string_view text, float largestPoints, const Surface& canvas) {
+CaptionFrame captionFrame(int width, int height) {
+    if (width == layout::kCanvasWidth && height == layout::kCanvasHeight) return {};
+    const float scale = static_cast<float>(height) / static_cast<float>(layout::kCanvasHeight);
+    return {scale, kCaptionLeft * scale, static_cast<float>(width) - kCaptionLeft * scale, kCaptionTop * scale};
+}
+
+CaptionLayout layoutCaption(std::string_view text, float largestPoints, const Surface& canvas,
+                            const CaptionFrame& frame) {
     const std::u32string characters = codePoints(text);
     if (characters.empty()) return {};
+    // The outline reaches a pixel (scaled) past the glyphs.
+    const float room = frame.right - frame.left - frame.scale;
+    const float largest = largestPoints * frame.scale, smallest = kSmallestCaptionPoints * frame.scale;
     for (int lines = 1; lines <= kMostCaptionLines; ++lines) {
-        for (float points = largestPoints; points >= kSmallestCaptionPoints; points -= 1) {
-            if (auto cut = LineBreaker(canvas, points).lines(characters, lines)) {
-                return laidOut(points, std::move(*cut), canvas);
+        for (float points = largest; points >= smallest; points -= frame.scale) {
+            if (auto cut = LineBreaker(canvas, points, room).lines(characters, lines)) {
+                return laidOut(points, std::move(*cut), canvas, frame);
             }
         }
     }
-    const float points = std::min(largestPoints, kLastResortPoints);
-    return laidOut(points, *LineBreaker(canvas, points).lines(characters, static_cast<int>(characters.size())), canvas);
+    const float points = std::min(largest, kLastResortPoints * frame.scale);
+    return laidOut(points, *LineBreaker(canvas, points, room).lines(characters, static_cast<int>(characters.size())),
+                   canvas, frame);
 }
 
-void PrintCaption(FormState& s, Surface& canvas, Surface& window) {
+void PrintCaption(FormState& s, Surface& canvas, Surface& window, const CaptionFrame& frame) {
     const float largest = static_cast<float>(captionSize(s).value());
-    const CaptionLayout layout = layoutCaption(s.t, largest, canvas);
+    const CaptionLayout layout = layoutCaption(s.t, largest, canvas, frame);
     canvas.setFontSize(layout.lines.empty() ? largest : layout.points);
     canvas.setTextColour(Colour::white());
     canvas.setTextOutline(Colour::black());
     for (std::size_t k = 0; k < layout.lines.size(); ++k) {
-        canvas.setTextX(kCaptionLeft);
+        canvas.setTextX(frame.left);
         canvas.setTextY(layout.top + static_cast<float>(k) * layout.lineHeight);
         canvas.print(layout.lines[k]);
     }

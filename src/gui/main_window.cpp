@@ -364,9 +364,13 @@ void Form1::savePictureAs() {
         };
         exportThread_ = QThread::create([this, shown = std::move(shown), text, recipe, wanted, progress] {
             try {
-                const Raster picture =
-                    shown ? *shown : renderPictureAt(text, wanted.size.width, wanted.size.height, progress);
-                exportOutcome_ = writeFileAtomically(wanted.file, encodeImage(picture, wanted.format, recipe));
+                // Drawing takes most of the time, encoding and writing the rest.
+                const Raster picture = shown ? *shown
+                                             : renderPictureAt(text, wanted.size.width, wanted.size.height,
+                                                               [&progress](double done) { progress(0.9 * done); });
+                const std::vector<std::uint8_t> bytes = encodeImage(picture, wanted.format, recipe);
+                progress(0.95);
+                exportOutcome_ = writeFileAtomically(wanted.file, bytes);
             } catch (const std::bad_alloc&) {
                 exportOutcome_ =
                     Outcome::failed(Failure::WriteFailed, "Not enough memory for a picture of this size", wanted.file);

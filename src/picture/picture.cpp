@@ -60,7 +60,9 @@ void MakePicture(FormState& s, std::string text, PictureTools& tools) {
     RenderFieldAtSize(s, tools.canvas.raster(), tools.sweep);
     if (tools.caption) {
         tools.onStage("PrintCaption");
-        PrintCaption(s, tools.canvas, tools.window);
+        // The caption takes its place on the picture at the canvas's size.
+        PrintCaption(s, tools.canvas, tools.window,
+                     captionFrame(tools.canvas.raster().width(), tools.canvas.raster().height()));
     }
 }
 

@@ -9,6 +9,8 @@
 #include <QPainterPath>
 #include <QPainterPathStroker>
 
+#include <algorithm>
+
 #include "qt/qt_image.hpp"
 
 namespace ts {
@@ -91,7 +93,8 @@ float QtTextPainter::paint(Raster& raster, float x, float y, std::string_view ut
     painter.setRenderHint(QPainter::Antialiasing, true);
     if (outline) {
         QPainterPathStroker stroker;
-        stroker.setWidth(kOutlinePixels);
+        // A point is 4/3 of a pixel at 96 dots per inch.
+        stroker.setWidth(std::max(kOutlinePixels, points * 4.0 / 3.0 / 10.0));
         stroker.setJoinStyle(Qt::RoundJoin);
         stroker.setCapStyle(Qt::RoundCap);
         painter.fillPath(stroker.createStroke(path), qColorOf(*outline));

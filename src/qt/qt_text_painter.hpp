@@ -19,8 +19,9 @@ public:
     QtTextPainter();
 
     float draw(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour) override;
-    // The glyphs are first edged with a stroke of kOutlinePixels across the
-    // outline (half of it outside), then filled.
+    // The glyphs are first edged with a stroke across the outline (half of
+    // it outside) of kOutlinePixels, or a tenth of the em where that is
+    // more (above 15 points), then filled.
     float drawOutlined(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour,
                        Colour outline) override;
     float width(std::string_view utf8, float points) const override;

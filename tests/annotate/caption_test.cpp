@@ -251,3 +251,53 @@ TEST(PrintCaption, LongTextStaysInsideThePictureWithItsEdge) {
 
 }  // namespace
 }  // namespace ts
+
+namespace ts {
+namespace {
+
+// On a picture of another size the caption keeps its corner, its margins
+// and its size in proportion to the picture's height.
+TEST(CaptionFrame, ScalesTheStandardPlaceWithThePicturesHeight) {
+    const struct {
+        int width, height;
+        float scale, left, right, lastTop;
+    } cases[] = {
+        {600, 450, 1, 10, 590, 415},
+        {1200, 900, 2, 20, 1180, 830},
+        {1920, 1080, 2.4f, 24, 1896, 996},
+        {3840, 2160, 4.8f, 48, 3792, 1992},
+        {1080, 1920, 1920.f / 450, 1920.f / 45, 1080 - 1920.f / 45, 415 * 1920.f / 450},
+    };
+    for (const auto& c : cases) {
+        const CaptionFrame frame = captionFrame(c.width, c.height);
+        EXPECT_FLOAT_EQ(frame.scale, c.scale) << c.width << "x" << c.height;
+        EXPECT_FLOAT_EQ(frame.left, c.left) << c.width << "x" << c.height;
+        EXPECT_FLOAT_EQ(frame.right, c.right) << c.width << "x" << c.height;
+        EXPECT_FLOAT_EQ(frame.lastTop, c.lastTop) << c.width << "x" << c.height;
+    }
+}
+
+TEST(CaptionLayout, TwiceTheFrameTwiceTheSizeAndPlace) {
+    testing::RecordingSurface canvas;
+    const CaptionFrame twice = captionFrame(1200, 900);
+    const CaptionLayout small = layoutCaption("hello world", 12, canvas);
+    const CaptionLayout large = layoutCaption("hello world", 12, canvas, twice);
+    EXPECT_EQ(small.points, 12);
+    EXPECT_EQ(large.points, 24);
+    EXPECT_EQ(large.lines, small.lines);
+    EXPECT_FLOAT_EQ(large.top, 830);
+    // A long text breaks where it does on the standard picture.
+    const std::string longText = std::string(100, 'x');
+    EXPECT_EQ(layoutCaption(longText, 10, canvas, twice).lines, layoutCaption(longText, 10, canvas).lines);
+    EXPECT_EQ(layoutCaption(longText, 10, canvas, twice).points, 20);
+
+    testing::RecordingSurface printed, window;
+    FormState s = withText("hello world");
+    PrintCaption(s, printed, window, twice);
+    EXPECT_EQ(printed.callsNamed("setTextX").front().args[0], 20);
+    EXPECT_EQ(printed.callsNamed("setTextY").front().args[0], 830);
+    EXPECT_EQ(printed.callsNamed("setFontSize").front().args[0], 24);
+}
+
+}  // namespace
+}  // namespace ts

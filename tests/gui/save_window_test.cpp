@@ -3,7 +3,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -246,6 +248,92 @@ TEST_F(WindowSave, CopyPutsThePictureOnTheClipboard) {
         for (int x = 0; x < 600 && same; ++x) same = copied.pixel(x, y) == form->canvas().raster().at(x, y).pixel();
     EXPECT_TRUE(same);
     EXPECT_EQ(status(), "picture copied to the clipboard");
+}
+
+}  // namespace
+}  // namespace ts
+
+namespace ts {
+namespace {
+
+// The share of pixels at even columns and rows of `big` (twice the
+// standard size) that equal the standard picture's, away from the caption.
+double sharedWithTheStandard(const Raster& big, const Raster& standard) {
+    int same = 0, compared = 0;
+    for (int y = 0; y < 380; ++y)
+        for (int x = 0; x < 600; ++x) {
+            ++compared;
+            same += big.at(2 * x, 2 * y) == standard.at(x, y);
+        }
+    return static_cast<double>(same) / compared;
+}
+
+TEST_F(WindowSave, SaveAsOffersTheSizesPeopleUse) {
+    const std::vector<std::pair<int, int>> expected = {{600, 450},   {1200, 900},  {2400, 1800}, {1920, 1080},
+                                                       {3840, 2160}, {3508, 2480}, {4961, 3508}};
+    std::vector<std::pair<int, int>> offered;
+    for (const PictureSize& size : exportSizes()) offered.emplace_back(size.width, size.height);
+    EXPECT_EQ(offered, expected);
+}
+
+// Twice the size: the same composition, drawn again at 1200 x 900, with the
+// caption twice as large in the same corner.
+TEST_F(WindowSave, SaveAsAtTwiceTheSizeDrawsThePictureAgainLarger) {
+    const std::filesystem::path png = base / "twice.png";
+    files->save = SaveChoice{png, ImageFormat::Png, exportSizes()[1]};
+    QSignalSpy finished(form.get(), &Form1::exportFinished);
+    form->savePictureAs();
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_TRUE(finished.front().front().toBool()) << (failures.empty() ? "" : failures.front());
+    const Raster saved = pixelsOf(png);
+    ASSERT_EQ(saved.width(), 1200);
+    ASSERT_EQ(saved.height(), 900);
+    EXPECT_GT(sharedWithTheStandard(saved, form->canvas().raster()), 0.99);
+    EXPECT_EQ(testing::pngTexts(testing::readBytes(png)).at("Title"), "Hello, Textscape");
+
+    // The caption: where the drawing without it differs, within the lower
+    // left, at twice the standard place.
+    FixedClock clock = testing::testClock();
+    const Raster bare =
+        MakeFreshPicture("Hello, Textscape", RasterSurface(1200, 900, sharedTextPainter()), clock, false).canvas;
+    QRect ink;
+    for (int y = 0; y < 900; ++y)
+        for (int x = 0; x < 1200; ++x)
+            if (saved.at(x, y) != bare.at(x, y)) ink |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_NEAR(ink.left(), 20, 3);
+    EXPECT_NEAR(ink.top(), 830, 12);
+    EXPECT_LT(ink.bottom(), 890);
+    EXPECT_LT(ink.right(), 600);
+}
+
+// A big picture is drawn on a worker thread: the window goes on (here it
+// makes another picture meanwhile), shows the progress, and the file holds
+// the picture asked for.
+TEST_F(WindowSave, BigSaveAsKeepsTheWindowGoingAndShowsItsProgress) {
+    const std::filesystem::path png = base / "print.png";
+    const PictureSize a3 = exportSizes().back();
+    files->save = SaveChoice{png, ImageFormat::Png, a3};
+    QSignalSpy finished(form.get(), &Form1::exportFinished);
+    form->savePictureAs();
+    ASSERT_TRUE(form->exporting());
+    dialog->answer = "meanwhile";
+    form->Command5_Click();
+    EXPECT_EQ(form->state().t, "meanwhile");
+    EXPECT_TRUE(form->exporting()) << "still drawing after a new picture was made";
+
+    int mostShown = 0;
+    while (finished.isEmpty()) {
+        QTest::qWait(20);
+        if (auto* progress = form->findChild<QProgressDialog*>()) mostShown = std::max(mostShown, progress->value());
+        ASSERT_TRUE(finished.isEmpty() || !form->exporting());
+    }
+    ASSERT_TRUE(finished.front().front().toBool()) << (failures.empty() ? "" : failures.front());
+    EXPECT_GT(mostShown, 0);
+    EXPECT_EQ(form->findChild<QProgressDialog*>(), nullptr) << "gone once written";
+    const QImageReader reader(QString::fromStdString(png.string()));
+    EXPECT_EQ(reader.size(), QSize(4961, 3508));
+    EXPECT_EQ(testing::pngTexts(testing::readBytes(png)).at("Title"), "Hello, Textscape");
 }
 
 }  // namespace
