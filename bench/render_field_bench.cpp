@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bare_loop.hpp"
+#include "batch_bench.hpp"
 #include "median_keeper.hpp"
 #include "picture/picture.hpp"
 #include "platform/clock.hpp"
@@ -126,7 +127,17 @@ int main(int argc, char** argv) {
     }
 
     registerSweepBenchmarks();
+    registerBatchBenchmarks();
 
+    // Repetitions of all benchmarks in random order, so that a machine
+    // whose speed drifts during the run slows all of them alike; a flag on
+    // the command line still decides.
+    std::vector<char*> arguments(argv, argv + argc);
+    std::string interleave = "--benchmark_enable_random_interleaving=true";
+    arguments.insert(arguments.begin() + 1, interleave.data());
+    argc = static_cast<int>(arguments.size());
+    arguments.push_back(nullptr);
+    argv = arguments.data();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     MedianKeeper reporter;
@@ -147,5 +158,6 @@ int main(int argc, char** argv) {
                     bare->second.real, bare->second.cpu, engine->second.cpu / bare->second.cpu, scene.differingPixels);
     }
     printSweepSummary(reporter);
+    printBatchSummary(reporter);
     return 0;
 }

@@ -2,15 +2,44 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ts {
+namespace {
+
+// A whole number of at most `digits` decimal digits, nothing else (no sign,
+// no spaces).
+std::optional<int> wholeNumber(std::string_view text, std::size_t digits = 9) {
+    if (text.empty() || text.size() > digits) return std::nullopt;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// "A<separator>B" as two whole numbers.
+std::optional<std::pair<int, int>> numberPair(std::string_view text, char separator) {
+    const auto at = text.find(separator);
+    if (at == std::string_view::npos) return std::nullopt;
+    const auto first = wholeNumber(text.substr(0, at));
+    const auto second = wholeNumber(text.substr(at + 1));
+    if (!first || !second) return std::nullopt;
+    return std::pair{*first, *second};
+}
+
+}  // namespace
 
 std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std::string> arguments) {
     RenderOptions o;
     std::vector<std::string> texts;
     bool firstTextAfterDashes = false;
-    bool seenOutput = false, seenBatch = false, seenOutDir = false, seenFrom = false, optionsEnded = false;
+    bool seenOutput = false, seenBatch = false, seenOutDir = false, seenFrom = false, seenShard = false,
+         optionsEnded = false;
 
     for (std::size_t k = 0; k < arguments.size(); ++k) {
         const std::string& a = arguments[k];
@@ -25,6 +54,10 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
         if (const auto eq = a.find('='); a.rfind("--", 0) == 0 && eq != std::string::npos) {
             name = a.substr(0, eq);
             value = a.substr(eq + 1);
+            inlineValue = true;
+        } else if (a.size() > 2 && a.rfind("-j", 0) == 0) {  // -j4
+            name = "-j";
+            value = a.substr(2);
             inlineValue = true;
         }
         const auto takeValue = [&]() -> std::optional<std::string> {
@@ -86,6 +119,34 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
             if (!v || v->empty()) return OptionError{"option --out-dir needs a folder"};
             o.outDir = *v;
             seenOutDir = true;
+        } else if (name == "--size") {
+            const auto v = takeValue();
+            const auto size = v ? numberPair(*v, 'x') : std::nullopt;
+            const auto inRange = [](int side) { return side >= kMinPictureSide && side <= kMaxPictureSide; };
+            if (!size || !inRange(size->first) || !inRange(size->second)) {
+                return OptionError{"option --size needs WIDTHxHEIGHT in pixels, each from " +
+                                   std::to_string(kMinPictureSide) + " to " + std::to_string(kMaxPictureSide) +
+                                   " (e.g. 1920x1080)"};
+            }
+            o.width = size->first;
+            o.height = size->second;
+        } else if (name == "-j" || name == "--jobs") {
+            const auto v = takeValue();
+            const auto jobs = v ? wholeNumber(*v) : std::nullopt;
+            if (!jobs || *jobs < 1 || *jobs > kMaxJobs)
+                return OptionError{"option " + name + " needs a number of cores from 1 to " + std::to_string(kMaxJobs)};
+            o.jobs = *jobs;
+        } else if (name == "--shard") {
+            const auto v = takeValue();
+            const auto shard = v ? numberPair(*v, '/') : std::nullopt;
+            if (!shard || shard->second < 1 || shard->second > kMaxShards || shard->first < 1 ||
+                shard->first > shard->second) {
+                return OptionError{"option --shard needs K/N, shard K of N with 1 <= K <= N <= " +
+                                   std::to_string(kMaxShards) + " (e.g. 2/4)"};
+            }
+            o.shard = shard->first;
+            o.shards = shard->second;
+            seenShard = true;
         } else {
             return OptionError{"unknown option " + a};
         }
@@ -101,6 +162,7 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
         return o;
     }
 
+    if (seenShard) return OptionError{"--shard is only used with --batch"};
     if (seenOutput && !o.toStandardOutput() && !o.format && !imageFormatOf(o.output)) {
         return OptionError{"unknown output type for " + o.output.string() +
                            ": use a name ending in .png or .bmp, or --format"};
@@ -137,6 +199,13 @@ std::string renderUsage() {
            "  --batch LISTFILE    render one picture per line of LISTFILE (UTF-8;\n"
            "                      - reads the list from standard input)\n"
            "  --out-dir DIR       where --batch writes 0001.png, 0002.png, ...\n"
+           "  --size WxH          draw the picture W pixels wide and H high, each side\n"
+           "                      16 to 16384 (default 600x450): the same composition,\n"
+           "                      scaled to the height and centred across\n"
+           "  -j, --jobs N        use N cores (default: all); a batch draws N pictures\n"
+           "                      side by side, with the same files and messages\n"
+           "  --shard K/N         with --batch, only the lines L with (L - 1) mod N = K - 1\n"
+           "                      (shard K of N); files keep their line numbers\n"
            "  -q, --quiet         no progress bar, no summary, no name of the file written\n"
            "  -h, --help          show this help and exit\n"
            "  -V, --version       show the version and exit\n"

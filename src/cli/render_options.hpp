@@ -8,6 +8,8 @@
 #include <variant>
 
 #include "files/image_format.hpp"
+#include "render/sweep.hpp"
+#include "state/layout.hpp"
 
 namespace ts {
 
@@ -26,6 +28,10 @@ struct RenderOptions {
     bool quiet = false;                 // -q: no progress bar, no summary, no name of the file written
     std::filesystem::path batchList;    // --batch; "-" is standard input
     std::filesystem::path outDir;       // --out-dir
+    int width = layout::kCanvasWidth;   // --size WxH: the picture's size in pixels
+    int height = layout::kCanvasHeight;
+    int jobs = 0;               // -j, --jobs: cores to use; 0 is every one
+    int shard = 1, shards = 1;  // --shard K/N: the lines L with (L - 1) mod N = K - 1
 
     bool toStandardOutput() const { return output == "-"; }
 
@@ -40,6 +46,11 @@ struct OptionError {
 // Reads the arguments that follow the program's name. The text is taken as
 // given: runRenderer checks it, wherever it comes from.
 std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std::string> arguments);
+
+// The most --jobs and shards accepted (--size takes each side from
+// kMinPictureSide to kMaxPictureSide, render/sweep.hpp).
+inline constexpr int kMaxJobs = 1024;
+inline constexpr int kMaxShards = 1000000;
 
 // The usage text printed by --help.
 std::string renderUsage();

@@ -2,17 +2,21 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iomanip>
 #include <memory>
+#include <mutex>
 #include <sstream>
+#include <thread>
 
 #include "annotate/info_line.hpp"
 #include "cli/batch_list.hpp"
 #include "files/file_output.hpp"
 #include "files/folder_lock.hpp"
 #include "picture/picture.hpp"
+#include "platform/ordered_work.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "seed/read_text_seed.hpp"
 
@@ -101,13 +105,96 @@ Outcome textFor(const RenderOptions& options, std::istream& in, TextSource& sour
     return Outcome::ok(file);
 }
 
+// The cores a run uses: -j N, or every one.
+int coresFor(const RenderOptions& options) {
+    if (options.jobs > 0) return options.jobs;
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+// One clock for pictures drawn side by side: each reading is whole.
+class SharedClock final : public Clock {
+public:
+    explicit SharedClock(Clock& clock) : clock_(clock) {}
+    float secondsSinceMidnight() override {
+        std::lock_guard lock(mutex_);
+        return clock_.secondsSinceMidnight();
+    }
+    std::string date() override {
+        std::lock_guard lock(mutex_);
+        return clock_.date();
+    }
+    std::string time() override {
+        std::lock_guard lock(mutex_);
+        return clock_.time();
+    }
+
+private:
+    Clock& clock_;
+    std::mutex mutex_;
+};
+
+// A bar on standard error: "[#####     ] 12/40" for a batch's pictures, or
+// "[#####     ] 41%" for one picture's sweep.
+class ProgressBar {
+public:
+    enum class Count { Items, Percent };
+    ProgressBar(std::ostream& err, bool shown, std::int64_t total, Count count = Count::Items)
+        : err_(err), shown_(shown), total_(total), count_(count) {}
+    void show(std::int64_t done) {
+        if (!shown_ || total_ <= 0) return;
+        constexpr std::int64_t kWidth = 30;
+        const auto filled = static_cast<std::size_t>(done * kWidth / total_);
+        err_ << "\r[" << std::string(filled, '#') << std::string(static_cast<std::size_t>(kWidth) - filled, ' ')
+             << "] ";
+        if (count_ == Count::Items) {
+            err_ << done << '/' << total_;
+        } else {
+            err_ << done * 100 / total_ << '%';
+        }
+        err_ << std::flush;
+        drawn_ = true;
+    }
+    // Clears the bar so that a message gets a line of its own.
+    void clear() {
+        if (drawn_) err_ << "\r\033[K";
+        drawn_ = false;
+    }
+    void finish() {
+        if (drawn_) err_ << '\n';
+        drawn_ = false;
+    }
+
+private:
+    std::ostream& err_;
+    bool shown_;
+    std::int64_t total_;
+    Count count_;
+    bool drawn_ = false;
+};
+
 int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     if (options.toStandardOutput() && io.outIsTerminal)
         return fail(io.err, "a picture is not written to a terminal: redirect standard output, or use -o FILE");
 
     TextSource source;
     if (Outcome got = textFor(options, io.in, source); !got) return fail(io.err, got.message);
-    const Picture picture = MakeFreshPicture(source.text, makeCanvas(), clock, options.caption);
+
+    // A render that takes a while shows how far it is, on a terminal only.
+    std::optional<ProgressBar> bar;
+    SweepOptions sweep{coresFor(options), 0, {}};
+    if (io.errIsTerminal && !options.quiet) {
+        const auto start = std::chrono::steady_clock::now();
+        sweep.progress = [&bar, &io, start, delay = io.progressDelaySeconds](std::int64_t done, std::int64_t total) {
+            if (!bar) {
+                if (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() < delay) return;
+                bar.emplace(io.err, true, total, ProgressBar::Count::Percent);
+            }
+            bar->show(done);
+        };
+    }
+    const Picture picture =
+        MakeFreshPicture(source.text, makeCanvas(options.width, options.height), clock, options.caption, sweep);
+    if (bar) bar->finish();
     const std::string parameters = parameterLine(picture.state);
 
     // The picture itself may take standard output; the line goes aside then.
@@ -149,34 +236,6 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     return 0;
 }
 
-class ProgressBar {
-public:
-    ProgressBar(std::ostream& err, bool shown, std::size_t total) : err_(err), shown_(shown), total_(total) {}
-    void show(std::size_t done) {
-        if (!shown_ || total_ == 0) return;
-        constexpr std::size_t kWidth = 30;
-        const std::size_t filled = done * kWidth / total_;
-        err_ << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] " << done << '/' << total_
-             << std::flush;
-        drawn_ = true;
-    }
-    // Clears the bar so that a message gets a line of its own.
-    void clear() {
-        if (drawn_) err_ << "\r\033[K";
-        drawn_ = false;
-    }
-    void finish() {
-        if (drawn_) err_ << '\n';
-        drawn_ = false;
-    }
-
-private:
-    std::ostream& err_;
-    bool shown_;
-    std::size_t total_;
-    bool drawn_ = false;
-};
-
 int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
     const bool fromInput = options.batchList == "-";
     const std::string listName = fromInput ? std::string("standard input") : options.batchList.string();
@@ -202,37 +261,66 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
     FolderLock lock;
     if (Outcome locked = lock.acquire(options.outDir); !locked) return fail(io.err, locked.message);
 
-    const std::size_t total = list.lines.size();
-    const int digits = std::max<int>(4, static_cast<int>(std::to_string(total).size()));
+    // The lines this run renders: all of them, or its shard's.
+    std::vector<std::size_t> chosen;
+    for (std::size_t k = 0; k < list.lines.size(); ++k)
+        if (k % static_cast<std::size_t>(options.shards) == static_cast<std::size_t>(options.shard - 1))
+            chosen.push_back(k);
+    const std::size_t total = chosen.size();
+    // Names have as many digits as the whole list's last number needs.
+    const int digits = std::max<int>(4, static_cast<int>(std::to_string(list.lines.size()).size()));
     const ImageFormat format = options.format.value_or(ImageFormat::Png);
-    ProgressBar bar(io.err, io.errIsTerminal && !options.quiet, total);
+    ProgressBar bar(io.err, io.errIsTerminal && !options.quiet, static_cast<std::int64_t>(total));
     std::size_t written = 0, skipped = 0, failed = 0;
-    for (std::size_t k = 0; k < total && failed == 0; ++k) {
-        bar.show(k);
-        const BatchLine& line = list.lines[k];
-        const std::size_t number = k + 1;
-        if (!line.checked) {
-            bar.clear();
-            io.err << kProgram << listName << ':' << number << ": " << line.checked.message << "; skipped\n";
-            ++skipped;
-            continue;
-        }
-        std::ostringstream name;
-        name << std::setw(digits) << std::setfill('0') << number << extensionOf(format);
-        const Picture picture = MakeFreshPicture(line.text, makeCanvas(), clock, options.caption);
-        // A write that fails would fail alike for the lines after it (a full
-        // disk, a folder that cannot be written): the batch stops there.
-        if (Outcome done = writeFileAtomically(options.outDir / name.str(), encode(picture, format)); !done) {
-            bar.clear();
-            io.err << kProgram << done.message << '\n';
-            ++failed;
-            continue;
-        }
-        ++written;
-        if (options.info) io.out << name.str() << ": " << parameterLine(picture.state) << '\n';
-    }
+
+    // Pictures are drawn and encoded side by side, each on one core (or on
+    // several when there are fewer pictures than cores); they are written,
+    // reported and counted here, in line order.
+    const int cores = coresFor(options);
+    const int workers =
+        static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(cores), std::max<std::size_t>(total, 1)));
+    const SweepOptions sweep{std::max(1, cores / workers), 0, {}};
+    SharedClock sharedClock(clock);
+    struct Drawn {
+        std::vector<std::uint8_t> bytes;  // empty for a line that is skipped
+        std::string parameters;
+    };
+    bar.show(0);
+    runInOrder(
+        total, workers,
+        [&](std::size_t k) {
+            const BatchLine& line = list.lines[chosen[k]];
+            if (!line.checked) return Drawn{};
+            const Picture picture = MakeFreshPicture(line.text, makeCanvas(options.width, options.height), sharedClock,
+                                                     options.caption, sweep);
+            return Drawn{encode(picture, format), parameterLine(picture.state)};
+        },
+        [&](std::size_t k, Drawn&& drawn) {
+            const BatchLine& line = list.lines[chosen[k]];
+            const std::size_t number = chosen[k] + 1;
+            if (!line.checked) {
+                bar.clear();
+                io.err << kProgram << listName << ':' << number << ": " << line.checked.message << "; skipped\n";
+                ++skipped;
+                bar.show(static_cast<std::int64_t>(k + 1));
+                return true;
+            }
+            std::ostringstream name;
+            name << std::setw(digits) << std::setfill('0') << number << extensionOf(format);
+            // A write that fails would fail alike for the lines after it (a
+            // full disk, a folder that cannot be written): the batch stops.
+            if (Outcome done = writeFileAtomically(options.outDir / name.str(), drawn.bytes); !done) {
+                bar.clear();
+                io.err << kProgram << done.message << '\n';
+                ++failed;
+                return false;
+            }
+            ++written;
+            if (options.info) io.out << name.str() << ": " << drawn.parameters << '\n';
+            bar.show(static_cast<std::int64_t>(k + 1));
+            return true;
+        });
     const std::size_t notTried = total - written - skipped - failed;
-    if (notTried == 0) bar.show(total);
     bar.finish();
     if (!options.quiet) {
         io.err << kProgram << total << (total == 1 ? " line: " : " lines: ") << written << " written, " << skipped

@@ -15,8 +15,10 @@ struct RenderStreams {
     std::istream& in;
     std::ostream& out;
     std::ostream& err;
-    bool errIsTerminal = false;  // draw the batch progress bar on err
+    bool errIsTerminal = false;  // draw a progress bar on err
     bool outIsTerminal = false;  // refuse to write a picture to out
+    // A single picture shows its progress bar once it has taken this long.
+    double progressDelaySeconds = 0.5;
 };
 
 // Carries out parsed options (Render or Batch) and returns the exit status:
@@ -30,6 +32,12 @@ struct RenderStreams {
 // the current folder (printing its name), or nowhere when only --info was
 // asked for. A batch holds a FolderLock on its output folder and stops at
 // the first write that fails.
+//
+// options.jobs cores draw: a single picture's sweep on all of them; a batch
+// draws that many pictures side by side and writes them, reports its lines
+// and draws its progress bar in line order, so that files, messages and
+// summary are the same for any number. A batch with --shard K/N renders only
+// its share of the lines, under their own line numbers.
 int runRenderer(const RenderOptions& options, RenderStreams io, Clock& clock);
 
 // Flushes out and returns `status`, or reports on err that out could not be

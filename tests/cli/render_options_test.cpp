@@ -65,6 +65,17 @@ TEST(ParseRenderOptions, AcceptsEachFormOfACommandLine) {
     add({"--batch", "-", "--out-dir", "pics", "-q", "--format", "bmp"}, [](RenderOptions& o) {
         o.action = Action::Batch, o.batchList = "-", o.outDir = "pics", o.quiet = true, o.format = ImageFormat::Bmp;
     });
+    add({"--size", "1920x1080", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 1920, o.height = 1080; });
+    add({"--size=16x16384", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 16, o.height = 16384; });
+    add({"-j", "3", "x"}, [](RenderOptions& o) { o.text = "x", o.jobs = 3; });
+    add({"-j1", "--jobs=2", "x"}, [](RenderOptions& o) { o.text = "x", o.jobs = 2; });
+    add({"--batch", "l", "--out-dir", "d", "--shard", "4/4", "--size", "1080x1920", "--jobs", "8"},
+        [](RenderOptions& o) {
+            o.action = Action::Batch, o.batchList = "l", o.outDir = "d", o.shard = 4, o.shards = 4, o.width = 1080,
+            o.height = 1920, o.jobs = 8;
+        });
+    add({"--shard=1/1", "--batch=l", "--out-dir=d"},
+        [](RenderOptions& o) { o.action = Action::Batch, o.batchList = "l", o.outDir = "d"; });
     // The text is checked when it is used, wherever it comes from.
     add({std::string(101, 'a')}, [](RenderOptions& o) { o.text = std::string(101, 'a'); });
     add({"\xff\xfe"}, [](RenderOptions& o) { o.text = "\xff\xfe"; });
@@ -109,6 +120,13 @@ TEST(ParseRenderOptions, RefusesBadCommandLinesWithAMessageNamingTheProblem) {
         {{"--batch", "l.txt", "--out-dir", "d", "-o", "a.png"}, "-o cannot be used with --batch"},
         {{"--batch", "l.txt", "--out-dir", "d", "text"}, "from the list file"},
         {{"--batch"}, "--batch needs a list file"},
+        {{"--shard", "1/2", "x"}, "--shard is only used with --batch"},
+        {{"-j", "0", "x"}, "-j needs a number of cores from 1 to"},
+        {{"--jobs", "-1", "x"}, "--jobs needs a number of cores"},
+        {{"--jobs=two", "x"}, "--jobs needs a number of cores"},
+        {{"-j", "99999999999", "x"}, "-j needs a number of cores"},
+        {{"x", "-j"}, "-j needs a number of cores"},
+        {{"-j2x", "x"}, "-j needs a number of cores"},
     };
     for (const Case& c : cases) {
         const auto parsed = parse(c.args);
@@ -116,6 +134,41 @@ TEST(ParseRenderOptions, RefusesBadCommandLinesWithAMessageNamingTheProblem) {
         const std::string& message = std::get<OptionError>(parsed).message;
         EXPECT_NE(message.find(c.inMessage), std::string::npos) << message;
         EXPECT_EQ(message.find('\n'), std::string::npos) << "one line: " << message;
+    }
+}
+
+TEST(ParseRenderOptions, RefusesSizesAndShardsOutsideTheirLimitsNamingThem) {
+    const Args sizes[] = {{"0x0"},
+                          {"99999x10"},
+                          {"abc"},
+                          {"1200"},
+                          {"-600x450"},
+                          {"600x"},
+                          {"x450"},
+                          {"600x-450"},
+                          {"15x450"},
+                          {"600x16385"},
+                          {"16385x16"},
+                          {"600 x450"},
+                          {"600x450x"},
+                          {"+600x450"},
+                          {""},
+                          {"600X450"},
+                          {"99999999999999999999x450"}};
+    for (const Args& size : sizes) {
+        const auto parsed = parse({"--size", size[0], "x"});
+        ASSERT_TRUE(std::holds_alternative<OptionError>(parsed)) << size[0];
+        const std::string& message = std::get<OptionError>(parsed).message;
+        EXPECT_NE(message.find("16 to 16384"), std::string::npos) << message;
+        EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+    }
+    EXPECT_TRUE(std::holds_alternative<OptionError>(parse({"x", "--size"})));
+    for (const char* shard : {"0/4", "5/4", "a/b", "1/0", "0/0", "1/", "/4", "2", "-1/4", "1/4/2", "1/1000001"}) {
+        const auto parsed = parse({"--batch", "l", "--out-dir", "d", "--shard", shard});
+        ASSERT_TRUE(std::holds_alternative<OptionError>(parsed)) << shard;
+        const std::string& message = std::get<OptionError>(parsed).message;
+        EXPECT_NE(message.find("--shard needs K/N"), std::string::npos) << message;
+        EXPECT_EQ(message.find('\n'), std::string::npos) << message;
     }
 }
 
@@ -134,8 +187,9 @@ TEST(ImageFormatOf, FollowsTheExtensionInAnyCase) {
 
 TEST(RenderUsage, NamesEveryOption) {
     const std::string usage = renderUsage();
-    for (const char* option : {"-o", "--no-caption", "--info", "--batch", "--out-dir", "--help", "--version", "TEXT",
-                               "--format", "--from", "-q", "--quiet", "-V", "Exit status"})
+    for (const char* option :
+         {"-o", "--no-caption", "--info", "--batch", "--out-dir", "--help", "--version", "TEXT", "--format", "--from",
+          "-q", "--quiet", "-V", "Exit status", "--size", "-j", "--jobs", "--shard"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
