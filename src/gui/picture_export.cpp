@@ -40,7 +40,7 @@ Raster renderPictureAt(const std::string& text, int width, int height, const Exp
     }
     // The clock only names the picture, which is not used here.
     FixedClock clock("01-01-2000", "00:00:00");
-    Picture picture = MakeFreshPicture(text, RasterSurface(width, height, sharedTextPainter()), clock, true, sweep);
+    Picture picture = MakeFreshPicture(text, makeCanvas(width, height), clock, true, sweep);
     return std::move(picture.canvas);
 }
 

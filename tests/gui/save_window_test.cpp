@@ -40,11 +40,12 @@ Raster pixelsOf(const std::filesystem::path& file) {
 }
 
 // Runs textscape-render on a text and gives the bytes it wrote to `out`.
-std::vector<std::uint8_t> rendered(const std::string& text, const std::filesystem::path& out) {
+std::vector<std::uint8_t> rendered(const std::string& text, const std::filesystem::path& out,
+                                   const QStringList& options = {}) {
     QProcess renderer;
     renderer.start(QStringLiteral(TEXTSCAPE_RENDER_PROGRAM),
-                   {QStringLiteral("-o"), QString::fromStdString(out.string()), QStringLiteral("--"),
-                    QString::fromStdString(text)});
+                   options + QStringList{QStringLiteral("-o"), QString::fromStdString(out.string()),
+                                         QStringLiteral("--"), QString::fromStdString(text)});
     EXPECT_TRUE(renderer.waitForFinished(120000));
     EXPECT_EQ(renderer.exitCode(), 0) << renderer.readAllStandardError().toStdString();
     return testing::readBytes(out);
@@ -290,6 +291,9 @@ TEST_F(WindowSave, SaveAsAtTwiceTheSizeDrawsThePictureAgainLarger) {
     ASSERT_EQ(saved.height(), 900);
     EXPECT_GT(sharedWithTheStandard(saved, form->canvas().raster()), 0.99);
     EXPECT_EQ(testing::pngTexts(testing::readBytes(png)).at("Title"), "Hello, Textscape");
+    // The renderer's picture at that size, pixel for pixel.
+    rendered("Hello, Textscape", base / "render.png", {QStringLiteral("--size"), QStringLiteral("1200x900")});
+    EXPECT_TRUE(pixelsOf(base / "render.png") == saved);
 
     // The caption: where the drawing without it differs, within the lower
     // left, at twice the standard place.
