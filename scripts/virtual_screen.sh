@@ -13,9 +13,10 @@ stop_virtual_screen() {
   for path in "${SCREEN_CLEANUP[@]}"; do rm -rf "$path"; done
 }
 
+# The screen's size: SCREEN_SIZE, by default 1280x800.
 start_virtual_screen() {
   trap stop_virtual_screen EXIT
-  Xvfb "$SCREEN" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 & SCREEN_PIDS+=($!)
+  Xvfb "$SCREEN" -screen 0 "${SCREEN_SIZE:-1280x800}x24" -nolisten tcp >/dev/null 2>&1 & SCREEN_PIDS+=($!)
   export DISPLAY="$SCREEN"
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   openbox >/dev/null 2>&1 & SCREEN_PIDS+=($!)

@@ -48,7 +48,8 @@ using ColumnDone = std::function<void(int column)>;
 void CopyToComposite(FormState& s, const Surface& canvas, Surface& composite, Surface& form,
                      const ColumnDone& columnDone = {});
 
-// The "save on disk" action: copies the canvas into the composite with the
+// The "save on disk" action: copies the canvas into the composite (of the
+// canvas's size, so that the file holds exactly the canvas) with the
 // moving progress mark, then writes the composite as a 24-bit bitmap into
 // `folder` (made when missing) as imeslike + ".bmp". The same picture saved
 // again replaces its own file; another picture whose name is taken, by this

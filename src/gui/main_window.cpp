@@ -1,21 +1,41 @@
 #include "gui/main_window.hpp"
 
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
+#include <QThread>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
 
 #include <algorithm>
 #include <exception>
+#include <new>
 
+#include "annotate/info_line.hpp"
+#include "files/file_output.hpp"
 #include "files/pictures_folder.hpp"
+#include "files/png_recipe.hpp"
+#include "gui/command_line.hpp"
+#include "gui/picture_export.hpp"
+#include "gui/picture_file.hpp"
 #include "gui/qt_text_dialog.hpp"
+#include "qt/image_encoding.hpp"
 #include "qt/qt_image.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "seed/read_text_seed.hpp"
@@ -25,6 +45,8 @@ namespace ts {
 namespace {
 
 QRect rectOf(const layout::Rect& r) { return {r.x, r.y, r.width, r.height}; }
+
+QString pathText(const std::filesystem::path& path) { return QString::fromStdString(homeRelative(path)); }
 
 // Runs an event loop until the window is exposed on the screen, or for at
 // most three seconds where the platform never says so.
@@ -57,16 +79,61 @@ QSize windowSurfaceSize() {
     return size;
 }
 
+const QScreen* screenOf(const QWidget& widget) {
+    return widget.screen() ? widget.screen() : QGuiApplication::primaryScreen();
+}
+
 }  // namespace
+
+QSize smallestClientArea(QSize available, QMargins frame) {
+    return QSize(layout::kLayoutWidth, layout::kLayoutHeight).boundedTo(available.shrunkBy(frame));
+}
 
 PictureBox::PictureBox(const Raster& raster, QWidget* parent) : QWidget(parent), raster_(raster) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::StrongFocus);
+    setFocusPolicy(Qt::NoFocus);
 }
 
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(0, 0, imageOf(raster_));
+}
+
+ClientArea::ClientArea(Form1& form, const Raster& raster) : form_(form), raster_(raster) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAcceptDrops(true);
+    setMinimumSize(layout::kLayoutWidth, layout::kLayoutHeight);
+}
+
+void ClientArea::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QImage image = imageOf(raster_);
+    const QRect inside = event->rect() & image.rect();
+    if (!inside.isEmpty()) painter.drawImage(inside.topLeft(), image, inside);
+    // A window stretched past its raster stays black there.
+    for (const QRect& outside : QRegion(event->rect()).subtracted(image.rect())) painter.fillRect(outside, Qt::black);
+}
+
+void ClientArea::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData() && form_.canTake(*event->mimeData())) event->acceptProposedAction();
+}
+
+void ClientArea::dropEvent(QDropEvent* event) {
+    if (!event->mimeData() || !form_.canTake(*event->mimeData())) return;
+    event->acceptProposedAction();
+    // The picture is made once the drop is over, so that the source of the
+    // drag is not kept waiting.
+    auto dropped = std::make_shared<QMimeData>();
+    for (const QString& format : event->mimeData()->formats())
+        dropped->setData(format, event->mimeData()->data(format));
+    QTimer::singleShot(0, &form_, [this, dropped] { form_.take(*dropped); });
+}
+
+void ClientArea::contextMenuEvent(QContextMenuEvent* event) {
+    // The menu key, pressed on any control: the canvas's menu, over the canvas.
+    if (event->reason() != QContextMenuEvent::Keyboard) return;
+    form_.pictureMenu()->popup(mapToGlobal(rectOf(layout::kPicture1).center()));
+    event->accept();
 }
 
 Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
@@ -75,10 +142,13 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
       composite_(makeComposite()),
       clock_(clock ? std::move(clock) : std::make_unique<SystemClock>()),
       dialog_(dialog ? std::move(dialog) : std::make_unique<QtTextDialog>(this)),
+      fileDialogs_(std::make_unique<QtFileDialogs>(this)),
       tools_{window_, canvas_, *clock_, random_} {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::NoFocus);
+    setWidgetResizable(true);
     QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
@@ -87,41 +157,72 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
     saveFailureReport_ = [this](const QString& text) {
         QMessageBox::warning(this, QStringLiteral("Picture not saved"), text);
     };
+    openFailureReport_ = [this](const QString& text) {
+        QMessageBox::warning(this, QStringLiteral("No picture made"), text);
+    };
 
-    // Later children lie on top: Picture1 goes over Picture2.
-    auto* picture2 = new PictureBox(composite_.raster(), this);
+    client_ = new ClientArea(*this, window_.raster());
+    client_->setObjectName(QStringLiteral("client"));
+
+    // Later children lie on top: Picture1 goes over Picture2. The composite
+    // is only the save's source, and is not shown.
+    auto* picture2 = new PictureBox(composite_.raster(), client_);
     picture2->setObjectName(QStringLiteral("Picture2"));
     picture2->setGeometry(rectOf(layout::kPicture2));
-    auto* picture1 = new PictureBox(canvas_.raster(), this);
+    picture2->setVisible(false);
+    auto* picture1 = new PictureBox(canvas_.raster(), client_);
     picture1->setObjectName(QStringLiteral("Picture1"));
     picture1->setGeometry(rectOf(layout::kPicture1));
 
     using namespace layout;
     QPushButton* command1 =
         addButton("Command1", QStringLiteral("CREATE TEXT-BASE IMAGE"), kHeadingButton, kLargeCaptionPixels);
-    QPushButton* command5 =
-        addButton("Command5", QStringLiteral("new text / new image"), kNewButton, kSmallCaptionPixels);
+    newButton_ = addButton("Command5", QStringLiteral("new text / new image"), kNewButton, kSmallCaptionPixels);
     QPushButton* command2 = addButton("Command2", QStringLiteral("exit"), kExitButton, kSmallCaptionPixels);
     QPushButton* command3 = addButton("Command3", QStringLiteral("save on disk D:"), kSaveButton, kSmallCaptionPixels);
     QPushButton* command4 = addButton("Command4", QStringLiteral("Textscape \u2014 type a text, get a picture"),
                                       kBannerButton, kLargeCaptionPixels);
 
-    command3->setToolTip(QStringLiteral("Saves the picture as a bitmap in %1")
-                             .arg(QString::fromStdString(homeRelative(picturesFolder()))));
-    connect(command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    command3->setToolTip(QStringLiteral("Saves the picture as a bitmap in %1").arg(pathText(picturesFolder())));
+    connect(newButton_, &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(command3, &QPushButton::clicked, this, &Form1::Command3_Click);
 
-    // Keyboard order: Picture1, exit, banner, new, heading, Picture2, save.
-    QWidget* const order[] = {picture1, command2, command4, command5, command1, picture2, command3};
-    for (std::size_t k = 1; k < std::size(order); ++k) QWidget::setTabOrder(order[k - 1], order[k]);
-    picture1->setFocus();
+    // The heading and the banner do nothing and take no focus. The three
+    // that act keep their order: exit, new, save.
+    command1->setFocusPolicy(Qt::NoFocus);
+    command4->setFocusPolicy(Qt::NoFocus);
+    QWidget::setTabOrder(command2, newButton_);
+    QWidget::setTabOrder(newButton_, command3);
+    newButton_->setFocus();
+
+    // The shortcuts, and the canvas's menu with the same actions.
+    QAction* newText = addShortcut(QStringLiteral("New text"), QKeySequence::New, &Form1::Command5_Click);
+    QAction* save = addShortcut(QStringLiteral("Save on disk"), QKeySequence::Save, &Form1::Command3_Click);
+    saveAsAction_ = addShortcut(QStringLiteral("Save as\u2026"), QKeySequence::SaveAs, &Form1::savePictureAs);
+    QAction* copy = addShortcut(QStringLiteral("Copy picture"), QKeySequence::Copy, &Form1::copyPicture);
+    QAction* open = addShortcut(QStringLiteral("Open picture\u2026"), QKeySequence::Open, &Form1::openPicture);
+    addShortcut(QStringLiteral("Quit"), QKeySequence::Quit, &Form1::Command2_Click);
+    pictureMenu_ = new QMenu(this);
+    pictureMenu_->setObjectName(QStringLiteral("pictureMenu"));
+    pictureMenu_->addActions({newText, copy, save, saveAsAction_, open});
+    picture1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(picture1, &QWidget::customContextMenuRequested, this,
+            [this, picture1](const QPoint& at) { pictureMenu_->popup(picture1->mapToGlobal(at)); });
+
+    setWidget(client_);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // A picture being written is finished, so that no file is left half done.
+    if (exportThread_) {
+        exportThread_->wait();
+        delete exportThread_;
+    }
+}
 
 QPushButton* Form1::addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels) {
-    auto* button = new QPushButton(caption, this);
+    auto* button = new QPushButton(caption, client_);
     button->setObjectName(QString::fromLatin1(name));
     // Small buttons need a small font for their captions to fit.
     QFont font(sharedTextPainter()->family());
@@ -130,6 +231,24 @@ QPushButton* Form1::addButton(const char* name, const QString& caption, const la
     button->setGeometry(rectOf(place));
     button->setAutoDefault(false);
     return button;
+}
+
+QList<QKeySequence> shortcutKeys(QKeySequence::StandardKey key) {
+    QList<QKeySequence> platform = QKeySequence::keyBindings(key);
+    if (!platform.isEmpty()) return platform;
+    // Keyboard schemes without one (Windows' has no "save as" or "quit").
+    if (key == QKeySequence::SaveAs) return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)};
+    if (key == QKeySequence::Quit) return {QKeySequence(Qt::CTRL | Qt::Key_Q)};
+    return {};
+}
+
+QAction* Form1::addShortcut(const QString& text, QKeySequence::StandardKey key, void (Form1::*slot)()) {
+    auto* action = new QAction(text, this);
+    action->setShortcuts(shortcutKeys(key));
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, slot);
+    addAction(action);
+    return action;
 }
 
 void Form1::start() {
@@ -151,37 +270,229 @@ void Form1::Command5_Click() {
 
 void Form1::askAndMakePicture() {
     // The prompt's two lines are joined by a carriage return.
-    const std::string prompt = state_.t1 + '\r' + state_.t2;
-    std::string text;
-    do {
-        text = dialog_->ask(prompt, layout::kPromptLeftTwips, layout::kPromptTopTwips);
-    } while (!checkText(text));
+    TextRequest request{state_.t1 + '\r' + state_.t2, layout::kPromptLeftTwips, layout::kPromptTopTwips, {}, {}};
+    for (;;) {
+        std::optional<std::string> text = dialog_->ask(request);
+        if (!text) {
+            if (hasPicture_) return;
+            text.emplace();  // at start-up: the empty text
+        }
+        if (Outcome checked = checkText(*text); !checked) {
+            // Asked again, with the reason and the text kept for editing.
+            request.text = std::move(*text);
+            request.refusal = checked.message;
+            continue;
+        }
+        makePicture(std::move(*text));
+        return;
+    }
+}
+
+void Form1::makePicture(std::string text) {
     MakePicture(state_, std::move(text), tools_);
+    hasPicture_ = true;
+    showStatus(QString());
+    newButton_->setFocus();
 }
 
 void Form1::Command2_Click() { endProgram(0); }
 
 void Form1::Command3_Click() {
     run([this] {
-        showSaveStatus(QString());
+        if (!hasPicture_) return;
+        showStatus(QString());
         // The mark's strip is painted at once, column by column, so that it
         // is seen moving while the copy runs.
         using namespace layout;
         const Outcome saved =
             SaveComposite(state_, canvas_, composite_, window_, saveHistory_, picturesFolder(), [this](int column) {
-                repaint(column + kMarkTrail, kMarkTop, kMarkLead - kMarkTrail + 1, kMarkBottom - kMarkTop + 1);
+                client_->repaint(column + kMarkTrail, kMarkTop, kMarkLead - kMarkTrail + 1, kMarkBottom - kMarkTop + 1);
             });
-        const QString file = QString::fromStdString(homeRelative(saved.file));
         if (saved) {
-            showSaveStatus(QStringLiteral("saved to %1").arg(file));
+            showStatus(QStringLiteral("saved to %1").arg(pathText(saved.file)));
         } else {
-            showSaveStatus(QStringLiteral("not saved: %1").arg(file));
+            showStatus(QStringLiteral("not saved: %1").arg(pathText(saved.file)));
             saveFailureReport_(QString::fromStdString(saved.message));
         }
     });
 }
 
-void Form1::showSaveStatus(const QString& text) {
+void Form1::copyPicture() {
+    run([this] {
+        if (!hasPicture_) return;
+        QGuiApplication::clipboard()->setImage(imageOf(canvas_.raster()).copy());
+        showStatus(QStringLiteral("picture copied to the clipboard"));
+    });
+}
+
+void Form1::savePictureAs() {
+    run([this] {
+        if (!hasPicture_ || exporting()) return;
+        const std::optional<SaveChoice> choice =
+            fileDialogs_->askSaveFile(lastFolder(), state_.imeslike, exportSizes());
+        if (!choice) return;
+        rememberFolder(choice->file);
+        exportChoice_ = *choice;
+        exportOutcome_.reset();
+
+        // The thread works on copies: the window goes on meanwhile. At the
+        // canvas's size the file holds the canvas as shown.
+        const bool asShown = choice->size.width == layout::kCanvasWidth && choice->size.height == layout::kCanvasHeight;
+        std::optional<Raster> shown;
+        if (asShown) shown = canvas_.raster();
+        const std::string text = state_.t;
+        const PictureRecipe recipe{state_.t, parameterLine(state_), windowVersion(),
+                                   localCreationTime(state_.imeslike)};
+        const SaveChoice& wanted = exportChoice_;
+
+        exportProgress_ = new QProgressDialog(QStringLiteral("Saving %1 at %2 \u00d7 %3\u2026")
+                                                  .arg(pathText(wanted.file))
+                                                  .arg(wanted.size.width)
+                                                  .arg(wanted.size.height),
+                                              QString(), 0, 1000, this);
+        exportProgress_->setWindowModality(Qt::NonModal);
+        exportProgress_->setMinimumDuration(500);
+        exportProgress_->setAutoClose(false);
+        exportProgress_->setValue(0);
+        const ExportProgress progress = [this](double done) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, done] {
+                    if (exportProgress_) exportProgress_->setValue(static_cast<int>(done * 1000));
+                },
+                Qt::QueuedConnection);
+        };
+        exportThread_ = QThread::create([this, shown = std::move(shown), text, recipe, wanted, progress] {
+            try {
+                // Drawing takes most of the time, encoding and writing the rest.
+                const Raster picture = shown ? *shown
+                                             : renderPictureAt(text, wanted.size.width, wanted.size.height,
+                                                               [&progress](double done) { progress(0.9 * done); });
+                const std::vector<std::uint8_t> bytes = encodeImage(picture, wanted.format, recipe);
+                progress(0.95);
+                exportOutcome_ = writeFileAtomically(wanted.file, bytes);
+            } catch (const std::bad_alloc&) {
+                exportOutcome_ =
+                    Outcome::failed(Failure::WriteFailed, "Not enough memory for a picture of this size", wanted.file);
+            }
+        });
+        connect(exportThread_, &QThread::finished, this, &Form1::exportDone);
+        saveAsAction_->setEnabled(false);
+        showStatus(QStringLiteral("saving %1\u2026").arg(pathText(wanted.file)));
+        exportThread_->start();
+    });
+}
+
+void Form1::exportDone() {
+    exportThread_->deleteLater();
+    exportThread_ = nullptr;
+    delete exportProgress_;
+    exportProgress_ = nullptr;
+    saveAsAction_->setEnabled(true);
+    const Outcome outcome = exportOutcome_.value_or(Outcome::failed(Failure::WriteFailed, "The save stopped"));
+    if (outcome) {
+        showStatus(QStringLiteral("saved to %1").arg(pathText(exportChoice_.file)));
+    } else {
+        showStatus(QStringLiteral("not saved: %1").arg(pathText(exportChoice_.file)));
+        saveFailureReport_(QString::fromStdString(outcome.message));
+    }
+    emit exportFinished(static_cast<bool>(outcome));
+}
+
+void Form1::openPicture() {
+    run([this] {
+        const std::optional<std::filesystem::path> file = fileDialogs_->askOpenFile(lastFolder());
+        if (!file) return;
+        rememberFolder(*file);
+        openFile(*file);
+    });
+}
+
+void Form1::openFile(const std::filesystem::path& file) {
+    run([this, &file] {
+        const OpenedPicture opened = readPictureFile(file);
+        if (opened.kind != OpenedPicture::Kind::Text) {
+            openFailureReport_(QString::fromStdString(opened.message));
+            return;
+        }
+        if (Outcome checked = checkText(opened.text); !checked) {
+            openFailureReport_(
+                QStringLiteral("The text in %1 cannot be used: %2")
+                    .arg(QString::fromStdString(file.filename().string()), QString::fromStdString(checked.message)));
+            return;
+        }
+        makePicture(opened.text);
+    });
+}
+
+void Form1::takeText(const QString& dropped) {
+    run([this, &dropped] {
+        qsizetype end = 0;
+        while (end < dropped.size() && dropped[end] != QLatin1Char('\n') && dropped[end] != QLatin1Char('\r')) ++end;
+        const bool moreLines = !dropped.mid(end).trimmed().isEmpty();
+        QString line = dropped.left(end);
+        const bool tooLong = characterCount(line) > kMaxTextLength;
+        if (tooLong) {
+            const QList<uint> characters = line.toUcs4().mid(0, kMaxTextLength);
+            line = QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.data()), characters.size());
+        }
+        const std::string text = line.toStdString();
+        if (Outcome checked = checkText(text); !checked) {
+            openFailureReport_(
+                QStringLiteral("The dropped text cannot be used: %1").arg(QString::fromStdString(checked.message)));
+            return;
+        }
+        makePicture(text);
+        if (moreLines && tooLong)
+            showStatus(QStringLiteral("took the first 100 characters of the dropped text's first line"));
+        else if (moreLines)
+            showStatus(QStringLiteral("took the first line of the dropped text"));
+        else if (tooLong)
+            showStatus(QStringLiteral("took the first 100 characters of the dropped text"));
+    });
+}
+
+bool Form1::canTake(const QMimeData& dropped) const {
+    if (dropped.hasUrls()) {
+        const QList<QUrl> urls = dropped.urls();
+        return !urls.isEmpty() && urls.front().isLocalFile();
+    }
+    return dropped.hasText();
+}
+
+void Form1::take(const QMimeData& dropped) {
+    if (ended_ || !hasPicture_) return;
+    if (dropped.hasUrls()) {
+        const QList<QUrl> urls = dropped.urls();
+        if (!urls.isEmpty() && urls.front().isLocalFile()) openFile(urls.front().toLocalFile().toStdString());
+    } else if (dropped.hasText()) {
+        takeText(dropped.text());
+    }
+}
+
+std::unique_ptr<QSettings> Form1::settings() const {
+    if (settingsFile_.isEmpty())
+        return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Textscape"),
+                                           QStringLiteral("Textscape"));
+    return std::make_unique<QSettings>(settingsFile_, QSettings::IniFormat);
+}
+
+std::filesystem::path Form1::lastFolder() const {
+    const QString remembered = settings()->value(QStringLiteral("folder")).toString();
+    std::error_code error;
+    if (!remembered.isEmpty() && std::filesystem::is_directory(remembered.toStdString(), error))
+        return remembered.toStdString();
+    // The pictures folder, made when missing as the save button makes it.
+    std::filesystem::path pictures = picturesFolder();
+    if (ensureFolder(pictures)) return pictures;
+    return QDir::homePath().toStdString();
+}
+
+void Form1::rememberFolder(const std::filesystem::path& file) {
+    settings()->setValue(QStringLiteral("folder"), QString::fromStdString(file.parent_path().string()));
+}
+
+void Form1::showStatus(const QString& text) {
     // Written straight into the client area beside the buttons, in a strip
     // that no stage draws on (clear of the progress row and the info band),
     // without touching the window's own text colour or position.
@@ -190,9 +501,9 @@ void Form1::showSaveStatus(const QString& text) {
     Raster& area = window_.raster();
     for (int y = kTop; y <= kBottom; ++y)
         for (int x = kLeft; x < area.width(); ++x) area.set(x, y, Colour::black());
-    saveStatus_ = text;
+    statusLine_ = text;
     if (!text.isEmpty()) sharedTextPainter()->draw(area, kLeft, kTop + 2, text.toStdString(), 8, Colour::white());
-    update(kLeft, kTop, area.width() - kLeft, kBottom - kTop + 1);
+    client_->update(kLeft, kTop, area.width() - kLeft, kBottom - kTop + 1);
 }
 
 void Form1::run(const std::function<void()>& action) {
@@ -206,9 +517,13 @@ void Form1::run(const std::function<void()>& action) {
         errorReport_(QStringLiteral("Run-time error: unknown failure"));
         endProgram(1);
     }
+    repaintAll();
+}
+
+void Form1::repaintAll() {
     // The procedures draw into the rasters; show what they left.
-    update();
-    for (QWidget* child : findChildren<PictureBox*>()) child->update();
+    client_->update();
+    for (QWidget* child : client_->findChildren<PictureBox*>()) child->update();
 }
 
 void Form1::endProgram(int status) {
@@ -219,21 +534,19 @@ void Form1::endProgram(int status) {
 }
 
 void Form1::showOnScreen() {
+    // Restored, the window shows the whole layout where the screen has room;
+    // where it has not, the client area scrolls.
+    const QSize available = screenOf(*this)->availableGeometry().size();
+    setMinimumSize(smallestClientArea(available, {}));
+    resize(QSize(layout::kLayoutWidth, layout::kLayoutHeight).boundedTo(available));
     showMaximized();
     // The prompt opens right after this: the window must already be on the
     // screen, painted black. Clicks wait until the first picture is made.
     ExposureWait(windowHandle()).wait();
+    // Now that its frame is known, the window leaves room for it.
+    if (windowHandle()) setMinimumSize(smallestClientArea(available, windowHandle()->frameMargins()));
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    repaint();
-}
-
-void Form1::paintEvent(QPaintEvent* event) {
-    QPainter painter(this);
-    const QImage image = imageOf(window_.raster());
-    const QRect inside = event->rect() & image.rect();
-    if (!inside.isEmpty()) painter.drawImage(inside.topLeft(), image, inside);
-    // A window stretched past its raster stays black there.
-    for (const QRect& outside : QRegion(event->rect()).subtracted(image.rect())) painter.fillRect(outside, Qt::black);
+    client_->repaint();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -1,20 +1,33 @@
 #pragma once
 
+#include <QKeySequence>
+#include <QScrollArea>
 #include <QWidget>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "files/save_composite.hpp"
+#include "gui/file_dialogs.hpp"
 #include "gui/text_dialog.hpp"
 #include "picture/picture.hpp"
 #include "platform/raster_surface.hpp"
 #include "state/form_state.hpp"
 #include "state/layout.hpp"
 
+class QAction;
+class QMenu;
+class QMimeData;
+class QProgressDialog;
 class QPushButton;
+class QSettings;
+class QThread;
 
 namespace ts {
+
+class Form1;
 
 // A picture area: it only paints the persistent image it is given.
 class PictureBox final : public QWidget {
@@ -28,11 +41,38 @@ private:
     const Raster& raster_;
 };
 
+// The window's client area: it paints the window's raster, holds the seven
+// controls at their places, and takes dropped files and text.
+class ClientArea final : public QWidget {
+public:
+    ClientArea(Form1& form, const Raster& raster);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    Form1& form_;
+    const Raster& raster_;
+};
+
+// The keys of a standard shortcut: the platform's, or Ctrl+Shift+S for
+// "save as" and Ctrl+Q for "quit" where the platform has none.
+QList<QKeySequence> shortcutKeys(QKeySequence::StandardKey key);
+
+// The smallest client area the window allows on a screen whose free area
+// is `available`, its frame taking `frame`: the whole layout where it fits,
+// else all the screen gives (and the layout scrolls).
+QSize smallestClientArea(QSize available, QMargins frame);
+
 // The program's one window. Its client area, the canvas Picture1 and the
 // composite Picture2 each keep what is drawn on them in a raster of their
-// own, which the widgets paint. The window owns the state record and the
+// own, which the widgets paint. Where the window is smaller than the
+// layout, the client area scrolls. The window owns the state record and the
 // platform operations the procedures are run with.
-class Form1 final : public QWidget {
+class Form1 final : public QScrollArea {
     Q_OBJECT
 
 public:
@@ -50,6 +90,9 @@ public:
     RasterSurface& windowSurface() { return window_; }
     RasterSurface& canvas() { return canvas_; }
     RasterSurface& composite() { return composite_; }
+    QWidget* clientArea() const { return client_; }
+    // The menu the canvas opens on a right click.
+    QMenu* pictureMenu() const { return pictureMenu_; }
 
     // Whether the program has been ended, and the status it ended with.
     bool ended() const { return ended_; }
@@ -60,8 +103,18 @@ public:
     void setErrorReport(std::function<void(const QString&)> report) { errorReport_ = std::move(report); }
     // How a failed save is told; by default a warning box. The program goes on.
     void setSaveFailureReport(std::function<void(const QString&)> report) { saveFailureReport_ = std::move(report); }
-    // The line the last save left beside the buttons ("saved to ...").
-    const QString& saveStatus() const { return saveStatus_; }
+    // How a picture that cannot be opened (or a dropped text that is not
+    // taken) is told; by default a warning box. The picture stays.
+    void setOpenFailureReport(std::function<void(const QString&)> report) { openFailureReport_ = std::move(report); }
+    // The dialogs "Save as" and "Open picture" ask with.
+    void setFileDialogs(std::unique_ptr<FileDialogs> dialogs) { fileDialogs_ = std::move(dialogs); }
+    // The file the folder used last is remembered in; by default the
+    // user's settings for Textscape.
+    void setSettingsFile(const QString& file) { settingsFile_ = file; }
+    // The line beside the buttons: the last save, or a note on a dropped text.
+    const QString& statusLine() const { return statusLine_; }
+    // Whether a "Save as" is being written.
+    bool exporting() const { return exportThread_ != nullptr; }
 
 public slots:
     // "new text / new image"
@@ -70,9 +123,30 @@ public slots:
     void Command2_Click();
     // "save on disk D:": saves the picture into the user's pictures folder.
     void Command3_Click();
+    // Puts the picture on the clipboard as an image.
+    void copyPicture();
+    // Asks where, in which format and at which size to save the picture, and
+    // writes it on a worker thread, with its progress shown.
+    void savePictureAs();
+    // Asks for a picture Textscape wrote and makes it again from its text.
+    void openPicture();
+
+public:
+    // Makes the picture again from the recipe in `file`; a file without one
+    // is told and the picture stays.
+    void openFile(const std::filesystem::path& file);
+    // Makes the picture of a dropped text: its first line, cut to 100
+    // characters, with a note when cut.
+    void takeText(const QString& dropped);
+    // What a drop on the window brings: a file or a text.
+    bool canTake(const QMimeData& dropped) const;
+    void take(const QMimeData& dropped);
+
+signals:
+    // A "Save as" has ended: written, or not (and told why).
+    void exportFinished(bool written);
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -81,10 +155,18 @@ private:
     void endProgram(int status);
     void showOnScreen();
     // Asks for a text until one is given that the program takes, then makes
-    // its picture.
+    // its picture; cancelling keeps the picture there is (at start-up, when
+    // there is none, it makes the empty text's picture).
     void askAndMakePicture();
-    void showSaveStatus(const QString& text);
+    void makePicture(std::string text);
+    void showStatus(const QString& text);
+    void repaintAll();
     QPushButton* addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels);
+    QAction* addShortcut(const QString& text, QKeySequence::StandardKey key, void (Form1::*slot)());
+    std::filesystem::path lastFolder() const;
+    void rememberFolder(const std::filesystem::path& file);
+    std::unique_ptr<QSettings> settings() const;
+    void exportDone();
 
     FormState state_;
     RasterSurface window_;
@@ -93,14 +175,29 @@ private:
     SplitMixGenerator random_;
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<TextDialog> dialog_;
+    std::unique_ptr<FileDialogs> fileDialogs_;
     PictureTools tools_;
+    ClientArea* client_ = nullptr;
+    QPushButton* newButton_ = nullptr;
+    QMenu* pictureMenu_ = nullptr;
+    QAction* saveAsAction_ = nullptr;
 
     std::function<void(const QString&)> errorReport_;
     std::function<void(const QString&)> saveFailureReport_;
+    std::function<void(const QString&)> openFailureReport_;
+    QString settingsFile_;
     SaveHistory saveHistory_;
-    QString saveStatus_;
+    QString statusLine_;
+    bool hasPicture_ = false;
     bool ended_ = false;
     int exitStatus_ = 0;
+
+    // The "Save as" being written: its thread, what it asked for, and how
+    // it went (set by the thread before it finishes).
+    QThread* exportThread_ = nullptr;
+    QProgressDialog* exportProgress_ = nullptr;
+    SaveChoice exportChoice_;
+    std::optional<Outcome> exportOutcome_;
 };
 
 }  // namespace ts

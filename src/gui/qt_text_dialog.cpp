@@ -1,15 +1,19 @@
 #include "gui/qt_text_dialog.hpp"
 
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 
 #include <cmath>
+
+#include "seed/read_text_seed.hpp"
 
 namespace ts {
 
@@ -22,17 +26,72 @@ QString promptLines(std::string_view prompt) {
     return text;
 }
 
-std::string QtTextDialog::ask(std::string_view prompt, int leftTwips, int topTwips) {
-    QDialog dialog(parent_);
+qsizetype characterCount(const QString& text) {
+    qsizetype count = 0;
+    for (qsizetype k = 0; k < text.size(); ++k)
+        if (!text.at(k).isLowSurrogate() || k == 0 || !text.at(k - 1).isHighSurrogate()) ++count;
+    return count;
+}
+
+qsizetype TextField::room() const { return kMaxTextLength - (characterCount(text()) - characterCount(selectedText())); }
+
+void TextField::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    deselect();
+    end(false);
+}
+
+void TextField::keyPressEvent(QKeyEvent* event) {
+    // Keys that type text; shortcuts such as paste carry a control character.
+    const QString typed = event->text();
+    if (!typed.isEmpty() && typed.at(0).isPrint() && characterCount(typed) > room()) {
+        event->accept();
+        QApplication::beep();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TextField::inputMethodEvent(QInputMethodEvent* event) {
+    // Text composed with an input method is cut to what still fits.
+    const QString commit = event->commitString();
+    if (characterCount(commit) > room()) {
+        QString fitting;
+        for (const char32_t c : commit.toUcs4()) {
+            if (characterCount(fitting) >= room()) break;
+            fitting += QString::fromUcs4(&c, 1);
+        }
+        event->setCommitString(fitting, event->replacementStart(), event->replacementLength());
+        QApplication::beep();
+    }
+    QLineEdit::inputMethodEvent(event);
+}
+
+std::optional<std::string> QtTextDialog::ask(const TextRequest& request) {
+    QDialog dialog(parent_, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     dialog.setModal(true);
 
-    auto* label = new QLabel(promptLines(prompt), &dialog);
+    auto* label = new QLabel(promptLines(request.prompt), &dialog);
     label->setObjectName(QStringLiteral("prompt"));
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    auto* field = new QLineEdit(&dialog);
+    auto* field = new TextField(&dialog);
     field->setObjectName(QStringLiteral("text"));
+    field->setText(QString::fromStdString(request.text));
+
+    // Why the last text was not taken, in the program's own words.
+    auto* refusal = new QLabel(&dialog);
+    refusal->setObjectName(QStringLiteral("refusal"));
+    refusal->setTextFormat(Qt::PlainText);
+    refusal->setWordWrap(true);
+    QString reason = QString::fromStdString(request.refusal);
+    if (!reason.isEmpty()) reason[0] = reason[0].toUpper();
+    refusal->setText(reason);
+    QPalette warning = refusal->palette();
+    warning.setColor(QPalette::WindowText, QColor(170, 0, 0));
+    refusal->setPalette(warning);
+    refusal->setVisible(!reason.isEmpty());
 
     // OK and Cancel stacked on the right of the prompt, the field below both.
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical, &dialog);
@@ -43,6 +102,7 @@ std::string QtTextDialog::ask(std::string_view prompt, int leftTwips, int topTwi
     layout->addWidget(label, 0, 0);
     layout->addWidget(buttons, 0, 1, Qt::AlignTop);
     layout->addWidget(field, 1, 0, 1, 2);
+    layout->addWidget(refusal, 2, 0, 1, 2);
     layout->setRowMinimumHeight(0, 64);
     layout->setColumnMinimumWidth(0, 260);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -50,10 +110,10 @@ std::string QtTextDialog::ask(std::string_view prompt, int leftTwips, int topTwi
 
     const QScreen* screen = parent_ && parent_->screen() ? parent_->screen() : QGuiApplication::primaryScreen();
     const QPoint origin = screen->geometry().topLeft();
-    dialog.move(origin.x() + twipsToPixels(leftTwips, screen->logicalDotsPerInchX()),
-                origin.y() + twipsToPixels(topTwips, screen->logicalDotsPerInchY()));
+    dialog.move(origin.x() + twipsToPixels(request.leftTwips, screen->logicalDotsPerInchX()),
+                origin.y() + twipsToPixels(request.topTwips, screen->logicalDotsPerInchY()));
 
-    if (dialog.exec() != QDialog::Accepted) return {};
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return field->text().toStdString();
 }
 

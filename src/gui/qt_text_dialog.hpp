@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLineEdit>
 #include <QString>
 
 #include "gui/text_dialog.hpp"
@@ -15,14 +16,38 @@ int twipsToPixels(int twips, double dotsPerInch);
 // line feed after it) starts a new line.
 QString promptLines(std::string_view prompt);
 
+// Characters as the program counts them: code points, so that a character
+// outside the Basic Multilingual Plane (an emoji) is one.
+qsizetype characterCount(const QString& text);
+
+// The prompt's field: typing stops at kMaxTextLength characters. A paste is
+// taken whole, so that a text too long is seen and refused with its reason
+// rather than cut unseen.
+class TextField final : public QLineEdit {
+public:
+    explicit TextField(QWidget* parent = nullptr) : QLineEdit(parent) {}
+
+protected:
+    // The cursor goes to the end of a text brought back, with nothing
+    // selected, so that a key typed does not replace it all.
+    void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
+private:
+    // How many characters may still be typed in place of the selection.
+    qsizetype room() const;
+};
+
 // The text prompt as a modal Qt dialog: the prompt's lines over a one-line
-// field, with OK and Cancel. It has no title of its own, so the title bar
-// shows the application's name.
+// field, with OK and Cancel, and the reason a text was refused below it. It
+// has no title of its own, so the title bar shows the application's name,
+// and only a close button.
 class QtTextDialog final : public TextDialog {
 public:
     explicit QtTextDialog(QWidget* parent = nullptr) : parent_(parent) {}
 
-    std::string ask(std::string_view prompt, int leftTwips, int topTwips) override;
+    std::optional<std::string> ask(const TextRequest& request) override;
 
 private:
     QWidget* parent_;

@@ -1,17 +1,30 @@
 #pragma once
 
+#include <optional>
 #include <string>
-#include <string_view>
 
 namespace ts {
 
-// A modal prompt with a one-line field that starts empty. Its top-left
-// corner is given in twips (1/1440 inch) from the screen's top-left corner.
-// Returns the typed text as UTF-8, or an empty text when cancelled.
+// What the prompt shows: its lines (joined by a carriage return), its
+// top-left corner in twips (1/1440 inch) from the screen's top-left corner,
+// the text its field starts with, and why the text typed last time was not
+// taken (empty the first time).
+struct TextRequest {
+    std::string prompt;
+    int leftTwips = 0;
+    int topTwips = 0;
+    std::string text;
+    std::string refusal;
+    friend bool operator==(const TextRequest&, const TextRequest&) = default;
+};
+
+// A modal prompt with a one-line field.
 class TextDialog {
 public:
     virtual ~TextDialog() = default;
-    virtual std::string ask(std::string_view prompt, int leftTwips, int topTwips) = 0;
+    // The text given with OK, as UTF-8; nothing when the prompt is cancelled
+    // (Cancel, Escape or closing it).
+    virtual std::optional<std::string> ask(const TextRequest& request) = 0;
 };
 
 }  // namespace ts

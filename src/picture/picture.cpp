@@ -23,6 +23,9 @@ public:
     void print(std::string_view) override {}
     void setFontSize(float) override {}
     void setTextColour(Colour) override {}
+    void setTextOutline(std::optional<Colour>) override {}
+    float textWidth(std::string_view, float) const override { return 0; }
+    float lineHeight(float) const override { return 0; }
     void clear() override {}
     void setBackground(Colour) override {}
 };
@@ -57,7 +60,9 @@ void MakePicture(FormState& s, std::string text, PictureTools& tools) {
     RenderFieldAtSize(s, tools.canvas.raster(), tools.sweep);
     if (tools.caption) {
         tools.onStage("PrintCaption");
-        PrintCaption(s, tools.canvas, tools.window);
+        // The caption takes its place on the picture at the canvas's size.
+        PrintCaption(s, tools.canvas, tools.window,
+                     captionFrame(tools.canvas.raster().width(), tools.canvas.raster().height()));
     }
 }
 

@@ -6,8 +6,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QRawFont>
 #include <QTextBoundaryFinder>
+
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -79,6 +82,21 @@ std::vector<Run> runsOf(const QString& text, const std::vector<QRawFont>& fonts)
     return runs;
 }
 
+QString qStringOf(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+
+QColor qColorOf(Colour c) { return {c.red(), c.green(), c.blue()}; }
+
+// A device at 96 dots per inch to measure text on, as it is drawn.
+const QImage& measuringDevice() {
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_RGB32);
+        image.setDotsPerMeterX(kDotsPerMeter);
+        image.setDotsPerMeterY(kDotsPerMeter);
+        return image;
+    }();
+    return device;
+}
+
 }  // namespace
 
 QtTextPainter::QtTextPainter() {
@@ -102,7 +120,17 @@ QFont QtTextPainter::font(float points, int which) const {
 }
 
 float QtTextPainter::draw(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour) {
-    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    return paint(raster, x, y, utf8, points, colour, nullptr);
+}
+
+float QtTextPainter::drawOutlined(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour,
+                                  Colour outline) {
+    return paint(raster, x, y, utf8, points, colour, &outline);
+}
+
+float QtTextPainter::paint(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour,
+                           const Colour* outline) {
+    const QString text = qStringOf(utf8);
     QImage image = wrap(raster);
     // The fonts measured for the image, at its 96 dots per inch.
     std::vector<QFont> fonts;
@@ -123,8 +151,36 @@ float QtTextPainter::draw(Raster& raster, float x, float y, std::string_view utf
     }
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.fillPath(path, QColor(colour.red(), colour.green(), colour.blue()));
+    if (outline) {
+        QPainterPathStroker stroker;
+        // A point is 4/3 of a pixel at 96 dots per inch.
+        stroker.setWidth(std::max(kOutlinePixels, points * 4.0 / 3.0 / 10.0));
+        stroker.setJoinStyle(Qt::RoundJoin);
+        stroker.setCapStyle(Qt::RoundCap);
+        painter.fillPath(stroker.createStroke(path), qColorOf(*outline));
+    }
+    painter.fillPath(path, qColorOf(colour));
     return static_cast<float>(next);
+}
+
+float QtTextPainter::width(std::string_view utf8, float points) const {
+    // Measured as it is drawn: each run in the font that draws it.
+    const QImage& device = measuringDevice();
+    std::vector<QFont> fonts;
+    std::vector<QRawFont> coverage;
+    for (int k = 0; k < static_cast<int>(families_.size()); ++k) {
+        fonts.emplace_back(font(points, k), &device);
+        coverage.push_back(QRawFont::fromFont(fonts.back()));
+    }
+    double total = 0;
+    for (const Run& run : runsOf(qStringOf(utf8), coverage))
+        total += QFontMetricsF(fonts[static_cast<std::size_t>(run.font)], &device).horizontalAdvance(run.text);
+    return static_cast<float>(total);
+}
+float QtTextPainter::lineHeight(float points) const {
+    const QImage& device = measuringDevice();
+    const QFontMetricsF metrics(QFont(font(points), &device), &device);
+    return static_cast<float>(metrics.lineSpacing());
 }
 
 }  // namespace ts

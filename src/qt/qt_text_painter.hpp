@@ -31,6 +31,15 @@ public:
     QtTextPainter();
 
     float draw(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour) override;
+    // The glyphs are first edged with a stroke across the outline (half of
+    // it outside) of kOutlinePixels, or a tenth of the em where that is
+    // more (above 15 points), then filled.
+    float drawOutlined(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour,
+                       Colour outline) override;
+    float width(std::string_view utf8, float points) const override;
+    float lineHeight(float points) const override;
+
+    static constexpr double kOutlinePixels = 2.0;
 
     // The fonts' families, in the order they are tried: "DejaVu Sans" first.
     const QStringList& families() const { return families_; }
@@ -39,6 +48,9 @@ public:
     QFont font(float points, int which = 0) const;
 
 private:
+    float paint(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour,
+                const Colour* outline);
+
     QStringList families_;
 };
 

@@ -17,9 +17,10 @@ inline constexpr int kCanvasWidth = 600;
 inline constexpr int kCanvasHeight = 450;
 
 // The picture areas: the canvas Picture1, and the composite Picture2 that
-// the save copies the canvas into.
+// the save copies the canvas into, of the canvas's size so that the file
+// saved holds exactly the canvas. The composite is not shown.
 inline constexpr Rect kPicture1{32, 80, kCanvasWidth, kCanvasHeight};
-inline constexpr Rect kPicture2{24, 72, 601, 449};
+inline constexpr Rect kPicture2{24, 72, kCanvasWidth, kCanvasHeight};
 
 // The buttons, with the pixel size of their captions.
 inline constexpr Rect kHeadingButton{200, 32, 265, 25};  // Command1, does nothing

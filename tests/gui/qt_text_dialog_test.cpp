@@ -10,7 +10,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+
 #include <functional>
+#include <optional>
 
 #include "gui/qt_text_dialog.hpp"
 #include "support/qt_application.hpp"
@@ -47,7 +51,7 @@ TEST(PromptLines, CarriageReturnsStartNewLines) {
 struct Answer {
     const char* name;
     std::function<void(QDialog&, QLineEdit&)> act;
-    std::string expected;
+    std::optional<std::string> expected;  // nothing: cancelled
 };
 
 QPushButton* button(QDialog& dialog, QDialogButtonBox::StandardButton which) {
@@ -84,6 +88,13 @@ TEST_P(QtTextDialogAnswer, ShowsThePromptWhereToldAndReturnsTheAnswer) {
         auto* label = dialog->findChild<QLabel*>(QStringLiteral("prompt"));
         EXPECT_TRUE(dialog->isModal());
         EXPECT_TRUE(dialog->windowTitle().isEmpty());
+        // A plain dialog: a close button, no minimise or maximise.
+        const Qt::WindowFlags flags = dialog->windowFlags();
+        EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+        EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+        EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+        auto* refusal = dialog->findChild<QLabel*>(QStringLiteral("refusal"));
+        EXPECT_TRUE(refusal == nullptr || !refusal->isVisible());
         EXPECT_NE(label, nullptr);
         if (label) {
             EXPECT_EQ(label->text(), QStringLiteral("first line\nsecond line"));
@@ -104,7 +115,7 @@ TEST_P(QtTextDialogAnswer, ShowsThePromptWhereToldAndReturnsTheAnswer) {
     };
     QTimer::singleShot(0, whenOpen);
 
-    EXPECT_EQ(prompt.ask("first line\rsecond line", 2200, 4000), answer.expected);
+    EXPECT_EQ(prompt.ask({"first line\rsecond line", 2200, 4000, {}, {}}), answer.expected);
     EXPECT_TRUE(seen);
 }
 
@@ -124,26 +135,56 @@ INSTANTIATE_TEST_SUITE_P(
                                  QTest::keyClick(&f, Qt::Key_Return);
                              },
                              "abc"},
-                      Answer{"OkOnAnEmptyFieldReturnsNothing",
+                      Answer{"OkOnAnEmptyFieldReturnsTheEmptyText",
                              [](QDialog& d, QLineEdit&) { clickButton(d, QDialogButtonBox::Ok); }, ""},
                       Answer{"CancelReturnsNothing",
                              [](QDialog& d, QLineEdit& f) {
                                  QTest::keyClicks(&f, QStringLiteral("typed"));
                                  clickButton(d, QDialogButtonBox::Cancel);
                              },
-                             ""},
+                             std::nullopt},
                       Answer{"EscapeReturnsNothing",
                              [](QDialog&, QLineEdit& f) {
                                  QTest::keyClicks(&f, QStringLiteral("typed"));
                                  QTest::keyClick(&f, Qt::Key_Escape);
                              },
-                             ""},
+                             std::nullopt},
                       Answer{"ClosingReturnsNothing",
                              [](QDialog& d, QLineEdit& f) {
                                  QTest::keyClicks(&f, QStringLiteral("typed"));
                                  d.close();
                              },
-                             ""}),
+                             std::nullopt},
+                      Answer{"TypingStopsAt100Characters",
+                             [](QDialog& d, QLineEdit& f) {
+                                 QTest::keyClicks(&f, QString(98, QLatin1Char('a')));
+                                 for (int k = 0; k < 4; ++k) {  // a key beyond ASCII, as a keyboard types it
+                                     QKeyEvent key(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier,
+                                                   QStringLiteral("\u00e9"));
+                                     QCoreApplication::sendEvent(&f, &key);
+                                 }
+                                 EXPECT_EQ(f.text().size(), 100);
+                                 clickButton(d, QDialogButtonBox::Ok);
+                             },
+                             std::string(98, 'a') + "\xC3\xA9\xC3\xA9"},
+                      Answer{"AnEmojiCountsAsOneCharacter",
+                             [](QDialog& d, QLineEdit& f) {
+                                 f.setText(QString(99, QLatin1Char('a')));
+                                 f.end(false);
+                                 // Typed with an input method, two UTF-16 units.
+                                 QInputMethodEvent compose;
+                                 compose.setCommitString(QStringLiteral("\U0001F600\U0001F600"));
+                                 QCoreApplication::sendEvent(&f, &compose);
+                                 clickButton(d, QDialogButtonBox::Ok);
+                             },
+                             std::string(99, 'a') + "\xF0\x9F\x98\x80"},
+                      Answer{"APasteIsTakenWhole",
+                             [](QDialog& d, QLineEdit& f) {
+                                 QTest::keyClicks(&f, QString(90, QLatin1Char('a')));
+                                 f.insert(QString(20, QLatin1Char('b')));  // as a paste inserts
+                                 clickButton(d, QDialogButtonBox::Ok);
+                             },
+                             std::string(90, 'a') + std::string(20, 'b')}),
     [](const ::testing::TestParamInfo<Answer>& info) { return std::string(info.param.name); });
 
 TEST(QtTextDialog, EveryPromptStartsWithAnEmptyField) {
@@ -163,9 +204,51 @@ TEST(QtTextDialog, EveryPromptStartsWithAnEmptyField) {
     };
     for (int k = 0; k < 2; ++k) {
         QTimer::singleShot(0, answer);
-        EXPECT_EQ(prompt.ask("p", 0, 0), "first");
+        EXPECT_EQ(prompt.ask({"p", 0, 0, {}, {}}), "first");
     }
     EXPECT_EQ(fieldsAtOpening, (std::vector<QString>{QString(), QString()}));
+}
+
+// A text that was refused comes back in the field, for editing, with the
+// reason shown in the program's own words.
+TEST(QtTextDialog, ShowsTheRefusedTextAndWhy) {
+    testing::application();
+    QtTextDialog prompt;
+    const std::string refused = std::string(120, 'x');
+    QString fieldAtOpening, reasonShown;
+    bool reasonVisible = false;
+    std::function<void()> answer = [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(0, answer);
+            return;
+        }
+        auto* field = dialog->findChild<QLineEdit*>();
+        auto* refusal = dialog->findChild<QLabel*>(QStringLiteral("refusal"));
+        if (field) fieldAtOpening = field->text();
+        if (refusal) {
+            reasonShown = refusal->text();
+            reasonVisible = refusal->isVisible();
+        }
+        if (field) {
+            field->setSelection(100, 20);
+            QTest::keyClick(field, Qt::Key_Delete);
+        }
+        dialog->accept();
+    };
+    QTimer::singleShot(0, answer);
+    const std::string reason = "the text has 120 characters; at most 100 are allowed";
+    EXPECT_EQ(prompt.ask({"p", 0, 0, refused, reason}), std::string(100, 'x'));
+    EXPECT_EQ(fieldAtOpening.toStdString(), refused);
+    EXPECT_TRUE(reasonVisible);
+    EXPECT_EQ(reasonShown.toStdString(), "The text has 120 characters; at most 100 are allowed");
+}
+
+TEST(CharacterCount, CountsCodePoints) {
+    EXPECT_EQ(characterCount(QString()), 0);
+    EXPECT_EQ(characterCount(QStringLiteral("abc")), 3);
+    EXPECT_EQ(characterCount(QStringLiteral("\u00e9t\u00e9")), 3);
+    EXPECT_EQ(characterCount(QStringLiteral("\U0001F600x\U0001F600")), 3);
 }
 
 }  // namespace

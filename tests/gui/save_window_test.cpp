@@ -1,38 +1,71 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageReader>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 
+#include "annotate/info_line.hpp"
 #include "files/bmp_writer.hpp"
 #include "files/pictures_folder.hpp"
+#include "gui/command_line.hpp"
 #include "gui/main_window.hpp"
+#include "gui/picture_export.hpp"
 #include "picture/picture.hpp"
 #include "qt/qt_surfaces.hpp"
+#include "scripted_file_dialogs.hpp"
 #include "support/fakes.hpp"
+#include "support/png_chunks.hpp"
 #include "support/qt_application.hpp"
 #include "support/test_folder.hpp"
 
 namespace ts {
 namespace {
 
-class AnswerDialog final : public TextDialog {
-public:
-    std::string ask(std::string_view, int, int) override { return answer; }
-    std::string answer = "Hello, Textscape";
-};
-
 const Colour kWhite = Colour::fromRgb(255, 255, 255);
+
+// The pixels of an image file as a raster, or an empty raster.
+Raster pixelsOf(const std::filesystem::path& file) {
+    const QImage image = QImage(QString::fromStdString(file.string())).convertToFormat(QImage::Format_RGB32);
+    Raster raster(image.width(), image.height());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) raster.set(x, y, Colour::fromPixel(image.pixel(x, y)));
+    return raster;
+}
+
+// Runs textscape-render on a text and gives the bytes it wrote to `out`.
+std::vector<std::uint8_t> rendered(const std::string& text, const std::filesystem::path& out,
+                                   const QStringList& options = {}) {
+    QProcess renderer;
+    renderer.start(QStringLiteral(TEXTSCAPE_RENDER_PROGRAM),
+                   options + QStringList{QStringLiteral("-o"), QString::fromStdString(out.string()),
+                                         QStringLiteral("--"), QString::fromStdString(text)});
+    EXPECT_TRUE(renderer.waitForFinished(120000));
+    EXPECT_EQ(renderer.exitCode(), 0) << renderer.readAllStandardError().toStdString();
+    return testing::readBytes(out);
+}
 
 class WindowSave : public ::testing::Test {
 protected:
     void SetUp() override {
         testing::application();
-        folder = testing::freshFolder() / "Pictures";
+        base = testing::freshFolder();
+        folder = base / "Pictures";
         qputenv("XDG_PICTURES_DIR", QByteArray::fromStdString(folder.string()));
-        auto scripted = std::make_unique<AnswerDialog>();
+        auto scripted = std::make_unique<testing::ScriptedDialog>();
+        scripted->answer = "Hello, Textscape";
         dialog = scripted.get();
         form = std::make_unique<Form1>(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        auto fileDialogs = std::make_unique<testing::ScriptedFileDialogs>();
+        files = fileDialogs.get();
+        form->setFileDialogs(std::move(fileDialogs));
+        form->setSettingsFile(QString::fromStdString((base / "settings.ini").string()));
         form->setErrorReport([this](const QString& text) { errors.push_back(text.toStdString()); });
         form->setSaveFailureReport([this](const QString& text) { failures.push_back(text.toStdString()); });
         form->start();
@@ -44,7 +77,7 @@ protected:
         ASSERT_NE(button, nullptr) << name;
         QTest::mouseClick(button, Qt::LeftButton);
     }
-    std::string status() const { return form->saveStatus().toStdString(); }
+    std::string status() const { return form->statusLine().toStdString(); }
     // Whether anything is written in the status strip beside the buttons.
     bool statusShown() const {
         for (int y = layout::kSaveStatus.y; y <= layout::kSaveStatus.bottom(); ++y)
@@ -52,21 +85,32 @@ protected:
                 if (form->windowSurface().raster().at(x, y) != Colour::black()) return true;
         return false;
     }
+    // "Save as" to `file` at the canvas's size; waits for the writing thread.
+    bool saveAs(const std::filesystem::path& file, ImageFormat format) {
+        files->save = SaveChoice{file, format, exportSizes()[0]};
+        QSignalSpy finished(form.get(), &Form1::exportFinished);
+        form->savePictureAs();
+        EXPECT_TRUE(form->exporting());
+        if (!finished.wait(60000)) return false;
+        EXPECT_FALSE(form->exporting());
+        return finished.front().front().toBool();
+    }
 
-    std::filesystem::path folder;
-    AnswerDialog* dialog = nullptr;
+    std::filesystem::path base, folder;
+    testing::ScriptedDialog* dialog = nullptr;
+    testing::ScriptedFileDialogs* files = nullptr;
     std::unique_ptr<Form1> form;
     std::vector<std::string> errors, failures;
 };
 
-TEST_F(WindowSave, SaveButtonWritesTheCanvasIntoThePicturesFolderAndSaysWhere) {
+// The file holds exactly the 600 x 450 canvas, caption included: no row
+// lost, no black column added.
+TEST_F(WindowSave, SaveButtonWritesExactlyTheCanvasIntoThePicturesFolderAndSaysWhere) {
     click("Command3");
     const std::filesystem::path file = folder / "T20260308140509.bmp";
     ASSERT_TRUE(std::filesystem::exists(file)) << status();
-    EXPECT_EQ(testing::readBytes(file), encodeBmp(form->composite().raster()));
-    for (int x = 0; x < 600; x += 7)
-        for (int y = 0; y < 449; y += 5)
-            ASSERT_EQ(form->composite().raster().at(x, y), form->canvas().raster().at(x, y));
+    EXPECT_EQ(testing::readBytes(file), encodeBmp(form->canvas().raster()));
+    EXPECT_TRUE(pixelsOf(file) == form->canvas().raster());
     EXPECT_EQ(status(), "saved to " + homeRelative(file));
     EXPECT_TRUE(statusShown());
     EXPECT_TRUE(failures.empty());
@@ -96,7 +140,6 @@ TEST_F(WindowSave, SameStampSecondPictureGetsItsOwnFileAndResavingReplaces) {
 }
 
 TEST_F(WindowSave, FailedSaveIsToldAndTheProgramGoesOnWithItsPicture) {
-    const std::filesystem::path base = folder.parent_path();
     testing::writeText(base / "plain", "x");
     const std::filesystem::path blocked = base / "plain" / "Pictures";
     qputenv("XDG_PICTURES_DIR", QByteArray::fromStdString(blocked.string()));
@@ -116,11 +159,14 @@ TEST_F(WindowSave, FailedSaveIsToldAndTheProgramGoesOnWithItsPicture) {
     EXPECT_TRUE(std::filesystem::exists(folder / "T20260308140509.bmp"));
 }
 
+// A picture saved from the window, with the button or with "Save as", is
+// the renderer's picture of the same text, byte for byte.
 TEST_F(WindowSave, WindowAndRendererGiveTheSameCanvasByteForByte) {
     // Each text typed at start-up, into a window of its own.
     const std::vector<std::string> texts = {"Hello, Textscape", "", "Zażółć gęślą jaźń", std::string(100, 'W')};
     for (const std::string& text : texts) {
-        auto answer = std::make_unique<AnswerDialog>();
+        SCOPED_TRACE(text);
+        auto answer = std::make_unique<testing::ScriptedDialog>();
         answer->answer = text;
         Form1 window(std::move(answer), std::make_unique<FixedClock>(testing::testClock()));
         window.setErrorReport([this](const QString& message) { errors.push_back(message.toStdString()); });
@@ -128,17 +174,170 @@ TEST_F(WindowSave, WindowAndRendererGiveTheSameCanvasByteForByte) {
         ASSERT_TRUE(errors.empty()) << errors.front();
 
         FixedClock clock = testing::testClock();
-        EXPECT_TRUE(MakeFreshPicture(text, makeCanvas(), clock, true).canvas == window.canvas().raster()) << text;
+        EXPECT_TRUE(MakeFreshPicture(text, makeCanvas(), clock, true).canvas == window.canvas().raster());
+        EXPECT_TRUE(renderPictureAt(text, 600, 450) == window.canvas().raster());
 
-        const std::filesystem::path out = folder.parent_path() / "render.bmp";
-        QProcess renderer;
-        renderer.start(QStringLiteral(TEXTSCAPE_RENDER_PROGRAM),
-                       {QStringLiteral("-o"), QString::fromStdString(out.string()), QStringLiteral("--"),
-                        QString::fromStdString(text)});
-        ASSERT_TRUE(renderer.waitForFinished(120000));
-        ASSERT_EQ(renderer.exitCode(), 0) << renderer.readAllStandardError().toStdString();
-        EXPECT_EQ(testing::readBytes(out), encodeBmp(window.canvas().raster())) << text;
+        const std::vector<std::uint8_t> bmp = rendered(text, base / "render.bmp");
+        EXPECT_EQ(bmp, encodeBmp(window.canvas().raster()));
+        QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Command3")), Qt::LeftButton);
+        EXPECT_EQ(testing::readBytes(folder / (window.state().imeslike + ".bmp")), bmp);
+        std::filesystem::remove(folder / (window.state().imeslike + ".bmp"));
+
+        rendered(text, base / "render.png");
+        EXPECT_TRUE(pixelsOf(base / "render.png") == window.canvas().raster());
     }
+}
+
+TEST_F(WindowSave, SaveAsWritesThePictureAtTheChosenSizeWithItsRecipe) {
+    ASSERT_FALSE(exportSizes().empty());
+    const std::filesystem::path png = base / "chosen" / "picture.png";
+    std::filesystem::create_directories(png.parent_path());
+    ASSERT_TRUE(saveAs(png, ImageFormat::Png)) << (failures.empty() ? "" : failures.front());
+    EXPECT_EQ(files->saveNames, std::vector<std::string>{"T20260308140509"});
+    EXPECT_EQ(files->offeredSizes.front(), (PictureSize{600, 450, ""}));
+    EXPECT_TRUE(pixelsOf(png) == form->canvas().raster());
+    const auto texts = testing::pngTexts(testing::readBytes(png));
+    EXPECT_EQ(texts.count("!crc"), 0u);
+    EXPECT_EQ(texts.at("Title"), "Hello, Textscape");
+    EXPECT_EQ(texts.at("Description"), "tip1=15  tip2=1  tip3=4  seed=2033639");
+    EXPECT_EQ(texts.at("Software"), windowVersion());
+    EXPECT_TRUE(texts.at("Software").starts_with("textscape ")) << "names the window, not the renderer";
+    EXPECT_TRUE(texts.at("Creation Time").starts_with("2026-03-08T14:05:09")) << texts.at("Creation Time");
+    EXPECT_EQ(status(), "saved to " + homeRelative(png));
+
+    const std::filesystem::path bmp = base / "chosen" / "picture.bmp";
+    ASSERT_TRUE(saveAs(bmp, ImageFormat::Bmp));
+    EXPECT_EQ(testing::readBytes(bmp), encodeBmp(form->canvas().raster()));
+    EXPECT_TRUE(failures.empty());
+}
+
+// The first "Save as" starts in the pictures folder (made when missing),
+// the next ones in the folder used last, remembered in the settings.
+TEST_F(WindowSave, SaveAsStartsInThePicturesFolderThenInTheFolderUsedLast) {
+    ASSERT_FALSE(std::filesystem::exists(folder));
+    std::filesystem::create_directories(base / "elsewhere");
+    files->save.reset();
+    form->savePictureAs();  // cancelled: nothing written, nothing remembered
+    EXPECT_FALSE(form->exporting());
+    ASSERT_TRUE(saveAs(base / "elsewhere" / "one.png", ImageFormat::Png));
+    ASSERT_TRUE(saveAs(base / "elsewhere" / "two.png", ImageFormat::Png));
+    EXPECT_EQ(files->saveFolders, (std::vector<std::filesystem::path>{folder, folder, base / "elsewhere"}));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    const QSettings settings(QString::fromStdString((base / "settings.ini").string()), QSettings::IniFormat);
+    EXPECT_EQ(settings.value(QStringLiteral("folder")).toString().toStdString(), (base / "elsewhere").string());
+    EXPECT_EQ(testing::namesIn(base / "elsewhere"), (std::set<std::string>{"one.png", "two.png"}));
+}
+
+TEST_F(WindowSave, SaveAsThatCannotWriteSaysWhyAndKeepsThePicture) {
+    testing::writeText(base / "plain", "x");
+    const Raster before = form->canvas().raster();
+    EXPECT_FALSE(saveAs(base / "plain" / "picture.png", ImageFormat::Png));
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("picture.png"), std::string::npos) << failures[0];
+    EXPECT_NE(status().find("not saved"), std::string::npos) << status();
+    EXPECT_TRUE(form->canvas().raster() == before);
+    EXPECT_FALSE(form->ended());
+}
+
+TEST_F(WindowSave, CopyPutsThePictureOnTheClipboard) {
+    QGuiApplication::clipboard()->clear();
+    form->copyPicture();
+    const QImage copied = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(copied.size(), QSize(600, 450));
+    bool same = true;
+    for (int y = 0; y < 450 && same; ++y)
+        for (int x = 0; x < 600 && same; ++x) same = copied.pixel(x, y) == form->canvas().raster().at(x, y).pixel();
+    EXPECT_TRUE(same);
+    EXPECT_EQ(status(), "picture copied to the clipboard");
+}
+
+}  // namespace
+}  // namespace ts
+
+namespace ts {
+namespace {
+
+// The share of pixels at even columns and rows of `big` (twice the
+// standard size) that equal the standard picture's, away from the caption.
+double sharedWithTheStandard(const Raster& big, const Raster& standard) {
+    int same = 0, compared = 0;
+    for (int y = 0; y < 380; ++y)
+        for (int x = 0; x < 600; ++x) {
+            ++compared;
+            same += big.at(2 * x, 2 * y) == standard.at(x, y);
+        }
+    return static_cast<double>(same) / compared;
+}
+
+TEST_F(WindowSave, SaveAsOffersTheSizesPeopleUse) {
+    const std::vector<std::pair<int, int>> expected = {{600, 450},   {1200, 900},  {2400, 1800}, {1920, 1080},
+                                                       {3840, 2160}, {3508, 2480}, {4961, 3508}};
+    std::vector<std::pair<int, int>> offered;
+    for (const PictureSize& size : exportSizes()) offered.emplace_back(size.width, size.height);
+    EXPECT_EQ(offered, expected);
+}
+
+// Twice the size: the same composition, drawn again at 1200 x 900, with the
+// caption twice as large in the same corner.
+TEST_F(WindowSave, SaveAsAtTwiceTheSizeDrawsThePictureAgainLarger) {
+    const std::filesystem::path png = base / "twice.png";
+    files->save = SaveChoice{png, ImageFormat::Png, exportSizes()[1]};
+    QSignalSpy finished(form.get(), &Form1::exportFinished);
+    form->savePictureAs();
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_TRUE(finished.front().front().toBool()) << (failures.empty() ? "" : failures.front());
+    const Raster saved = pixelsOf(png);
+    ASSERT_EQ(saved.width(), 1200);
+    ASSERT_EQ(saved.height(), 900);
+    EXPECT_GT(sharedWithTheStandard(saved, form->canvas().raster()), 0.99);
+    EXPECT_EQ(testing::pngTexts(testing::readBytes(png)).at("Title"), "Hello, Textscape");
+    // The renderer's picture at that size, pixel for pixel.
+    rendered("Hello, Textscape", base / "render.png", {QStringLiteral("--size"), QStringLiteral("1200x900")});
+    EXPECT_TRUE(pixelsOf(base / "render.png") == saved);
+
+    // The caption: where the drawing without it differs, within the lower
+    // left, at twice the standard place.
+    FixedClock clock = testing::testClock();
+    const Raster bare =
+        MakeFreshPicture("Hello, Textscape", RasterSurface(1200, 900, sharedTextPainter()), clock, false).canvas;
+    QRect ink;
+    for (int y = 0; y < 900; ++y)
+        for (int x = 0; x < 1200; ++x)
+            if (saved.at(x, y) != bare.at(x, y)) ink |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_NEAR(ink.left(), 20, 3);
+    EXPECT_NEAR(ink.top(), 830, 12);
+    EXPECT_LT(ink.bottom(), 890);
+    EXPECT_LT(ink.right(), 600);
+}
+
+// A big picture is drawn on a worker thread: the window goes on (here it
+// makes another picture meanwhile), shows the progress, and the file holds
+// the picture asked for.
+TEST_F(WindowSave, BigSaveAsKeepsTheWindowGoingAndShowsItsProgress) {
+    const std::filesystem::path png = base / "print.png";
+    const PictureSize a3 = exportSizes().back();
+    files->save = SaveChoice{png, ImageFormat::Png, a3};
+    QSignalSpy finished(form.get(), &Form1::exportFinished);
+    form->savePictureAs();
+    ASSERT_TRUE(form->exporting());
+    dialog->answer = "meanwhile";
+    form->Command5_Click();
+    EXPECT_EQ(form->state().t, "meanwhile");
+    EXPECT_TRUE(form->exporting()) << "still drawing after a new picture was made";
+
+    int mostShown = 0;
+    while (finished.isEmpty()) {
+        QTest::qWait(20);
+        if (auto* progress = form->findChild<QProgressDialog*>()) mostShown = std::max(mostShown, progress->value());
+        ASSERT_TRUE(finished.isEmpty() || !form->exporting());
+    }
+    ASSERT_TRUE(finished.front().front().toBool()) << (failures.empty() ? "" : failures.front());
+    EXPECT_GT(mostShown, 0);
+    EXPECT_EQ(form->findChild<QProgressDialog*>(), nullptr) << "gone once written";
+    const QImageReader reader(QString::fromStdString(png.string()));
+    EXPECT_EQ(reader.size(), QSize(4961, 3508));
+    EXPECT_EQ(testing::pngTexts(testing::readBytes(png)).at("Title"), "Hello, Textscape");
 }
 
 }  // namespace

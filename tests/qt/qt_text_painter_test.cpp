@@ -120,6 +120,56 @@ TEST(QtTextPainter, NextTextStartsWhereTheLastEnded) {
     EXPECT_LT(afterHello, afterBoth);
 }
 
+// The caption's edge: dark pixels around the glyphs, within a pixel or two
+// of them, and the glyphs' own fill as without the edge.
+TEST(QtTextPainter, OutlineEdgesTheGlyphsWithoutChangingTheirFill) {
+    testing::application();
+    QtTextPainter painter;
+    const Colour light = Colour::fromRgb(235, 230, 200);
+    Raster plain(300, 60, light), edged(300, 60, light);
+    const float plainNext = painter.draw(plain, 10, 10, "Hello, Textscape", 12, Colour::white());
+    const float edgedNext =
+        painter.drawOutlined(edged, 10, 10, "Hello, Textscape", 12, Colour::white(), Colour::black());
+    EXPECT_EQ(edgedNext, plainNext);
+
+    int plainWhite = 0, darkenedFill = 0, dark = 0, farDark = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 300; ++x) {
+            const Colour c = edged.at(x, y);
+            if (plain.at(x, y) == Colour::white()) {
+                ++plainWhite;
+                darkenedFill += std::min({c.red(), c.green(), c.blue()}) < 240;
+            }
+            if (c.red() + c.green() + c.blue() > 3 * 100) continue;
+            ++dark;
+            // Every dark pixel lies beside the plain text's ink.
+            bool near = false;
+            for (int dy = -2; dy <= 2 && !near; ++dy)
+                for (int dx = -2; dx <= 2 && !near; ++dx) near = plain.at(x + dx, y + dy) != light;
+            farDark += !near;
+        }
+    EXPECT_EQ(darkenedFill, 0);
+    EXPECT_GT(dark, plainWhite / 2);  // a real edge all round, not a few specks
+    EXPECT_EQ(farDark, 0);
+}
+
+TEST(QtTextPainter, MeasuresTextAsItDrawsIt) {
+    testing::application();
+    QtTextPainter painter;
+    for (const float points : {8.f, 10.f, 15.f})
+        for (const char* text : {"Hello, Textscape", "W", "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC"}) {
+            Raster raster(400, 60, kBackground);
+            EXPECT_FLOAT_EQ(painter.width(text, points), painter.draw(raster, 0, 0, text, points, Colour::white()))
+                << text << " at " << points;
+        }
+    EXPECT_EQ(painter.width("", 12), 0.0f);
+    for (const float points : {8.f, 10.f, 15.f}) {
+        const double em = points * 96.0 / 72.0;
+        EXPECT_GT(painter.lineHeight(points), 1.1 * em);
+        EXPECT_LT(painter.lineHeight(points), 1.3 * em);
+    }
+}
+
 TEST(QtTextPainter, LongestParameterLineEndsInsideTheGreyBand) {
     testing::application();
     RasterSurface window = makeWindowSurface(1000, 600);

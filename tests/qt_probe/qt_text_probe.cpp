@@ -28,13 +28,17 @@ int main(int argc, char** argv) {
         {"The quick brown fox jumps over the lazy dog 0123456789", 10, ts::Colour::white()},
         {"\xC3\xA9t\xC3\xA9 \xE2\x82\xAC 100% AVAWA fi", 12.5f, ts::Colour::fromRgb(30, 200, 90)},
     };
-    ts::Raster raster(600, 120, ts::Colour::fromRgb(200, 200, 200));
+    ts::Raster raster(600, 150, ts::Colour::fromRgb(200, 200, 200));
     float y = 2;
     for (const Sample& s : samples) {
         const float next = painter.draw(raster, 10.25f, y, s.text, s.points, s.colour);
         std::printf("%s|%.4f\n", s.text, next);
         y += 28;
     }
+    // A caption, as it is printed: edged, measured and spaced by the painter.
+    const char* caption = "Caption \xE2\x98\xBA W\xC3\xBC";
+    const float next = painter.drawOutlined(raster, 10, y, caption, 11, ts::Colour::white(), ts::Colour::black());
+    std::printf("%s|%.4f|%.4f|%.4f\n", caption, next, painter.width(caption, 11), painter.lineHeight(11));
     std::fwrite(raster.data(), sizeof(std::uint32_t), raster.pixels().size(), stdout);
     return 0;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -56,24 +58,26 @@ private:
 // The moment every test picture is named after.
 inline FixedClock testClock() { return FixedClock("03-08-2026", "14:05:09", 50709.25f); }
 
-// A text dialog that returns given answers in turn (an empty text, as on
-// cancel, once they run out) and records how it was asked.
+// A text dialog that returns given answers in turn, then `answer` (by
+// default a cancel), and records how it was asked; `onAsk` may look around
+// first.
 class ScriptedDialog final : public TextDialog {
 public:
-    explicit ScriptedDialog(std::vector<std::string> answers) : answers_(std::move(answers)) {}
+    ScriptedDialog() = default;
+    explicit ScriptedDialog(std::vector<std::optional<std::string>> answers) : answers_(std::move(answers)) {}
 
-    std::string ask(std::string_view prompt, int leftTwips, int topTwips) override {
-        prompts.emplace_back(prompt);
-        left = leftTwips;
-        top = topTwips;
-        return asked_ < answers_.size() ? answers_[asked_++] : std::string();
+    std::optional<std::string> ask(const TextRequest& request) override {
+        requests.push_back(request);
+        if (onAsk) onAsk();
+        return asked_ < answers_.size() ? answers_[asked_++] : answer;
     }
 
-    std::vector<std::string> prompts;
-    int left = 0, top = 0;
+    std::optional<std::string> answer;
+    std::function<void()> onAsk;
+    std::vector<TextRequest> requests;
 
 private:
-    std::vector<std::string> answers_;
+    std::vector<std::optional<std::string>> answers_;
     std::size_t asked_ = 0;
 };
 

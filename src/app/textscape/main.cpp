@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
+#include "gui/command_line.hpp"
 #include "gui/display_check.hpp"
 #include "gui/main_window.hpp"
 #include "platform/main_guard.hpp"
@@ -14,7 +16,34 @@ const char* environment(const char* name) {
     return value ? value : "";
 }
 
+QtMessageHandler qtHandler = nullptr;
+
+// While the application connects to the display: Qt's notes on its
+// platform plugins are dropped, and a display it cannot open ends the
+// program with one line instead of an abort.
+void connectingMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n",
+                     ts::displayFailureMessage(environment("DISPLAY"), environment("WAYLAND_DISPLAY")).c_str());
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    if (context.category && std::string(context.category).starts_with("qt.qpa")) return;
+    if (qtHandler) qtHandler(type, context, message);
+}
+
 int run(int argc, char** argv) {
+    switch (ts::windowAction(argc, argv)) {
+        case ts::WindowAction::Help:
+            std::fputs(ts::windowUsage().c_str(), stdout);
+            return 0;
+        case ts::WindowAction::Version:
+            std::printf("%s\n", ts::windowVersion().c_str());
+            return 0;
+        case ts::WindowAction::Run:
+            break;
+    }
+
     // Without a screen Qt would abort with a long plugin message.
     const std::string platform = ts::requestedPlatform(argc, argv, std::getenv("QT_QPA_PLATFORM"));
     if (!ts::canOpenDisplay(platform, environment("DISPLAY"), environment("WAYLAND_DISPLAY"))) {
@@ -22,7 +51,9 @@ int run(int argc, char** argv) {
         return 1;
     }
 
+    qtHandler = qInstallMessageHandler(connectingMessages);
     QApplication app(argc, argv);
+    qInstallMessageHandler(qtHandler);
     QApplication::setApplicationName(QStringLiteral("Textscape"));
 
     ts::Form1 form;

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QStringList>
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "files/image_format.hpp"
+#include "gui/picture_export.hpp"
+
+class QWidget;
+
+namespace ts {
+
+// Where and how "Save as" writes the picture.
+struct SaveChoice {
+    std::filesystem::path file;
+    ImageFormat format = ImageFormat::Png;
+    PictureSize size;
+};
+
+// The file dialogs the window asks with.
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    // Asks where to save the picture, in which format and at which of
+    // `sizes`, starting in `folder` with the name `name` (without its
+    // extension); nothing when cancelled.
+    virtual std::optional<SaveChoice> askSaveFile(const std::filesystem::path& folder, const std::string& name,
+                                                  std::span<const PictureSize> sizes) = 0;
+    // Asks for a picture to open, starting in `folder`; nothing when cancelled.
+    virtual std::optional<std::filesystem::path> askOpenFile(const std::filesystem::path& folder) = 0;
+};
+
+// The file types "Save as" offers: for PNG, then BMP, one per size, so that
+// the platform's own file dialog asks for both.
+QStringList saveFilters(std::span<const PictureSize> sizes);
+
+// What a chosen file and file type ask for. An extension the user typed
+// (".png" or ".bmp") decides the format; without one, the file type's
+// extension is added.
+SaveChoice saveChoiceOf(const std::filesystem::path& chosen, qsizetype filterIndex, std::span<const PictureSize> sizes);
+
+// The platform's file dialogs.
+class QtFileDialogs final : public FileDialogs {
+public:
+    explicit QtFileDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+
+    std::optional<SaveChoice> askSaveFile(const std::filesystem::path& folder, const std::string& name,
+                                          std::span<const PictureSize> sizes) override;
+    std::optional<std::filesystem::path> askOpenFile(const std::filesystem::path& folder) override;
+
+private:
+    QWidget* parent_;
+};
+
+}  // namespace ts

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include "gui/command_line.hpp"
+
+namespace ts {
+namespace {
+
+TEST(WindowAction, HelpAndVersionComeBeforeAnyWindow) {
+    const struct {
+        std::vector<const char*> arguments;
+        WindowAction action;
+    } cases[] = {
+        {{"textscape"}, WindowAction::Run},
+        {{"textscape", "-h"}, WindowAction::Help},
+        {{"textscape", "--help"}, WindowAction::Help},
+        {{"textscape", "--version"}, WindowAction::Version},
+        {{"textscape", "-platform", "offscreen", "--help"}, WindowAction::Help},
+        {{"textscape", "-platform", "offscreen"}, WindowAction::Run},
+        {{"textscape", "--helpful"}, WindowAction::Run},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(windowAction(static_cast<int>(c.arguments.size()), c.arguments.data()), c.action)
+            << c.arguments.back();
+}
+
+struct ProgramRun {
+    int status;
+    std::string out, err;
+};
+
+// Runs the window's program with nothing of the caller's display.
+ProgramRun runTextscape(const QStringList& arguments, const QProcessEnvironment& extra = {}) {
+    QProcess program;
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
+    environment.insert(extra);
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(TEXTSCAPE_EXECUTABLE), arguments);
+    EXPECT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "no abort";
+    return {program.exitCode(), program.readAllStandardOutput().toStdString(),
+            program.readAllStandardError().toStdString()};
+}
+
+TEST(Textscape, HelpAndVersionPrintAndEndWithoutADisplay) {
+    for (const char* option : {"-h", "--help"}) {
+        const ProgramRun run = runTextscape({QString::fromLatin1(option)});
+        EXPECT_EQ(run.status, 0) << option;
+        EXPECT_EQ(run.out, windowUsage()) << option;
+        EXPECT_TRUE(run.err.empty()) << run.err;
+    }
+    for (const char* listed : {"  -h, --help", "  --version"})
+        EXPECT_NE(windowUsage().find(listed), std::string::npos) << listed;
+    const ProgramRun version = runTextscape({QStringLiteral("--version")});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, windowVersion() + "\n");
+    EXPECT_TRUE(version.out.starts_with("textscape 1.")) << version.out;
+}
+
+// A display that is named but cannot be opened gets one line, and status 1
+// rather than Qt's abort.
+TEST(Textscape, DisplayThatCannotBeOpenedGetsOneLine) {
+    QProcessEnvironment wrong;
+    wrong.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4093"));
+    wrong.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    const ProgramRun run = runTextscape({}, wrong);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, displayFailureMessage(":4093", "") + "\n");
+    EXPECT_TRUE(run.out.empty()) << run.out;
+}
+
+TEST(DisplayFailureMessage, NamesTheDisplay) {
+    EXPECT_EQ(displayFailureMessage(":7", ""),
+              "textscape: cannot open the display (DISPLAY=:7); check that it is running, or run textscape under "
+              "xvfb-run");
+    EXPECT_NE(displayFailureMessage("", "wayland-3").find("WAYLAND_DISPLAY=wayland-3"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ts

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QTimer>
+
+#include <functional>
+
+#include "gui/file_dialogs.hpp"
+#include "support/qt_application.hpp"
+#include "support/test_folder.hpp"
+
+namespace ts {
+namespace {
+
+const PictureSize kSizes[] = {{600, 450, "the canvas"}, {1200, 900, "2 \u00d7"}};
+
+TEST(SaveFilters, OneFileTypePerFormatAndSize) {
+    EXPECT_EQ(saveFilters(kSizes), (QStringList{QStringLiteral("PNG image, 600 \u00d7 450 \u2014 the canvas (*.png)"),
+                                                QStringLiteral("PNG image, 1200 \u00d7 900 \u2014 2 \u00d7 (*.png)"),
+                                                QStringLiteral("BMP image, 600 \u00d7 450 \u2014 the canvas (*.bmp)"),
+                                                QStringLiteral("BMP image, 1200 \u00d7 900 \u2014 2 \u00d7 (*.bmp)")}));
+}
+
+TEST(SaveChoiceOf, TheFileTypeGivesTheSizeAndTheExtensionTheFormat) {
+    const struct {
+        const char* chosen;
+        qsizetype filter;
+        const char* file;
+        ImageFormat format;
+        int width;
+    } cases[] = {
+        {"/p/a.png", 0, "/p/a.png", ImageFormat::Png, 600},
+        {"/p/a", 0, "/p/a.png", ImageFormat::Png, 600},
+        {"/p/a", 3, "/p/a.bmp", ImageFormat::Bmp, 1200},
+        {"/p/a.BMP", 1, "/p/a.BMP", ImageFormat::Bmp, 1200},  // the name typed wins over the type
+        {"/p/a.tar", 2, "/p/a.tar.bmp", ImageFormat::Bmp, 600},
+        {"/p/a", -1, "/p/a.png", ImageFormat::Png, 600},  // no type chosen
+    };
+    for (const auto& c : cases) {
+        const SaveChoice choice = saveChoiceOf(c.chosen, c.filter, kSizes);
+        EXPECT_EQ(choice.file, c.file) << c.chosen;
+        EXPECT_EQ(choice.format, c.format) << c.chosen;
+        EXPECT_EQ(choice.size.width, c.width) << c.chosen;
+    }
+}
+
+// The Qt dialog, driven as a user does: it opens in the folder given with
+// the picture's name, and its file type chooses format and size.
+TEST(QtFileDialogs, SaveAsOpensInTheFolderWithTheNameAndTakesTheFileType) {
+    testing::application();
+    const std::filesystem::path folder = testing::freshFolder();
+    QString directory, name;
+    QStringList filters;
+    std::function<void()> choose = [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(10, choose);
+            return;
+        }
+        directory = dialog->directory().absolutePath();
+        filters = dialog->nameFilters();
+        name = dialog->selectedFiles().value(0);
+        // The file type chosen in its list, as a user picks it.
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        if (!types) {
+            dialog->reject();
+            return;
+        }
+        types->setCurrentIndex(3);
+        emit types->activated(3);
+        emit types->textActivated(types->currentText());
+        dialog->selectFile(QStringLiteral("wallpaper"));
+        QMetaObject::invokeMethod(dialog, "accept");  // as the Save button does
+    };
+    QTimer::singleShot(0, choose);
+    QtFileDialogs dialogs;
+    const std::optional<SaveChoice> choice = dialogs.askSaveFile(folder, "T20260308140509", kSizes);
+    EXPECT_EQ(directory.toStdString(), folder.string());
+    EXPECT_EQ(filters, saveFilters(kSizes));
+    EXPECT_EQ(name.toStdString(), (folder / "T20260308140509.png").string());
+    ASSERT_TRUE(choice.has_value());
+    EXPECT_EQ(choice->file, folder / "wallpaper.bmp");
+    EXPECT_EQ(choice->format, ImageFormat::Bmp);
+    EXPECT_EQ(choice->size.width, 1200);
+    EXPECT_EQ(choice->size.height, 900);
+}
+
+TEST(QtFileDialogs, CancelledGivesNothing) {
+    testing::application();
+    std::function<void()> cancel = [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QTimer::singleShot(10, cancel);
+            return;
+        }
+        dialog->reject();
+    };
+    QtFileDialogs dialogs;
+    QTimer::singleShot(0, cancel);
+    EXPECT_FALSE(dialogs.askSaveFile(testing::freshFolder(), "T1", kSizes).has_value());
+    QTimer::singleShot(0, cancel);
+    EXPECT_FALSE(dialogs.askOpenFile(testing::freshFolder()).has_value());
+}
+
+}  // namespace
+}  // namespace ts

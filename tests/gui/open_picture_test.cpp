@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDropEvent>
+#include <QImage>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrl>
+
+#include "annotate/info_line.hpp"
+#include "files/bmp_writer.hpp"
+#include "files/png_text.hpp"
+#include "gui/main_window.hpp"
+#include "gui/picture_file.hpp"
+#include "scripted_file_dialogs.hpp"
+#include "support/fakes.hpp"
+#include "support/qt_application.hpp"
+#include "support/test_folder.hpp"
+#include "support/test_names.hpp"
+
+namespace ts {
+namespace {
+
+std::string repeat(const std::string& unit, int times) {
+    std::string out;
+    for (int k = 0; k < times; ++k) out += unit;
+    return out;
+}
+
+// A PNG of a small image with the given text chunks and no others.
+std::vector<std::uint8_t> pngWith(const std::vector<std::pair<std::string, std::string>>& texts) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImage image(8, 6, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    EXPECT_TRUE(image.save(&buffer, "PNG"));
+    std::vector<std::uint8_t> png(bytes.begin(), bytes.end());
+    for (auto it = texts.rbegin(); it != texts.rend(); ++it) addPngText(png, it->first, it->second);
+    return png;
+}
+
+class OpenPicture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing::application();
+        base = testing::freshFolder();
+        auto scripted = std::make_unique<testing::ScriptedDialog>();
+        scripted->answer = "Hello, Textscape";
+        dialog = scripted.get();
+        form = std::make_unique<Form1>(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        auto fileDialogs = std::make_unique<testing::ScriptedFileDialogs>();
+        files = fileDialogs.get();
+        form->setFileDialogs(std::move(fileDialogs));
+        form->setSettingsFile(QString::fromStdString((base / "settings.ini").string()));
+        form->setErrorReport([this](const QString& text) { errors.push_back(text.toStdString()); });
+        form->setSaveFailureReport([this](const QString& text) { errors.push_back(text.toStdString()); });
+        form->setOpenFailureReport([this](const QString& text) { refusals.push_back(text.toStdString()); });
+        form->tools().onStage = [this](std::string_view stage) {
+            if (stage == "RenderField") ++pictures;
+        };
+        form->start();
+    }
+
+    // Drops `data` on the window, as a drag from another program does.
+    void drop(QMimeData* data, QPoint at = {300, 300}) {
+        QWidget* target = form->clientArea();
+        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &dropped);
+        EXPECT_TRUE(dropped.isAccepted());
+        QCoreApplication::processEvents();
+    }
+    void dropText(const QString& text) {
+        QMimeData data;
+        data.setText(text);
+        drop(&data);
+    }
+    // Writes the picture of `text`, as "Save as" does, to `file`.
+    std::filesystem::path savedPicture(const std::string& text, const std::filesystem::path& file) {
+        dialog->answer = text;
+        form->Command5_Click();
+        files->save = SaveChoice{file, ImageFormat::Png, exportSizes()[0]};
+        QSignalSpy finished(form.get(), &Form1::exportFinished);
+        form->savePictureAs();
+        EXPECT_TRUE(finished.wait(60000));
+        return file;
+    }
+
+    std::filesystem::path base;
+    testing::ScriptedDialog* dialog = nullptr;
+    testing::ScriptedFileDialogs* files = nullptr;
+    std::unique_ptr<Form1> form;
+    std::vector<std::string> errors, refusals;
+    int pictures = 0;
+};
+
+// A PNG the window wrote gives its picture again: the same text, the same
+// parameters, the same pixels.
+TEST_F(OpenPicture, WrittenPngGivesItsPictureAgain) {
+    const std::filesystem::path file = savedPicture("Zażółć gęślą jaźń", base / "picture.png");
+    const Raster saved = form->canvas().raster();
+    const std::string parameters = parameterLine(form->state());
+    dialog->answer = "something else";
+    form->Command5_Click();
+    ASSERT_FALSE(form->canvas().raster() == saved);
+
+    files->open = file;
+    form->openPicture();
+    EXPECT_EQ(files->openFolders, std::vector<std::filesystem::path>{base});  // where the last save went
+    EXPECT_EQ(form->state().t, "Zażółć gęślą jaźń");
+    EXPECT_EQ(parameterLine(form->state()), parameters);
+    EXPECT_TRUE(form->canvas().raster() == saved);
+    EXPECT_TRUE(refusals.empty()) << refusals.front();
+    EXPECT_TRUE(errors.empty());
+
+    // Cancelling the dialog changes nothing.
+    const int before = pictures;
+    files->open.reset();
+    form->openPicture();
+    EXPECT_EQ(pictures, before);
+}
+
+struct BadFileCase {
+    const char* what;
+    std::function<void(const std::filesystem::path&)> write;
+    OpenedPicture::Kind kind;
+    const char* says;  // part of the message
+};
+
+void PrintTo(const BadFileCase& c, std::ostream* os) { *os << c.what; }
+
+class OpenBadFile : public OpenPicture, public ::testing::WithParamInterface<BadFileCase> {};
+
+// A file with no recipe, a broken file or a file that is not an image is
+// told apart in a message box, and the picture stays.
+TEST_P(OpenBadFile, IsToldWhichAndThePictureStays) {
+    const BadFileCase& c = GetParam();
+    const std::filesystem::path file = base / "file";
+    c.write(file);
+    EXPECT_EQ(readPictureFile(file).kind, c.kind);
+
+    const Raster canvas = form->canvas().raster(), window = form->windowSurface().raster();
+    const int before = pictures;
+    files->open = file;
+    form->openPicture();
+    ASSERT_EQ(refusals.size(), 1u);
+    EXPECT_NE(refusals[0].find(c.says), std::string::npos) << refusals[0];
+    EXPECT_NE(refusals[0].find("file"), std::string::npos) << "names the file: " << refusals[0];
+    EXPECT_EQ(pictures, before);
+    EXPECT_TRUE(form->canvas().raster() == canvas);
+    EXPECT_TRUE(form->windowSurface().raster() == window);
+    EXPECT_EQ(form->state().t, "Hello, Textscape");
+    EXPECT_FALSE(form->ended());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, OpenBadFile,
+    ::testing::Values(
+        BadFileCase{"png without recipe",
+                    [](const std::filesystem::path& f) {
+                        testing::writeBytes(f, pngWith({{"Comment", "hi"}}));
+                    },
+                    OpenedPicture::Kind::NoRecipe, "no Textscape recipe"},
+        BadFileCase{"another program's title",
+                    [](const std::filesystem::path& f) {
+                        testing::writeBytes(f, pngWith({{"Title", "Holiday"}, {"Software", "GIMP"}}));
+                    },
+                    OpenedPicture::Kind::NoRecipe, "not a Textscape program"},
+        BadFileCase{"bitmap", [](const std::filesystem::path& f) { testing::writeBytes(f, encodeBmp(Raster(4, 3))); },
+                    OpenedPicture::Kind::NoRecipe, "BMP image without a recipe"},
+        BadFileCase{"cut short",
+                    [](const std::filesystem::path& f) {
+                        std::vector<std::uint8_t> png = pngWith({{"Text", "cut"}});
+                        png.resize(png.size() - 20);
+                        testing::writeBytes(f, png);
+                    },
+                    OpenedPicture::Kind::Broken, "damaged"},
+        BadFileCase{"damaged chunk",
+                    [](const std::filesystem::path& f) {
+                        std::vector<std::uint8_t> png = pngWith({{"Text", "damaged"}});
+                        png[png.size() - 30] ^= 0x55;
+                        testing::writeBytes(f, png);
+                    },
+                    OpenedPicture::Kind::Broken, "damaged"},
+        BadFileCase{"plain text", [](const std::filesystem::path& f) { testing::writeText(f, "Hello, Textscape\n"); },
+                    OpenedPicture::Kind::NotAnImage, "not an image"},
+        BadFileCase{"missing", [](const std::filesystem::path&) {}, OpenedPicture::Kind::Unreadable, "No such file"}),
+    testing::nameByWhat);
+
+TEST(ReadPictureRecipe, ReadsTheTextAsWrittenUnderEitherKey) {
+    testing::application();
+    const struct {
+        std::vector<std::pair<std::string, std::string>> texts;
+        std::string text;
+    } cases[] = {
+        {{{"Text", "  two  spaces  "}, {"Software", "textscape-render 1.0.0"}}, "  two  spaces  "},
+        {{{"Title", "\xC5\xBE\xC3\xA9 \xF0\x9F\x98\x80"}, {"Software", "textscape 1.0.0"}},
+         "\xC5\xBE\xC3\xA9 \xF0\x9F\x98\x80"},
+        {{{"Title", ""}, {"Software", "textscape 1.0.0"}}, ""},
+        {{{"Title", "new keys"}, {"Text", "old keys"}, {"Software", "textscape-render 1.0.0"}}, "new keys"},
+    };
+    for (const auto& c : cases) {
+        const OpenedPicture opened = readPictureRecipe("x.png", pngWith(c.texts));
+        EXPECT_EQ(opened.kind, OpenedPicture::Kind::Text) << opened.message;
+        EXPECT_EQ(opened.text, c.text);
+    }
+}
+
+TEST_F(OpenPicture, DroppedPngFileGivesItsPicture) {
+    const std::filesystem::path file = savedPicture("dropped file", base / "drop.png");
+    dialog->answer = "in between";
+    form->Command5_Click();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+    drop(&data);
+    EXPECT_EQ(form->state().t, "dropped file");
+    EXPECT_TRUE(refusals.empty());
+}
+
+struct DropCase {
+    const char* what;
+    QString dropped;
+    std::string text;  // the picture's text
+    const char* note;  // the status line after it
+};
+
+void PrintTo(const DropCase& c, std::ostream* os) { *os << c.what; }
+
+class DropText : public OpenPicture, public ::testing::WithParamInterface<DropCase> {};
+
+// A dropped text makes its picture: the first 100 characters of its first
+// line, said so when cut.
+TEST_P(DropText, MakesThePictureOfItsFirstLine) {
+    const DropCase& c = GetParam();
+    const int before = pictures;
+    dropText(c.dropped);
+    EXPECT_EQ(pictures, before + 1);
+    EXPECT_EQ(form->state().t, c.text);
+    EXPECT_EQ(form->statusLine().toStdString(), c.note);
+    EXPECT_TRUE(refusals.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, DropText,
+    ::testing::Values(DropCase{"one line", QStringLiteral("a dropped text"), "a dropped text", ""},
+                      DropCase{"a trailing line break only", QStringLiteral("line\n"), "line", ""},
+                      DropCase{"two lines", QStringLiteral("abc\ndef"), "abc",
+                               "took the first line of the dropped text"},
+                      DropCase{"Windows line ends", QStringLiteral("abc\r\ndef\r\n"), "abc",
+                               "took the first line of the dropped text"},
+                      DropCase{"101 emoji", QString::fromStdString(repeat("\xF0\x9F\x98\x80", 101)),
+                               repeat("\xF0\x9F\x98\x80", 100), "took the first 100 characters of the dropped text"},
+                      DropCase{"long first line of two", QString::fromStdString(repeat("x", 120) + "\nsecond"),
+                               repeat("x", 100), "took the first 100 characters of the dropped text's first line"}),
+    testing::nameByWhat);
+
+}  // namespace
+}  // namespace ts
