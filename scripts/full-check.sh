@@ -56,7 +56,7 @@ for corpus in "$ROOT"/fuzz/corpus/*/; do
   status=0
   "$ROOT/build-fuzz/fuzz/fuzz_$name" "$scratch" "$corpus" -max_total_time="$FUZZ_SECONDS" \
     -artifact_prefix="$ROOT/build-fuzz/fuzz_$name-" -print_final_stats=1 >"$log" 2>&1 || status=$?
-  grep -E '^(#[0-9]+ +(INITED|DONE)|stat::number_of_executed_units|Done )' "$log" || true
+  grep -E '^(#[0-9]+[[:space:]]+(INITED|DONE)|stat::number_of_executed_units|Done )' "$log" || true
   if [ "$status" -ne 0 ]; then
     tail -n 60 "$log" >&2
     echo "fuzz_$name found a problem (exit status $status): see $log and the artifact in build-fuzz/" >&2
