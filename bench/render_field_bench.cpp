@@ -16,6 +16,7 @@
 #include "bare_loop.hpp"
 #include "batch_bench.hpp"
 #include "median_keeper.hpp"
+#include "start_state.hpp"
 #include "picture/picture.hpp"
 #include "platform/clock.hpp"
 #include "render/render_field.hpp"
@@ -27,18 +28,6 @@ namespace {
 using namespace ts;
 
 constexpr int kVisits = 601 * 451;
-
-// The state a picture of `text` starts its sweep from.
-FormState pictureOf(const std::string& text) {
-    FormState s;
-    SplitMixGenerator random;
-    FixedClock clock("03-08-2026", "12:00:00");
-    RasterSurface unused(1, 1);
-    PictureTools tools{unused, unused, clock, random};
-    SetGeometry(s);
-    PreparePicture(s, text, tools);
-    return s;
-}
 
 struct Scene {
     int formula = 0;
