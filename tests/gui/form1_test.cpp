@@ -270,10 +270,6 @@ TEST(Form1Prompt, RefusedTextIsAskedAgainWithItsReasonAndKept) {
         {"a pasted line break, then a space", {"abc\ndef", "abc def"}, {"abc\ndef"}, "abc def"},
         {"cancel at start-up", {}, {}, ""},
         {"too long, then cancel at start-up", {repeat("x", 150)}, {repeat("x", 150)}, ""},
-        {"a tab, an escape and a DEL, then plain",
-         {"a\tb", "\x1B[0m", "x\x7F", "ab"},
-         {"a\tb", "\x1B[0m", "x\x7F"},
-         "ab"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
