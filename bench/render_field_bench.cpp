@@ -16,9 +16,7 @@
 #include "bare_loop.hpp"
 #include "batch_bench.hpp"
 #include "median_keeper.hpp"
-#include "start_state.hpp"
-#include "picture/picture.hpp"
-#include "platform/clock.hpp"
+#include "scenes.hpp"
 #include "render/render_field.hpp"
 #include "state/layout.hpp"
 #include "sweep_bench.hpp"
@@ -29,16 +27,9 @@ using namespace ts;
 
 constexpr int kVisits = 601 * 451;
 
-struct Scene {
-    int formula = 0;
-    std::string text;
-    FormState start;
-    int differingPixels = 0;  // between RenderField's canvas and the bare loop's
-};
-
 // The bare loop draws the same picture except where a statement fails (and
 // the engine keeps the previous value, as formula 15 does down column 300).
-int differingPixels(const Scene& scene) {
+int differingPixels(const FormulaScene& scene) {
     FormState s = scene.start;
     Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
     RenderField(s, canvas);
@@ -49,28 +40,7 @@ int differingPixels(const Scene& scene) {
     return differing;
 }
 
-// The first candidate, "picture 1", "picture 2", ..., for each formula.
-std::vector<Scene> findScenes() {
-    std::vector<Scene> scenes(15);
-    int found = 0;
-    for (int n = 1; found < 15; ++n) {
-        const std::string text = "picture " + std::to_string(n);
-        FormState s = pictureOf(text);
-        Scene& scene = scenes[static_cast<std::size_t>(s.tip1.value()) - 1];
-        if (scene.formula != 0) continue;
-        scene = {static_cast<int>(s.tip1.value()), text, s, 0};
-        scene.differingPixels = differingPixels(scene);
-        ++found;
-    }
-    return scenes;
-}
-
-std::string label(const Scene& scene) {
-    return "\"" + scene.text + "\" tip2=" + std::to_string(static_cast<int>(scene.start.tip2.value())) +
-           " tip3=" + std::to_string(static_cast<int>(scene.start.tip3.value()));
-}
-
-void renderField(benchmark::State& state, const Scene& scene) {
+void renderField(benchmark::State& state, const FormulaScene& scene) {
     FormState s = scene.start;
     Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
     for (auto _ : state) {
@@ -83,7 +53,7 @@ void renderField(benchmark::State& state, const Scene& scene) {
     state.SetLabel(label(scene));
 }
 
-void bareLoop(benchmark::State& state, const Scene& scene) {
+void bareLoop(benchmark::State& state, const FormulaScene& scene) {
     const bench::BareParameters parameters = bench::BareParameters::from(scene.start);
     std::vector<std::uint32_t> pixels(600 * 450);
     for (auto _ : state) {
@@ -95,19 +65,13 @@ void bareLoop(benchmark::State& state, const Scene& scene) {
     state.SetLabel(label(scene));
 }
 
-std::string name(const char* kind, int formula) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%s/formula_%02d", kind, formula);
-    return buffer;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<Scene> scenes = findScenes();
-    for (const Scene& scene : scenes) {
+    const std::vector<FormulaScene>& scenes = formulaScenes();
+    for (const FormulaScene& scene : scenes) {
         for (const auto& [kind, run] : {std::pair{"BM_RenderField", &renderField}, {"BM_BareLoop", &bareLoop}}) {
-            benchmark::RegisterBenchmark(name(kind, scene.formula).c_str(), run, scene)
+            benchmark::RegisterBenchmark(benchmarkName(kind, scene.formula).c_str(), run, scene)
                 ->Unit(benchmark::kMillisecond)
                 ->Repetitions(7)
                 ->ReportAggregatesOnly(true)
@@ -137,14 +101,14 @@ int main(int argc, char** argv) {
         "\nMedian of one picture in ms (wall clock, and CPU time in brackets), RenderField against the bare loop\n");
     std::printf("%-8s %-13s %4s %4s %18s %18s %6s %8s\n", "formula", "text", "tip2", "tip3", "RenderField", "bare loop",
                 "ratio", "differ");
-    for (const Scene& scene : scenes) {
-        const auto engine = reporter.medians.find(name("BM_RenderField", scene.formula));
-        const auto bare = reporter.medians.find(name("BM_BareLoop", scene.formula));
+    for (const FormulaScene& scene : scenes) {
+        const auto engine = reporter.medians.find(benchmarkName("BM_RenderField", scene.formula));
+        const auto bare = reporter.medians.find(benchmarkName("BM_BareLoop", scene.formula));
         if (engine == reporter.medians.end() || bare == reporter.medians.end()) continue;
         std::printf("%-8d %-13s %4d %4d %8.2f (%6.2f) %8.2f (%6.2f) %6.2f %8d\n", scene.formula,
                     ("\"" + scene.text + "\"").c_str(), static_cast<int>(scene.start.tip2.value()),
                     static_cast<int>(scene.start.tip3.value()), engine->second.real, engine->second.cpu,
-                    bare->second.real, bare->second.cpu, engine->second.cpu / bare->second.cpu, scene.differingPixels);
+                    bare->second.real, bare->second.cpu, engine->second.cpu / bare->second.cpu, differingPixels(scene));
     }
     printSweepSummary(reporter);
     printBatchSummary(reporter);
