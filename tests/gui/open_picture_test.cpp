@@ -11,13 +11,9 @@
 #include "annotate/info_line.hpp"
 #include "files/bmp_writer.hpp"
 #include "files/png_text.hpp"
-#include "gui/main_window.hpp"
 #include "gui/picture_file.hpp"
-#include "scripted_file_dialogs.hpp"
-#include "support/fakes.hpp"
-#include "support/qt_application.hpp"
-#include "support/test_folder.hpp"
 #include "support/test_names.hpp"
+#include "window_fixture.hpp"
 
 namespace ts {
 namespace {
@@ -41,28 +37,8 @@ std::vector<std::uint8_t> pngWith(const std::vector<std::pair<std::string, std::
     return png;
 }
 
-class OpenPicture : public ::testing::Test {
+class OpenPicture : public testing::WindowFixture {
 protected:
-    void SetUp() override {
-        testing::application();
-        base = testing::freshFolder();
-        auto scripted = std::make_unique<testing::ScriptedDialog>();
-        scripted->answer = "Hello, Textscape";
-        dialog = scripted.get();
-        form = std::make_unique<Form1>(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
-        auto fileDialogs = std::make_unique<testing::ScriptedFileDialogs>();
-        files = fileDialogs.get();
-        form->setFileDialogs(std::move(fileDialogs));
-        form->setSettingsFile(QString::fromStdString((base / "settings.ini").string()));
-        form->setErrorReport([this](const QString& text) { errors.push_back(text.toStdString()); });
-        form->setSaveFailureReport([this](const QString& text) { errors.push_back(text.toStdString()); });
-        form->setOpenFailureReport([this](const QString& text) { refusals.push_back(text.toStdString()); });
-        form->tools().onStage = [this](std::string_view stage) {
-            if (stage == "RenderField") ++pictures;
-        };
-        form->start();
-    }
-
     // Drops `data` on the window, as a drag from another program does.
     void drop(QMimeData* data, QPoint at = {300, 300}) {
         QWidget* target = form->clientArea();
@@ -90,12 +66,6 @@ protected:
         return file;
     }
 
-    std::filesystem::path base;
-    testing::ScriptedDialog* dialog = nullptr;
-    testing::ScriptedFileDialogs* files = nullptr;
-    std::unique_ptr<Form1> form;
-    std::vector<std::string> errors, refusals;
-    int pictures = 0;
 };
 
 // A PNG the window wrote gives its picture again: the same text, the same
@@ -114,7 +84,8 @@ TEST_F(OpenPicture, WrittenPngGivesItsPictureAgain) {
     EXPECT_EQ(form->state().t, "Zażółć gęślą jaźń");
     EXPECT_EQ(parameterLine(form->state()), parameters);
     EXPECT_TRUE(form->canvas().raster() == saved);
-    EXPECT_TRUE(refusals.empty()) << refusals.front();
+    EXPECT_TRUE(openFailures.empty()) << openFailures.front();
+    EXPECT_TRUE(saveFailures.empty());
     EXPECT_TRUE(errors.empty());
 
     // Cancelling the dialog changes nothing.
@@ -147,9 +118,9 @@ TEST_P(OpenBadFile, IsToldWhichAndThePictureStays) {
     const int before = pictures;
     files->open = file;
     form->openPicture();
-    ASSERT_EQ(refusals.size(), 1u);
-    EXPECT_NE(refusals[0].find(c.says), std::string::npos) << refusals[0];
-    EXPECT_NE(refusals[0].find("file"), std::string::npos) << "names the file: " << refusals[0];
+    ASSERT_EQ(openFailures.size(), 1u);
+    EXPECT_NE(openFailures[0].find(c.says), std::string::npos) << openFailures[0];
+    EXPECT_NE(openFailures[0].find("file"), std::string::npos) << "names the file: " << openFailures[0];
     EXPECT_EQ(pictures, before);
     EXPECT_TRUE(form->canvas().raster() == canvas);
     EXPECT_TRUE(form->windowSurface().raster() == window);
@@ -218,7 +189,7 @@ TEST_F(OpenPicture, DroppedPngFileGivesItsPicture) {
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
     drop(&data);
     EXPECT_EQ(form->state().t, "dropped file");
-    EXPECT_TRUE(refusals.empty());
+    EXPECT_TRUE(openFailures.empty());
 }
 
 struct DropCase {
@@ -241,7 +212,7 @@ TEST_P(DropText, MakesThePictureOfItsFirstLine) {
     EXPECT_EQ(pictures, before + 1);
     EXPECT_EQ(form->state().t, c.text);
     EXPECT_EQ(form->statusLine().toStdString(), c.note);
-    EXPECT_TRUE(refusals.empty());
+    EXPECT_TRUE(openFailures.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -15,15 +15,12 @@
 #include "files/bmp_writer.hpp"
 #include "files/pictures_folder.hpp"
 #include "gui/command_line.hpp"
-#include "gui/main_window.hpp"
 #include "gui/picture_export.hpp"
 #include "picture/picture.hpp"
 #include "qt/qt_surfaces.hpp"
-#include "scripted_file_dialogs.hpp"
-#include "support/fakes.hpp"
 #include "support/png_chunks.hpp"
-#include "support/qt_application.hpp"
 #include "support/test_folder.hpp"
+#include "window_fixture.hpp"
 
 namespace ts {
 namespace {
@@ -51,24 +48,11 @@ std::vector<std::uint8_t> rendered(const std::string& text, const std::filesyste
     return testing::readBytes(out);
 }
 
-class WindowSave : public ::testing::Test {
+class WindowSave : public testing::WindowFixture {
 protected:
-    void SetUp() override {
-        testing::application();
-        base = testing::freshFolder();
+    void beforeStart() override {
         folder = base / "Pictures";
         qputenv("XDG_PICTURES_DIR", QByteArray::fromStdString(folder.string()));
-        auto scripted = std::make_unique<testing::ScriptedDialog>();
-        scripted->answer = "Hello, Textscape";
-        dialog = scripted.get();
-        form = std::make_unique<Form1>(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
-        auto fileDialogs = std::make_unique<testing::ScriptedFileDialogs>();
-        files = fileDialogs.get();
-        form->setFileDialogs(std::move(fileDialogs));
-        form->setSettingsFile(QString::fromStdString((base / "settings.ini").string()));
-        form->setErrorReport([this](const QString& text) { errors.push_back(text.toStdString()); });
-        form->setSaveFailureReport([this](const QString& text) { failures.push_back(text.toStdString()); });
-        form->start();
     }
     void TearDown() override { qunsetenv("XDG_PICTURES_DIR"); }
 
@@ -96,11 +80,7 @@ protected:
         return finished.front().front().toBool();
     }
 
-    std::filesystem::path base, folder;
-    testing::ScriptedDialog* dialog = nullptr;
-    testing::ScriptedFileDialogs* files = nullptr;
-    std::unique_ptr<Form1> form;
-    std::vector<std::string> errors, failures;
+    std::filesystem::path folder;
 };
 
 // The file holds exactly the 600 x 450 canvas, caption included: no row
@@ -113,7 +93,7 @@ TEST_F(WindowSave, SaveButtonWritesExactlyTheCanvasIntoThePicturesFolderAndSaysW
     EXPECT_TRUE(pixelsOf(file) == form->canvas().raster());
     EXPECT_EQ(status(), "saved to " + homeRelative(file));
     EXPECT_TRUE(statusShown());
-    EXPECT_TRUE(failures.empty());
+    EXPECT_TRUE(saveFailures.empty());
     EXPECT_TRUE(errors.empty());
     EXPECT_EQ(form->windowSurface().raster().at(630, 543), kWhite);
     EXPECT_EQ(form->windowSurface().raster().at(631, 543), kWhite);
@@ -145,9 +125,9 @@ TEST_F(WindowSave, FailedSaveIsToldAndTheProgramGoesOnWithItsPicture) {
     qputenv("XDG_PICTURES_DIR", QByteArray::fromStdString(blocked.string()));
     const Raster before = form->canvas().raster();
     click("Command3");
-    ASSERT_EQ(failures.size(), 1u);
-    EXPECT_NE(failures[0].find((blocked / "T20260308140509.bmp").string()), std::string::npos) << failures[0];
-    EXPECT_NE(failures[0].find("Not a directory"), std::string::npos) << failures[0];
+    ASSERT_EQ(saveFailures.size(), 1u);
+    EXPECT_NE(saveFailures[0].find((blocked / "T20260308140509.bmp").string()), std::string::npos) << saveFailures[0];
+    EXPECT_NE(saveFailures[0].find("Not a directory"), std::string::npos) << saveFailures[0];
     EXPECT_FALSE(form->ended());
     EXPECT_TRUE(errors.empty());
     EXPECT_TRUE(form->canvas().raster() == before);
@@ -192,7 +172,7 @@ TEST_F(WindowSave, SaveAsWritesThePictureAtTheChosenSizeWithItsRecipe) {
     ASSERT_FALSE(exportSizes().empty());
     const std::filesystem::path png = base / "chosen" / "picture.png";
     std::filesystem::create_directories(png.parent_path());
-    ASSERT_TRUE(saveAs(png, ImageFormat::Png)) << (failures.empty() ? "" : failures.front());
+    ASSERT_TRUE(saveAs(png, ImageFormat::Png)) << (saveFailures.empty() ? "" : saveFailures.front());
     EXPECT_EQ(files->saveNames, std::vector<std::string>{"T20260308140509"});
     EXPECT_EQ(files->offeredSizes.front(), (PictureSize{600, 450, ""}));
     EXPECT_TRUE(pixelsOf(png) == form->canvas().raster());
@@ -208,7 +188,7 @@ TEST_F(WindowSave, SaveAsWritesThePictureAtTheChosenSizeWithItsRecipe) {
     const std::filesystem::path bmp = base / "chosen" / "picture.bmp";
     ASSERT_TRUE(saveAs(bmp, ImageFormat::Bmp));
     EXPECT_EQ(testing::readBytes(bmp), encodeBmp(form->canvas().raster()));
-    EXPECT_TRUE(failures.empty());
+    EXPECT_TRUE(saveFailures.empty());
 }
 
 // The first "Save as" starts in the pictures folder (made when missing),
@@ -232,8 +212,8 @@ TEST_F(WindowSave, SaveAsThatCannotWriteSaysWhyAndKeepsThePicture) {
     testing::writeText(base / "plain", "x");
     const Raster before = form->canvas().raster();
     EXPECT_FALSE(saveAs(base / "plain" / "picture.png", ImageFormat::Png));
-    ASSERT_EQ(failures.size(), 1u);
-    EXPECT_NE(failures[0].find("picture.png"), std::string::npos) << failures[0];
+    ASSERT_EQ(saveFailures.size(), 1u);
+    EXPECT_NE(saveFailures[0].find("picture.png"), std::string::npos) << saveFailures[0];
     EXPECT_NE(status().find("not saved"), std::string::npos) << status();
     EXPECT_TRUE(form->canvas().raster() == before);
     EXPECT_FALSE(form->ended());
@@ -285,7 +265,7 @@ TEST_F(WindowSave, SaveAsAtTwiceTheSizeDrawsThePictureAgainLarger) {
     QSignalSpy finished(form.get(), &Form1::exportFinished);
     form->savePictureAs();
     ASSERT_TRUE(finished.wait(60000));
-    ASSERT_TRUE(finished.front().front().toBool()) << (failures.empty() ? "" : failures.front());
+    ASSERT_TRUE(finished.front().front().toBool()) << (saveFailures.empty() ? "" : saveFailures.front());
     const Raster saved = pixelsOf(png);
     ASSERT_EQ(saved.width(), 1200);
     ASSERT_EQ(saved.height(), 900);
@@ -332,7 +312,7 @@ TEST_F(WindowSave, BigSaveAsKeepsTheWindowGoingAndShowsItsProgress) {
         if (auto* progress = form->findChild<QProgressDialog*>()) mostShown = std::max(mostShown, progress->value());
         ASSERT_TRUE(finished.isEmpty() || !form->exporting());
     }
-    ASSERT_TRUE(finished.front().front().toBool()) << (failures.empty() ? "" : failures.front());
+    ASSERT_TRUE(finished.front().front().toBool()) << (saveFailures.empty() ? "" : saveFailures.front());
     EXPECT_GT(mostShown, 0);
     EXPECT_EQ(form->findChild<QProgressDialog*>(), nullptr) << "gone once written";
     const QImageReader reader(QString::fromStdString(png.string()));
