@@ -3,10 +3,7 @@
 # the program on a virtual screen, a text typed into the prompt, a click on
 # "save on disk D:", and the file looked for in the pictures folder.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/virtual_screen.sh"
-install_missing
-configure_and_build --target textscape
 
 TEXT="${1:-Hello, Textscape}"
 OUT="${2:-$ROOT/docs/screenshot-saved.png}"

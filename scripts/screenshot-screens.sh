@@ -7,10 +7,7 @@
 # view follows it, and the wheel shows the far corner. Writes into docs/
 # (or the folder given).
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/virtual_screen.sh"
-install_missing
-configure_and_build --target textscape
 
 TEXT="${1:-Hello, Textscape}"
 OUT="${2:-$ROOT/docs}"

@@ -3,10 +3,7 @@
 # with a window manager, types a text into its prompt as a user would, and
 # photographs the screen once the picture is drawn.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/virtual_screen.sh"
-install_missing
-configure_and_build --target textscape
 
 TEXT="${1:-Hello, Textscape}"
 OUT="${2:-$ROOT/docs/screenshot-window.png}"

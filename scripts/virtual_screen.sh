@@ -1,8 +1,11 @@
 # Shared by the screenshot scripts: the program on a virtual screen with a
-# window manager, and a text typed into its prompt as a user would. Meant to
-# be sourced after setup.sh.
+# window manager, and a text typed into its prompt as a user would. Sourcing
+# it installs what is missing and builds the window program.
 
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 PACKAGES+=(xdotool imagemagick openbox x11-utils)
+install_missing
+configure_and_build --target textscape
 SCREEN=":$(( 90 + RANDOM % 100 ))"
 SCREEN_PIDS=()
 SCREEN_CLEANUP=()
