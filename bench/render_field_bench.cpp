@@ -16,8 +16,8 @@
 #include "bare_loop.hpp"
 #include "batch_bench.hpp"
 #include "median_keeper.hpp"
-#include "scenes.hpp"
 #include "render/render_field.hpp"
+#include "scenes.hpp"
 #include "state/layout.hpp"
 #include "sweep_bench.hpp"
 

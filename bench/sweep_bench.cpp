@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "median_keeper.hpp"
-#include "scenes.hpp"
 #include "render/sweep.hpp"
+#include "scenes.hpp"
 #include "sweep_bench.hpp"
 
 namespace {

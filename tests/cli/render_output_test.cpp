@@ -22,6 +22,7 @@ namespace {
 
 using namespace render_test;
 using testing::namesIn;
+using testing::writeBytes;
 
 TEST_F(RenderOutput, PictureIsTheWindowsCanvasWithAndWithoutCaption) {
     for (const std::string& text : kTexts) {
@@ -530,19 +531,11 @@ TEST_F(RenderOutput, FromGivesTheSamePictureByteForByteAndTheSameInfo) {
     }
 }
 
-// The smallest PNG: one black pixel, with the given text chunks.
+// The smallest PNG with the given text chunks.
 std::vector<std::uint8_t> tinyPngWith(const std::vector<std::pair<std::string, std::string>>& texts) {
-    std::vector<std::uint8_t> png = {0x89, 'P',  'N',  'G',  '\r', '\n', 0x1A, '\n', 0,    0,    0,    13,   'I',  'H',
-                                     'D',  'R',  0,    0,    0,    1,    0,    0,    0,    1,    8,    0,    0,    0,
-                                     0,    0x3A, 0x7E, 0x9B, 0x55, 0,    0,    0,    10,   'I',  'D',  'A',  'T',  0x78,
-                                     0x9C, 0x63, 0x60, 0,    0,    0,    2,    0,    1,    0x48, 0xAF, 0xA4, 0x71, 0,
-                                     0,    0,    0,    'I',  'E',  'N',  'D',  0xAE, 0x42, 0x60, 0x82};
+    std::vector<std::uint8_t> png = testing::tinyPng();
     for (const auto& [key, value] : texts) addPngText(png, key, value);
     return png;
-}
-
-void writeBytes(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
-    testing::writeText(file, std::string(bytes.begin(), bytes.end()));
 }
 
 TEST_F(RenderOutput, FromReadsFilesWithTheOlderKeys) {

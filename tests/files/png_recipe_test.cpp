@@ -11,13 +11,7 @@
 namespace ts {
 namespace {
 
-// The smallest PNG: one black pixel.
-std::vector<std::uint8_t> tinyPng() {
-    return {0x89, 'P',  'N',  'G',  '\r', '\n', 0x1A, '\n', 0,    0,    0,    13,  'I',  'H',  'D',  'R',  0,
-            0,    0,    1,    0,    0,    0,    1,    8,    0,    0,    0,    0,   0x3A, 0x7E, 0x9B, 0x55, 0,
-            0,    0,    10,   'I',  'D',  'A',  'T',  0x78, 0x9C, 0x63, 0x60, 0,   0,    0,    2,    0,    1,
-            0x48, 0xAF, 0xA4, 0x71, 0,    0,    0,    0,    'I',  'E',  'N',  'D', 0xAE, 0x42, 0x60, 0x82};
-}
+using testing::tinyPng;
 
 constexpr std::size_t kIhdrEnd = 33;
 

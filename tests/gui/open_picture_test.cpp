@@ -65,7 +65,6 @@ protected:
         EXPECT_TRUE(finished.wait(60000));
         return file;
     }
-
 };
 
 // A PNG the window wrote gives its picture again: the same text, the same

@@ -7,8 +7,8 @@
 
 #include "annotate/info_line.hpp"
 #include "render/render_field.hpp"
-#include "state/layout.hpp"
 #include "render/sweep.hpp"
+#include "state/layout.hpp"
 #include "support/canvas_checksum.hpp"
 #include "support/picture.hpp"
 #include "support/png_writer.hpp"
@@ -172,8 +172,8 @@ TEST(GoldenPictures, TwiceTheSizeSamplesTheSamePlanePoints) {
                 ++sampled;
             }
         }
-        EXPECT_GE(same, 0.999 * sampled) << "text " << k + 1 << ": \"" << kGolden[k].text << "\", " << same
-                                         << " of " << sampled;
+        EXPECT_GE(same, 0.999 * sampled) << "text " << k + 1 << ": \"" << kGolden[k].text << "\", " << same << " of "
+                                         << sampled;
         if (failsAtX0) {
             // Both pictures repeat one value all down x = 0.
             for (int y = 1; y < 450; ++y) {

@@ -89,8 +89,8 @@ TEST_P(EveryCombination, RenderFieldMatchesTheReferenceSweep) {
             FormState reference = engine;
             Raster engineCanvas(60, 90), referenceCanvas(60, 90);
             int picture = 0;
-            for (Plane plane : {Plane::FirstColumnX0, Plane::PoleAtOrigin, Plane::LastColumnX0, Plane::FirstColumnX0,
-                                Plane::Own}) {
+            for (Plane plane :
+                 {Plane::FirstColumnX0, Plane::PoleAtOrigin, Plane::LastColumnX0, Plane::FirstColumnX0, Plane::Own}) {
                 setPlane(engine, plane, textR0);
                 setPlane(reference, plane, textR0);
                 std::ostringstream what;
