@@ -1,22 +1,12 @@
 // A batch list of any bytes: read line by line with bounded memory; every
 // line kept is short, and is taken exactly when the text check takes it.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 
 #include "cli/batch_list.hpp"
+#include "fail.hpp"
 #include "seed/read_text_seed.hpp"
-
-namespace {
-
-void fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -4,10 +4,10 @@
 #include <QGuiApplication>
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "annotate/info_line.hpp"
+#include "fail.hpp"
 #include "files/png_recipe.hpp"
 #include "picture/picture.hpp"
 #include "qt/image_encoding.hpp"
@@ -48,14 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Rendered first = render(text);
     const Rendered second = render(text);
     if (!(first.canvas == second.canvas) || first.parameters != second.parameters || first.png != second.png) {
-        std::fprintf(stderr, "the same text gave two different pictures\n");
-        std::abort();
+        fail("the same text gave two different pictures");
     }
     // The file carries the text, which makes the same picture again.
     ts::PictureRecipe recipe;
     if (!ts::readPngRecipe(first.png, recipe) || recipe.text != text || recipe.parameters != first.parameters) {
-        std::fprintf(stderr, "the file does not carry its text and parameter line\n");
-        std::abort();
+        fail("the file does not carry its text and parameter line");
     }
     return 0;
 }

@@ -2,21 +2,15 @@
 // every input is answered, with a recipe or with a one-line reason, and a
 // recipe found reads back the same once written into another PNG.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "fail.hpp"
 #include "files/crc32.hpp"
 #include "files/png_recipe.hpp"
 
 namespace {
-
-void fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
 
 void appendChunk(std::vector<std::uint8_t>& png, const char* type, const std::vector<std::uint8_t>& data) {
     const auto put32 = [&png](std::uint32_t v) {

@@ -2,22 +2,12 @@
 // the input) are either taken or refused with a message; what is taken is
 // consistent.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "cli/render_options.hpp"
-
-namespace {
-
-void fail(const char* what) {
-    std::fprintf(stderr, "%s\n", what);
-    std::abort();
-}
-
-}  // namespace
+#include "fail.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::string> arguments(1);

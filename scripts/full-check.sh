@@ -39,29 +39,45 @@ cmake -S "$ROOT" -B "$ROOT/build-clang" -G Ninja -DCMAKE_BUILD_TYPE=Release \
 cmake --build "$ROOT/build-clang"
 ctest --test-dir "$ROOT/build-clang" --output-on-failure -j "$jobs"
 
-section "Fuzzers, ${FUZZ_SECONDS} s each"
+section "Fuzzers, ${FUZZ_SECONDS} s each, $jobs at a time"
 cmake -S "$ROOT" -B "$ROOT/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DTEXTSCAPE_SANITIZE=fuzzer-no-link,address,undefined -DTEXTSCAPE_BUILD_FUZZERS=ON \
   -DTEXTSCAPE_BUILD_TESTS=OFF -DTEXTSCAPE_BUILD_BENCH=OFF
 cmake --build "$ROOT/build-fuzz"
+# One fuzzer per core at a time; each writes its own log, shown in turn.
+run_fuzzer() {
+  local name="$1" corpus="$2"
+  # New inputs go to a scratch folder: the committed corpus stays as it is.
+  local scratch="$ROOT/build-fuzz/corpus-$name"
+  mkdir -p "$scratch"
+  local status=0
+  "$ROOT/build-fuzz/fuzz/fuzz_$name" "$scratch" "$corpus" -max_total_time="$FUZZ_SECONDS" \
+    -artifact_prefix="$ROOT/build-fuzz/fuzz_$name-" -print_final_stats=1 >"$ROOT/build-fuzz/fuzz_$name.log" 2>&1 ||
+    status=$?
+  echo "$status" >"$ROOT/build-fuzz/fuzz_$name.status"
+}
+names=()
 for corpus in "$ROOT"/fuzz/corpus/*/; do
   name="$(basename "$corpus")"
-  # New inputs go to a scratch folder: the committed corpus stays as it is.
-  scratch="$ROOT/build-fuzz/corpus-$name"
-  mkdir -p "$scratch"
+  names+=("$name")
+  run_fuzzer "$name" "$corpus" &
+  [ "$(jobs -rp | wc -l)" -lt "$jobs" ] || wait -n || true
+done
+wait
+found=0
+for name in "${names[@]}"; do
   log="$ROOT/build-fuzz/fuzz_$name.log"
+  status="$(cat "$ROOT/build-fuzz/fuzz_$name.status")"
   echo "-- fuzz_$name"
-  status=0
-  "$ROOT/build-fuzz/fuzz/fuzz_$name" "$scratch" "$corpus" -max_total_time="$FUZZ_SECONDS" \
-    -artifact_prefix="$ROOT/build-fuzz/fuzz_$name-" -print_final_stats=1 >"$log" 2>&1 || status=$?
   grep -E '^(#[0-9]+[[:space:]]+(INITED|DONE)|stat::number_of_executed_units|Done )' "$log" || true
   if [ "$status" -ne 0 ]; then
     tail -n 60 "$log" >&2
     echo "fuzz_$name found a problem (exit status $status): see $log and the artifact in build-fuzz/" >&2
-    exit 1
+    found=1
   fi
 done
+[ "$found" -eq 0 ] || exit 1
 
 section "Full check passed"
