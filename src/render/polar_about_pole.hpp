@@ -38,6 +38,7 @@ inline void advancePoleByStatements(PixelState& p, double fi1, double& xrel, dou
 struct PoleAhead {
     double fi1, fit, cosFit, sinFit;
     double xrel, yrel, r;
+    double fi;  // the slope angle, for a formula that reads it
 };
 
 // The pole's results for the offset `fi1` (the result of the statement that
@@ -52,6 +53,7 @@ TS_HOT_INLINE PoleAhead poleAhead(const PixelState& p, const double fi1, const d
     a.xrel = p.r0 * a.cosFit - x;
     a.yrel = p.r0 * a.sinFit - y;
     a.r = sqr(a.xrel * a.xrel + a.yrel * a.yrel);
+    a.fi = p.needsFi ? atn(div(a.yrel, a.xrel)) : 0.0;
     return a;
 }
 
@@ -82,7 +84,8 @@ TS_HOT_INLINE void keepPendingSlope(PixelState& p, const double xrel, const doub
 TS_HOT_INLINE void PolarAboutPoleWith(PixelState& p, const PoleAhead& a) {
     using namespace fast;
     double xrel = a.xrel, yrel = a.yrel;
-    if (finite(a.fit) && finite(a.r)) [[likely]] {
+    const bool allStored = finite(a.fit) && finite(a.r);
+    if (allStored) [[likely]] {
         p.fi1 = a.fi1;
         p.fit = a.fit;
         p.cosFit = a.cosFit;
@@ -94,7 +97,8 @@ TS_HOT_INLINE void PolarAboutPoleWith(PixelState& p, const PoleAhead& a) {
     }
 
     if (p.needsFi) {
-        p.fiSet |= assign(p.fi, atn(div(yrel, xrel)));
+        // Worked out ahead from the same offsets unless a statement failed.
+        p.fiSet |= assign(p.fi, allStored ? a.fi : atn(div(yrel, xrel)));
     } else {
         detail::keepPendingSlope(p, xrel, yrel);
     }
