@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -8,13 +7,13 @@
 #include <QImageReader>
 #include <QProcess>
 
-#include <csignal>
 #include <sstream>
 
 #include "cli/batch_list.hpp"
 #include "cli/render_helpers.hpp"
 #include "files/folder_lock.hpp"
 #include "files/png_text.hpp"
+#include "support/file_size_limit.hpp"
 #include "support/png_chunks.hpp"
 
 namespace ts {
@@ -140,15 +139,8 @@ TEST_F(RenderOutput, AWriteThatStopsHalfwayKeepsTheOldFileWhole) {
     testing::writeText(folder / "keep.bmp", "old picture");
     RunResult r;
     {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        ::getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit limited = saved;
-        limited.rlim_cur = 4096;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
+        const testing::FileSizeLimit limit(4096);
         r = run(renderTo("hello", folder / "keep.bmp"));
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, SIG_DFL);
     }
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("keep.bmp"), std::string::npos) << r.err;
@@ -401,15 +393,8 @@ TEST_F(RenderOutput, BatchStopsAtTheFirstFailedWriteWithOneMessage) {
     testing::writeText(folder / "list.txt", "one\ntwo\nthree\nfour\nfive\n");
     RunResult r;
     {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        ::getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit limited = saved;
-        limited.rlim_cur = 4096;  // every picture is larger: every write fails
-        ::setrlimit(RLIMIT_FSIZE, &limited);
+        const testing::FileSizeLimit limit(4096);  // every picture is larger: every write fails
         r = run(batchOf(folder / "list.txt", folder / "out"));
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, SIG_DFL);
     }
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << "one message and the summary: " << r.err;

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <functional>
 
@@ -11,6 +9,7 @@
 #include "files/save_composite.hpp"
 #include "picture/picture.hpp"
 #include "state/layout.hpp"
+#include "support/file_size_limit.hpp"
 #include "support/test_folder.hpp"
 
 namespace ts {
@@ -229,26 +228,7 @@ TEST_F(SaveFixture, AFolderWithoutWriteRightsIsReported) {
     std::filesystem::remove_all(base);
 }
 
-// Lets a process write files no larger than `bytes`, as a nearly full disk
-// would, for as long as it lives.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        old_ = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limited = saved_;
-        limited.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, old_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*old_)(int) = nullptr;
-};
+using testing::FileSizeLimit;
 
 TEST_F(SaveFixture, AWriteThatStopsHalfwayLeavesNoFileBehind) {
     std::filesystem::create_directories(folder);
