@@ -64,20 +64,15 @@ void batch(benchmark::State& state, int cores) {
 }  // namespace
 
 void registerBatchBenchmarks() {
-    benchmark::RegisterBenchmark("BM_Batch/one_core", [](benchmark::State& st) { batch(st, 1); })
-        ->Unit(benchmark::kMillisecond)
-        ->Repetitions(3)
-        ->ReportAggregatesOnly(true)
-        ->Iterations(1)
-        ->MeasureProcessCPUTime()
-        ->UseRealTime();
-    benchmark::RegisterBenchmark("BM_Batch/all_cores", [](benchmark::State& st) { batch(st, allCores()); })
-        ->Unit(benchmark::kMillisecond)
-        ->Repetitions(3)
-        ->ReportAggregatesOnly(true)
-        ->Iterations(1)
-        ->MeasureProcessCPUTime()
-        ->UseRealTime();
+    for (const auto& [name, threads] : {std::pair{"BM_Batch/one_core", 1}, {"BM_Batch/all_cores", allCores()}}) {
+        benchmark::RegisterBenchmark(name, [threads](benchmark::State& st) { batch(st, threads); })
+            ->Unit(benchmark::kMillisecond)
+            ->Repetitions(3)
+            ->ReportAggregatesOnly(true)
+            ->Iterations(1)
+            ->MeasureProcessCPUTime()
+            ->UseRealTime();
+    }
 }
 
 void printBatchSummary(const MedianKeeper& reporter) {
