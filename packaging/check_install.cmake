@@ -185,6 +185,20 @@ endif()
 listed_options("${help}" textscape-render render_options)
 check_page_options("${PREFIX}/share/man/man1/textscape-render.1" "${render_options}")
 
+# Every format the renderer lists ("  png   .png    PNG image ...") has its
+# item on the page: the list is filled in from the same table.
+string(REGEX MATCHALL "\n  [a-z0-9]+ +\\." format_lines "\n${help}")
+if(NOT format_lines)
+  message(FATAL_ERROR "textscape-render --help lists no formats:\n${help}")
+endif()
+file(STRINGS "${PREFIX}/share/man/man1/textscape-render.1" page_lines)
+foreach(line IN LISTS format_lines)
+  string(REGEX MATCH "[a-z0-9]+" format "${line}")
+  if(NOT ".B ${format}" IN_LIST page_lines)
+    message(FATAL_ERROR "textscape-render.1 has no item for the format ${format}")
+  endif()
+endforeach()
+
 # The window's --help, where it has one, must not open a window: no display
 # is passed on, and a build without --help stops at the display check.
 execute_process(COMMAND "${CMAKE_COMMAND}" -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM

@@ -5,7 +5,8 @@
 #
 #   bash completion_test.bash COMPLETION_FILE [RENDERER]
 #
-# With RENDERER, every option its --help lists must also be completed.
+# With RENDERER, every option its --help lists must also be completed, and
+# --format must offer exactly the formats its --help lists.
 # The runs below change their own count of failures in subshells on purpose.
 # shellcheck disable=SC2030,SC2031
 set -uo pipefail
@@ -85,9 +86,15 @@ run_checks() {
         listed=$("$renderer" --help | grep -oE '^ +-[-[:alnum:]]+(, +-[-[:alnum:]]+)?' | tr -d ',')
         [[ -n $listed ]] || { echo "FAIL: $renderer --help lists no options" >&2; failures=$((failures + 1)); }
         expect_among "textscape-render -" "$listed"
+        # The help's list of formats: "  png   .png    PNG image ...".
+        local formats
+        formats=$("$renderer" --help | sed -n '/^Formats/,/^$/p' | grep -oE '^  [a-z0-9]+ ' | tr -d ' ' |
+            sort | paste -sd'|' -)
+        [[ -n $formats ]] || { echo "FAIL: $renderer --help lists no formats" >&2; failures=$((failures + 1)); }
+        expect "textscape-render --format " "$formats"
     fi
 
-    expect "textscape-render --format " "bmp|png"
+    expect_among "textscape-render --format " "bmp png"
     expect "textscape-render --format b" "bmp"
     expect "textscape-render --format=p" "png"
 

@@ -1,8 +1,8 @@
 #include "cli/render_options.hpp"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -30,6 +30,39 @@ std::optional<std::pair<int, int>> numberPair(std::string_view text, char separa
     const auto second = wholeNumber(text.substr(at + 1));
     if (!first || !second) return std::nullopt;
     return std::pair{*first, *second};
+}
+
+// "png or bmp": every format's name, as --format takes it.
+std::string formatNames() {
+    std::vector<std::string> names;
+    for (const ImageFormatInfo& info : imageFormats()) names.emplace_back(info.name);
+    return wordsJoinedWithOr(names);
+}
+
+// ".png or .bmp": every extension that chooses a format.
+std::string formatExtensions() {
+    std::vector<std::string> extensions;
+    for (const ImageFormatInfo& info : imageFormats())
+        for (const std::string_view extension : info.extensions) extensions.emplace_back(extension);
+    return wordsJoinedWithOr(extensions);
+}
+
+// One line of the help's list of formats: "  png   .png   PNG image ...".
+std::string formatLine(const ImageFormatInfo& info) {
+    std::string line = "  ";
+    line += info.name;
+    line.resize(std::max<std::size_t>(line.size() + 1, 8), ' ');
+    for (std::size_t k = 0; k < info.extensions.size(); ++k) {
+        if (k > 0) line += ' ';
+        line += info.extensions[k];
+    }
+    line.resize(std::max<std::size_t>(line.size() + 1, 16), ' ');
+    line += info.title;
+    line += " image (";
+    line += info.mimeType;
+    line += ')';
+    if (info.carriesRecipe) line += ", keeps the text for --from";
+    return line + '\n';
 }
 
 }  // namespace
@@ -95,17 +128,11 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
             o.output = *v;
             seenOutput = true;
         } else if (name == "--format") {
-            auto v = takeValue();
-            if (!v) return OptionError{"option --format needs png or bmp"};
-            std::transform(v->begin(), v->end(), v->begin(),
-                           [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-            if (*v == "png") {
-                o.format = ImageFormat::Png;
-            } else if (*v == "bmp") {
-                o.format = ImageFormat::Bmp;
-            } else {
-                return OptionError{"unknown format for --format: use png or bmp"};
-            }
+            const auto v = takeValue();
+            if (!v) return OptionError{"option --format needs " + formatNames()};
+            const std::optional<ImageFormat> format = imageFormatNamed(*v);
+            if (!format) return OptionError{"unknown format for --format: use " + formatNames()};
+            o.format = *format;
         } else if (name == "--from") {
             const auto v = takeValue();
             if (!v || v->empty()) return OptionError{"option --from needs a PNG file"};
@@ -166,8 +193,8 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
 
     if (seenShard) return OptionError{"--shard is only used with --batch"};
     if (seenOutput && !o.toStandardOutput() && !o.format && !imageFormatOf(o.output)) {
-        return OptionError{"unknown output type for " + o.output.string() +
-                           ": use a name ending in .png or .bmp, or --format"};
+        return OptionError{"unknown output type for " + o.output.string() + ": use a name ending in " +
+                           formatExtensions() + ", or --format"};
     }
     if (seenFrom) {
         if (!texts.empty()) return OptionError{"--from takes the text from its file: give no TEXT"};
@@ -182,26 +209,33 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
 }
 
 std::string renderUsage() {
+    const std::string extension(imageFormatInfo(defaultImageFormat()).extensions.front());
+    std::string formats;
+    for (const ImageFormatInfo& info : imageFormats()) formats += formatLine(info);
     return "Usage: textscape-render [options] TEXT\n"
            "       textscape-render [options] --from FILE.png\n"
            "       textscape-render [options] --batch LISTFILE --out-dir DIR\n"
            "\n"
            "Renders the picture that Textscape makes for TEXT (at most 100 characters;\n"
-           "- reads it from standard input) and writes it to a PNG or BMP file.\n"
+           "- reads it from standard input) and writes it to an image file.\n"
            "\n"
            "Options:\n"
-           "  -o, --output FILE   write to FILE, PNG or BMP by its extension; FILE - is\n"
-           "                      standard output (default: T<stamp>.png here, or no\n"
+           "  -o, --output FILE   write to FILE, in the format its extension names; FILE -\n"
+           "                      is standard output (default: T<stamp>" +
+           extension +
+           " here, or no\n"
            "                      file at all with --info)\n"
            "  -n, --no-clobber    never replace an existing file\n"
-           "  --format FORMAT     write png or bmp, whatever the file's name\n"
+           "  --format FORMAT     write FORMAT, whatever the file's name\n"
            "  --no-caption        leave the text out of the picture\n"
            "  --info              print the picture's parameter line (after the text,\n"
            "                      with --from)\n"
            "  --from FILE.png     make the picture again from the text FILE.png carries\n"
            "  --batch LISTFILE    render one picture per line of LISTFILE (UTF-8;\n"
            "                      - reads the list from standard input)\n"
-           "  --out-dir DIR       where --batch writes 0001.png, 0002.png, ...\n"
+           "  --out-dir DIR       where --batch writes 0001" +
+           extension + ", 0002" + extension +
+           ", ...\n"
            "  --size WxH          draw the picture W pixels wide and H high, each side\n"
            "                      16 to 16384 (default 600x450): the same composition,\n"
            "                      scaled to the height and centred across\n"
@@ -212,6 +246,9 @@ std::string renderUsage() {
            "  -q, --quiet         no progress bar, no summary, no name of the file written\n"
            "  -h, --help          show this help and exit\n"
            "  -V, --version       show the version and exit\n"
+           "\n"
+           "Formats (--format FORMAT, or the extension of -o; the first is the default):\n" +
+           formats +
            "\n"
            "Exit status: 0 done; 1 a failure while running (a refused text, a file that\n"
            "could not be read or written, a batch line skipped); 2 a bad command line.\n";

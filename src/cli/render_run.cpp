@@ -15,23 +15,17 @@
 #include "cli/batch_list.hpp"
 #include "files/file_output.hpp"
 #include "files/folder_lock.hpp"
+#include "files/recipe_file.hpp"
 #include "picture/picture.hpp"
 #include "platform/ordered_work.hpp"
+#include "platform/version.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "seed/read_text_seed.hpp"
-
-#ifndef TEXTSCAPE_VERSION
-#define TEXTSCAPE_VERSION "0"
-#endif
 
 namespace ts {
 namespace {
 
 constexpr const char* kProgram = "textscape-render: ";
-
-// A PNG file read for its recipe may be no larger; a picture of the
-// program's size is well under 1 MiB.
-constexpr std::size_t kMaxRecipeFileBytes = std::size_t{256} << 20;
 
 PictureRecipe recipeOf(const Picture& picture) {
     return {picture.state.t, parameterLine(picture.state), renderVersion(), localCreationTime(picture.state.imeslike)};
@@ -39,13 +33,14 @@ PictureRecipe recipeOf(const Picture& picture) {
 
 ImageFormat formatFor(const RenderOptions& options, const std::filesystem::path& file) {
     if (options.format) return *options.format;
-    return imageFormatOf(file).value_or(ImageFormat::Png);
+    return imageFormatOf(file).value_or(defaultImageFormat());
 }
 
 // -n: a file that is there stays.
 Replace replaceFor(const RenderOptions& options) { return options.noClobber ? Replace::Never : Replace::Allowed; }
 
-std::string extensionOf(ImageFormat format) { return format == ImageFormat::Bmp ? ".bmp" : ".png"; }
+// The extension new files of the format get: "T<stamp>.png", "0001.bmp".
+std::string extensionOf(ImageFormat format) { return std::string(imageFormatInfo(format).extensions.front()); }
 
 std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format) {
     return encodeImage(picture.canvas, format, recipeOf(picture));
@@ -59,29 +54,6 @@ int fail(std::ostream& err, const std::string& message) {
 
 std::string readFailure(const std::filesystem::path& file, const std::string& why) {
     return "Could not read " + file.string() + ": " + why;
-}
-
-// Reads a whole file of at most `limit` bytes into `bytes`.
-Outcome readSmallFile(const std::filesystem::path& file, std::size_t limit, std::vector<std::uint8_t>& bytes) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(file, ec))
-        return Outcome::failed(Failure::Refused, readFailure(file, "it is a folder"), file);
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return Outcome::failed(Failure::Refused, readFailure(file, std::strerror(errno)), file);
-    bytes.clear();
-    constexpr std::size_t kPiece = std::size_t{64} << 10;
-    while (in && bytes.size() <= limit) {
-        const std::size_t had = bytes.size();
-        bytes.resize(had + kPiece);
-        in.read(reinterpret_cast<char*>(bytes.data() + had), static_cast<std::streamsize>(kPiece));
-        bytes.resize(had + static_cast<std::size_t>(in.gcount()));
-    }
-    if (in.bad()) return Outcome::failed(Failure::Refused, readFailure(file, "a read error"), file);
-    if (bytes.size() > limit) {
-        return Outcome::failed(Failure::Refused,
-                               file.string() + ": larger than " + std::to_string(limit >> 20) + " MiB, not read", file);
-    }
-    return Outcome::ok(file);
 }
 
 // The text a single render uses: the argument, standard input or a PNG's
@@ -98,12 +70,9 @@ Outcome textFor(const RenderOptions& options, std::istream& in, TextSource& sour
         return checkText(source.text);
     }
     const std::filesystem::path& file = options.recipeFile;
-    std::vector<std::uint8_t> bytes;
-    if (Outcome read = readSmallFile(file, kMaxRecipeFileBytes, bytes); !read) return read;
-    if (Outcome found = readPngRecipe(bytes, source.recipe); !found)
-        return Outcome::failed(Failure::Refused, file.string() + ": " + found.message, file);
-    if (Outcome checked = checkText(source.recipe.text); !checked)
-        return Outcome::failed(Failure::Refused, file.string() + ": its text is refused: " + checked.message, file);
+    RecipeRead read = readRecipeFile(file);
+    if (!read) return Outcome::failed(Failure::Refused, read.message, file);
+    source.recipe = std::move(read.recipe);
     source.text = source.recipe.text;
     return Outcome::ok(file);
 }
@@ -213,7 +182,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     }
 
     if (options.toStandardOutput()) {
-        const std::vector<std::uint8_t> bytes = encode(picture, options.format.value_or(ImageFormat::Png));
+        const std::vector<std::uint8_t> bytes = encode(picture, options.format.value_or(defaultImageFormat()));
         io.out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         printInfo();
         return 0;  // a failed write is reported by finishOutput
@@ -231,7 +200,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     }
     // The default name follows the window's: the picture's stamp, with a
     // number added rather than replacing a file that is already there.
-    const ImageFormat format = options.format.value_or(ImageFormat::Png);
+    const ImageFormat format = options.format.value_or(defaultImageFormat());
     const Outcome written =
         writeNumberedFile(".", picture.state.imeslike, extensionOf(format), encode(picture, format));
     if (!written) return fail(io.err, written.message);
@@ -272,7 +241,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
     const std::size_t total = chosen.size();
     // Names have as many digits as the whole list's last number needs.
     const int digits = std::max<int>(4, static_cast<int>(std::to_string(list.lines.size()).size()));
-    const ImageFormat format = options.format.value_or(ImageFormat::Png);
+    const ImageFormat format = options.format.value_or(defaultImageFormat());
     ProgressBar bar(io.err, io.errIsTerminal && !options.quiet, static_cast<std::int64_t>(total));
     std::size_t written = 0, skipped = 0, failed = 0;
 
@@ -344,7 +313,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
 
 }  // namespace
 
-std::string renderVersion() { return std::string("textscape-render ") + TEXTSCAPE_VERSION; }
+std::string renderVersion() { return "textscape-render " + std::string(textscapeVersion()); }
 
 int finishOutput(std::ostream& out, std::ostream& err, int status) {
     errno = 0;

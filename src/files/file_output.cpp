@@ -15,6 +15,8 @@
 #include <set>
 #include <system_error>
 
+#include "files/file_input.hpp"
+
 namespace ts {
 namespace {
 
@@ -195,15 +197,6 @@ private:
     int fd_ = -1;
 };
 
-const char* kindOf(mode_t mode) {
-    if (S_ISDIR(mode)) return "a folder";
-    if (S_ISFIFO(mode)) return "a named pipe";
-    if (S_ISSOCK(mode)) return "a socket";
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    return "not a regular file";
-}
-
 }  // namespace
 
 std::string numberedName(std::string_view stem, int number, std::string_view extension) {
@@ -250,7 +243,7 @@ Outcome writeFileAtomically(const std::filesystem::path& file, std::span<const s
     if (exists && !S_ISREG(st.st_mode)) {
         const std::string named = target == file ? "it" : target.string();
         return writeFailure(Failure::WriteFailed, file,
-                            named + " is " + kindOf(st.st_mode) + ", not a regular file; it is left as it is");
+                            named + " is " + kindOfFile(st.st_mode) + ", not a regular file; it is left as it is");
     }
 
     StagedFile staged(folderOf(target));

@@ -1,14 +1,56 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "files/png_recipe.hpp"
+#include "platform/raster.hpp"
 
 namespace ts {
 
 enum class ImageFormat { Png, Bmp };
 
-// The format a file name asks for by its extension (".png", ".bmp", in any
+// The bytes of a file holding the raster; a format that carries the recipe
+// writes it in.
+using ImageEncoder = std::vector<std::uint8_t> (*)(const Raster& raster, const PictureRecipe& recipe);
+
+// One image format the programs write. imageFormats() is the one list of
+// them: the renderer's --format, its default names and its help, the
+// window's Save as, the manual pages and the shell completion all read it.
+struct ImageFormatInfo {
+    ImageFormat format;
+    std::string_view name;                         // --format's value, lower case: "png"
+    std::string_view title;                        // what the user reads: "PNG"
+    std::span<const std::string_view> extensions;  // lower case, with the dot; the first is given to new files
+    std::string_view mimeType;                     // "image/png"
+    // Encodes in this layer; nullptr while the toolkit layer does it
+    // (encodeImage in qt/image_encoding.cpp).
+    ImageEncoder encode;
+    bool carriesRecipe;  // the file keeps the text and the parameter line, so it can be opened again
+    bool inWindow;       // the window's Save as offers it
+};
+
+// Every format, the default first: the renderer writes it unless told
+// otherwise, and Save as offers it first.
+std::span<const ImageFormatInfo> imageFormats();
+
+const ImageFormatInfo& imageFormatInfo(ImageFormat format);
+ImageFormat defaultImageFormat();
+
+// The format among `formats` a file name asks for by its extension (in any
 // case), or nothing for any other name.
-std::optional<ImageFormat> imageFormatOf(const std::filesystem::path& file);
+std::optional<ImageFormat> imageFormatOf(const std::filesystem::path& file,
+                                         std::span<const ImageFormatInfo> formats = imageFormats());
+
+// The format called `name` (in any case): "png", "BMP".
+std::optional<ImageFormat> imageFormatNamed(std::string_view name);
+
+// Words as a sentence lists them: "png", "png or bmp", "png, bmp or webp".
+std::string wordsJoinedWithOr(std::span<const std::string> words);
 
 }  // namespace ts

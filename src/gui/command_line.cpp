@@ -2,9 +2,7 @@
 
 #include <string_view>
 
-#ifndef TEXTSCAPE_VERSION
-#define TEXTSCAPE_VERSION "0"
-#endif
+#include "platform/version.hpp"
 
 namespace ts {
 
@@ -32,7 +30,7 @@ std::string windowUsage() {
            "To write pictures without a display, use textscape-render.\n";
 }
 
-std::string windowVersion() { return std::string("textscape ") + TEXTSCAPE_VERSION; }
+std::string windowVersion() { return "textscape " + std::string(textscapeVersion()); }
 
 std::string displayFailureMessage(const std::string& display, const std::string& waylandDisplay) {
     std::string which;

@@ -34,14 +34,20 @@ public:
     virtual std::optional<std::filesystem::path> askOpenFile(const std::filesystem::path& folder) = 0;
 };
 
-// The file types "Save as" offers: for PNG, then BMP, one per size, so that
-// the platform's own file dialog asks for both.
-QStringList saveFilters(std::span<const PictureSize> sizes);
+// The file types "Save as" offers: for each of `formats` the window offers
+// (inWindow), in their order, one per size, so that the platform's own file
+// dialog asks for both.
+QStringList saveFilters(std::span<const PictureSize> sizes, std::span<const ImageFormatInfo> formats = imageFormats());
 
 // What a chosen file and file type ask for. An extension the user typed
-// (".png" or ".bmp") decides the format; without one, the file type's
-// extension is added.
-SaveChoice saveChoiceOf(const std::filesystem::path& chosen, qsizetype filterIndex, std::span<const PictureSize> sizes);
+// decides the format when it is one of a format the window offers; with any
+// other, or none, the file type's extension is added.
+SaveChoice saveChoiceOf(const std::filesystem::path& chosen, qsizetype filterIndex, std::span<const PictureSize> sizes,
+                        std::span<const ImageFormatInfo> formats = imageFormats());
+
+// The file types "Open picture" offers: the formats that carry the recipe,
+// then all files.
+QStringList openFilters(std::span<const ImageFormatInfo> formats = imageFormats());
 
 // The platform's file dialogs.
 class QtFileDialogs final : public FileDialogs {

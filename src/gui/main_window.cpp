@@ -415,12 +415,6 @@ void Form1::openFile(const std::filesystem::path& file) {
             openFailureReport_(QString::fromStdString(opened.message));
             return;
         }
-        if (Outcome checked = checkText(opened.text); !checked) {
-            openFailureReport_(
-                QStringLiteral("The text in %1 cannot be used: %2")
-                    .arg(QString::fromStdString(file.filename().string()), QString::fromStdString(checked.message)));
-            return;
-        }
         makePicture(opened.text);
     });
 }

@@ -4,41 +4,41 @@
 #include <QByteArray>
 #include <QImageReader>
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string_view>
 
-#include "files/png_recipe.hpp"
+#include "files/recipe_file.hpp"
 
 namespace ts {
 
 namespace {
 
-constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-}  // namespace
-
-OpenedPicture readPictureRecipe(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
+// The window's words for what the recipe reader found.
+OpenedPicture openedFrom(const std::filesystem::path& file, const RecipeRead& read) {
     using Kind = OpenedPicture::Kind;
+    using Problem = RecipeRead::Problem;
     const std::string name = file.filename().string();
-    PictureRecipe recipe;
-    const Outcome read = readPngRecipe(bytes, recipe);
-    if (read) return {Kind::Text, recipe.text, {}};
-
-    const bool png =
-        bytes.size() >= sizeof kPngSignature && std::memcmp(bytes.data(), kPngSignature, sizeof kPngSignature) == 0;
-    if (png) {
-        // The reader says "damaged: ..." of a file it cannot read to its end.
-        constexpr std::string_view kDamaged = "damaged: ";
-        if (read.message.starts_with(kDamaged))
-            return {Kind::Broken, {}, name + " is a damaged PNG file: " + read.message.substr(kDamaged.size()) + "."};
-        return {Kind::NoRecipe, {}, name + ": " + read.message + "; only pictures Textscape wrote can be opened."};
+    switch (read.problem) {
+        case Problem::None:
+            return {Kind::Text, read.recipe.text, {}};
+        case Problem::Unreadable:
+            return {Kind::Unreadable, {}, read.message};
+        case Problem::Damaged: {
+            constexpr std::string_view kDamaged = "damaged: ";
+            const std::string why =
+                read.reason.starts_with(kDamaged) ? read.reason.substr(kDamaged.size()) : read.reason;
+            return {Kind::Broken, {}, name + " is a damaged PNG file: " + why + "."};
+        }
+        case Problem::NoRecipe:
+            return {Kind::NoRecipe, {}, name + ": " + read.reason + "; only pictures Textscape wrote can be opened."};
+        case Problem::TextRefused:
+            return {Kind::RefusedText, {}, "The text in " + name + " cannot be used: " + read.reason};
+        case Problem::NotPng:
+            break;
     }
     // Another kind of image has no recipe; anything else is not an image.
     QBuffer buffer;
-    buffer.setData(QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+    buffer.setData(
+        QByteArray(reinterpret_cast<const char*>(read.bytes.data()), static_cast<qsizetype>(read.bytes.size())));
     buffer.open(QIODevice::ReadOnly);
     const QByteArray format = QImageReader::imageFormat(&buffer);
     if (format.isEmpty()) return {Kind::NotAnImage, {}, name + " is not an image."};
@@ -48,16 +48,12 @@ OpenedPicture readPictureRecipe(const std::filesystem::path& file, const std::ve
                 " image without a recipe: only the PNG files Textscape writes carry their text."};
 }
 
-OpenedPicture readPictureFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return {OpenedPicture::Kind::Unreadable, {}, "Could not read " + file.string() + ": " + std::strerror(errno)};
-    }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        return {OpenedPicture::Kind::Unreadable, {}, "Could not read " + file.string() + ": " + std::strerror(errno)};
-    }
-    return readPictureRecipe(file, bytes);
+}  // namespace
+
+OpenedPicture readPictureRecipe(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
+    return openedFrom(file, readRecipe(file, bytes));
 }
+
+OpenedPicture readPictureFile(const std::filesystem::path& file) { return openedFrom(file, readRecipeFile(file)); }
 
 }  // namespace ts

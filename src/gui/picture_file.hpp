@@ -7,27 +7,29 @@
 
 namespace ts {
 
-// What "Open picture…" finds in a file: the text of the recipe a PNG
-// written by Textscape carries, or why there is none.
+// What "Open picture…" and a dropped file find in a file: the text of the
+// recipe a PNG written by Textscape carries, or why there is none. Read with
+// readRecipeFile, as the renderer's --from reads.
 struct OpenedPicture {
     enum class Kind {
-        Text,        // the recipe's text
-        NoRecipe,    // an image, but without a Textscape recipe
-        Broken,      // a PNG file that is damaged or cut short
-        NotAnImage,  // not an image at all
-        Unreadable,  // the file cannot be read
+        Text,         // the recipe's text, one checkText takes
+        NoRecipe,     // an image, but without a Textscape recipe
+        Broken,       // a PNG file that is damaged or cut short
+        NotAnImage,   // not an image at all
+        Unreadable,   // the file cannot be read: missing, not a regular file, too large
+        RefusedText,  // a recipe whose text the program does not take
     };
     Kind kind = Kind::Unreadable;
     std::string text;     // Text: the recipe's text, exactly as written
     std::string message;  // otherwise: one line for the user, naming the file
 };
 
-// Reads the recipe from the bytes of `file` (see readPngRecipe), and tells
-// a file that is not a PNG apart: another kind of image, or not an image.
+// Reads the recipe from the bytes of `file` (see readRecipe), and tells a
+// file that is not a PNG apart: another kind of image, or not an image.
 // Needs a QGuiApplication.
 OpenedPicture readPictureRecipe(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes);
 
-// The same, reading the file first.
+// The same, reading the file first (see readRecipeFile).
 OpenedPicture readPictureFile(const std::filesystem::path& file);
 
 }  // namespace ts

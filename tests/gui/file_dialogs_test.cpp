@@ -46,6 +46,73 @@ TEST(SaveChoiceOf, TheFileTypeGivesTheSizeAndTheExtensionTheFormat) {
     }
 }
 
+// A table as a later one may be: a format the window does not offer, and one
+// with two extensions. The filters and the choice follow whatever it says.
+TEST(SaveFilters, FollowTheFormatsTable) {
+    constexpr std::string_view kPng[] = {".png"}, kTiff[] = {".tif", ".tiff"}, kBmp[] = {".bmp"};
+    const ImageFormatInfo formats[] = {
+        {ImageFormat::Png, "png", "PNG", kPng, "image/png", nullptr, true, true},
+        {ImageFormat::Bmp, "tiff", "TIFF", kTiff, "image/tiff", nullptr, false, true},
+        {ImageFormat::Bmp, "bmp", "BMP", kBmp, "image/bmp", nullptr, false, false},
+    };
+    const PictureSize oneSize[] = {{600, 450, "the canvas"}};
+    EXPECT_EQ(saveFilters(oneSize, formats),
+              (QStringList{QStringLiteral("PNG image, 600 \u00d7 450 \u2014 the canvas (*.png)"),
+                           QStringLiteral("TIFF image, 600 \u00d7 450 \u2014 the canvas (*.tif *.tiff)")}));
+    const struct {
+        const char* chosen;
+        qsizetype filter;
+        const char* file;
+        ImageFormat format;
+    } cases[] = {
+        {"/p/a", 1, "/p/a.tif", ImageFormat::Bmp},
+        {"/p/a.TIFF", 0, "/p/a.TIFF", ImageFormat::Bmp},
+        // A format the window does not offer is never chosen by its name.
+        {"/p/a.bmp", 0, "/p/a.bmp.png", ImageFormat::Png},
+        {"/p/a.bmp", 1, "/p/a.bmp.tif", ImageFormat::Bmp},
+        {"/p/a", 2, "/p/a.png", ImageFormat::Png},  // past the last type: the first
+    };
+    for (const auto& c : cases) {
+        const SaveChoice choice = saveChoiceOf(c.chosen, c.filter, oneSize, formats);
+        EXPECT_EQ(choice.file, c.file) << c.chosen;
+        EXPECT_EQ(choice.format, c.format) << c.chosen;
+    }
+}
+
+// With the program's own table: one filter per offered format and size, in
+// the table's order, and each typed extension of an offered format chooses
+// it.
+TEST(SaveFilters, OfferEveryFormatTheWindowOffers) {
+    const QStringList filters = saveFilters(kSizes);
+    qsizetype at = 0;
+    for (const ImageFormatInfo& info : imageFormats()) {
+        if (!info.inWindow) continue;
+        for (const PictureSize& size : kSizes) {
+            ASSERT_LT(at, filters.size());
+            const std::string filter = filters[at].toStdString();
+            EXPECT_TRUE(filter.starts_with(std::string(info.title) + " image, " + std::to_string(size.width)))
+                << filter;
+            const SaveChoice untyped = saveChoiceOf("/p/a", at, kSizes);
+            EXPECT_EQ(untyped.format, info.format) << filter;
+            EXPECT_EQ(untyped.file, "/p/a" + std::string(info.extensions.front())) << filter;
+            EXPECT_EQ(untyped.size.width, size.width) << filter;
+            ++at;
+        }
+        for (const std::string_view extension : info.extensions) {
+            EXPECT_NE(filters[at - 1].toStdString().find("*" + std::string(extension)), std::string::npos) << extension;
+            const std::string typed = "/p/a" + std::string(extension);
+            EXPECT_EQ(saveChoiceOf(typed, 0, kSizes).format, info.format) << typed;
+            EXPECT_EQ(saveChoiceOf(typed, 0, kSizes).file, typed);
+        }
+    }
+    EXPECT_EQ(at, filters.size());
+}
+
+TEST(OpenFilters, OfferTheFormatsThatKeepTheRecipeAndAllFiles) {
+    EXPECT_EQ(openFilters(),
+              (QStringList{QStringLiteral("Pictures made by Textscape (*.png)"), QStringLiteral("All files (*)")}));
+}
+
 // The Qt dialog, driven as a user does: it opens in the folder given with
 // the picture's name, and its file type chooses format and size.
 TEST(QtFileDialogs, SaveAsOpensInTheFolderWithTheNameAndTakesTheFileType) {

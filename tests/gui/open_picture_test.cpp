@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QBuffer>
 #include <QDropEvent>
@@ -158,7 +159,17 @@ INSTANTIATE_TEST_SUITE_P(
                     OpenedPicture::Kind::Broken, "damaged"},
         BadFileCase{"plain text", [](const std::filesystem::path& f) { testing::writeText(f, "Hello, Textscape\n"); },
                     OpenedPicture::Kind::NotAnImage, "not an image"},
-        BadFileCase{"missing", [](const std::filesystem::path&) {}, OpenedPicture::Kind::Unreadable, "No such file"}),
+        BadFileCase{"missing", [](const std::filesystem::path&) {}, OpenedPicture::Kind::Unreadable, "No such file"},
+        // Read as the renderer's --from reads: only a regular file, never waited on.
+        BadFileCase{"named pipe", [](const std::filesystem::path& f) { ASSERT_EQ(::mkfifo(f.c_str(), 0644), 0); },
+                    OpenedPicture::Kind::Unreadable, "it is a named pipe, not a regular file"},
+        BadFileCase{"folder", [](const std::filesystem::path& f) { std::filesystem::create_directory(f); },
+                    OpenedPicture::Kind::Unreadable, "it is a folder"},
+        BadFileCase{"text too long",
+                    [](const std::filesystem::path& f) {
+                        testing::writeBytes(f, pngWith({{"Title", repeat("x", 101)}, {"Software", "textscape 1.0.0"}}));
+                    },
+                    OpenedPicture::Kind::RefusedText, "The text in file cannot be used: the text has 101 characters"}),
     testing::nameByWhat);
 
 TEST(ReadPictureRecipe, ReadsTheTextAsWrittenUnderEitherKey) {
