@@ -58,4 +58,6 @@ std::vector<std::uint8_t> encodeBmp(const Raster& raster) {
     return out;
 }
 
+std::vector<std::uint8_t> encodeBmpFile(const Raster& raster, const PictureRecipe&) { return encodeBmp(raster); }
+
 }  // namespace ts

@@ -12,4 +12,10 @@ namespace ts {
 // red, each row padded with zeros to a multiple of 4 bytes.
 std::vector<std::uint8_t> encodeBmp(const Raster& raster);
 
+struct PictureRecipe;
+
+// The same, as the image formats' table calls an encoder: a bitmap keeps no
+// recipe.
+std::vector<std::uint8_t> encodeBmpFile(const Raster& raster, const PictureRecipe& recipe);
+
 }  // namespace ts

@@ -3,22 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "files/bmp_writer.hpp"
 #include "numeric/check.hpp"
 
 namespace ts {
 namespace {
-
-// A bitmap keeps no text: the recipe is left out.
-std::vector<std::uint8_t> encodeBmpFile(const Raster& raster, const PictureRecipe&) { return encodeBmp(raster); }
-
-constexpr std::string_view kPngExtensions[] = {".png"};
-constexpr std::string_view kBmpExtensions[] = {".bmp"};
-
-constexpr ImageFormatInfo kImageFormats[] = {
-    {ImageFormat::Png, "png", "PNG", kPngExtensions, "image/png", nullptr, true, true},
-    {ImageFormat::Bmp, "bmp", "BMP", kBmpExtensions, "image/bmp", encodeBmpFile, false, true},
-};
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {

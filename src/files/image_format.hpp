@@ -8,20 +8,24 @@
 #include <string_view>
 #include <vector>
 
+#include "files/bmp_writer.hpp"
 #include "files/png_recipe.hpp"
 #include "platform/raster.hpp"
 
 namespace ts {
 
+// An image format is added here: its value in ImageFormat and its entry in
+// kImageFormats below (see docs/ARCHITECTURE.md, "Adding an image format").
 enum class ImageFormat { Png, Bmp };
 
 // The bytes of a file holding the raster; a format that carries the recipe
 // writes it in.
 using ImageEncoder = std::vector<std::uint8_t> (*)(const Raster& raster, const PictureRecipe& recipe);
 
-// One image format the programs write. imageFormats() is the one list of
+// One image format the programs write. kImageFormats is the one list of
 // them: the renderer's --format, its default names and its help, the
-// window's Save as, the manual pages and the shell completion all read it.
+// window's Save as and Open, the manual pages and the shell completion all
+// read it (through imageFormats()).
 struct ImageFormatInfo {
     ImageFormat format;
     std::string_view name;                         // --format's value, lower case: "png"
@@ -35,8 +39,17 @@ struct ImageFormatInfo {
     bool inWindow;       // the window's Save as offers it
 };
 
+inline constexpr std::string_view kPngExtensions[] = {".png"};
+inline constexpr std::string_view kBmpExtensions[] = {".bmp"};
+
 // Every format, the default first: the renderer writes it unless told
 // otherwise, and Save as offers it first.
+inline constexpr ImageFormatInfo kImageFormats[] = {
+    // format, name, title, extensions, MIME type, encoder, carries the recipe, offered by the window
+    {ImageFormat::Png, "png", "PNG", kPngExtensions, "image/png", nullptr, true, true},  // encoded with Qt, for now
+    {ImageFormat::Bmp, "bmp", "BMP", kBmpExtensions, "image/bmp", encodeBmpFile, false, true},
+};
+
 std::span<const ImageFormatInfo> imageFormats();
 
 const ImageFormatInfo& imageFormatInfo(ImageFormat format);

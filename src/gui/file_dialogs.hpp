@@ -17,7 +17,7 @@ namespace ts {
 // Where and how "Save as" writes the picture.
 struct SaveChoice {
     std::filesystem::path file;
-    ImageFormat format = ImageFormat::Png;
+    ImageFormat format = defaultImageFormat();
     PictureSize size;
 };
 

@@ -43,7 +43,9 @@ TEST(EncodeImage, EveryFormatWritesItsTypeThePixelsAndTheRecipeItPromises) {
 
         const RecipeRead read = readRecipe("file", bytes);
         EXPECT_EQ(static_cast<bool>(read), info.carriesRecipe) << read.message;
-        if (info.carriesRecipe) EXPECT_EQ(read.recipe, recipe);
+        if (info.carriesRecipe) {
+            EXPECT_EQ(read.recipe, recipe);
+        }
     }
 }
 
