@@ -34,7 +34,8 @@ constexpr const char* kProgram = "textscape-render: ";
 constexpr std::size_t kMaxRecipeFileBytes = std::size_t{256} << 20;
 
 PictureRecipe recipeOf(const Picture& picture) {
-    return {picture.state.t, parameterLine(picture.state), renderVersion(), localCreationTime(picture.state.imeslike)};
+    return {picture.state.t, parameterLine(picture.state), renderVersion(), localCreationTime(picture.state.imeslike),
+            picture.state.definition};
 }
 
 ImageFormat formatFor(const RenderOptions& options, const std::filesystem::path& file) {
@@ -88,7 +89,7 @@ Outcome readSmallFile(const std::filesystem::path& file, std::size_t limit, std:
 // recipe, checked the same way whichever it is.
 struct TextSource {
     std::string text;
-    PictureRecipe recipe;  // with --from: what the file carries
+    PictureRecipe recipe;  // with --from: what the file carries; otherwise empty, of the newest definition
 };
 
 Outcome textFor(const RenderOptions& options, std::istream& in, TextSource& source) {
@@ -102,7 +103,7 @@ Outcome textFor(const RenderOptions& options, std::istream& in, TextSource& sour
     if (Outcome read = readSmallFile(file, kMaxRecipeFileBytes, bytes); !read) return read;
     if (Outcome found = readPngRecipe(bytes, source.recipe); !found)
         return Outcome::failed(Failure::Refused, file.string() + ": " + found.message, file);
-    if (Outcome checked = checkText(source.recipe.text); !checked)
+    if (Outcome checked = checkText(source.recipe.text, source.recipe.definition); !checked)
         return Outcome::failed(Failure::Refused, file.string() + ": its text is refused: " + checked.message, file);
     source.text = source.recipe.text;
     return Outcome::ok(file);
@@ -195,8 +196,9 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
             bar->show(done);
         };
     }
-    const Picture picture =
-        MakeFreshPicture(source.text, makeCanvas(options.width, options.height), clock, options.caption, sweep);
+    // A file's picture is drawn with its own definition; any other text with the newest.
+    const Picture picture = MakeFreshPicture(source.text, makeCanvas(options.width, options.height), clock,
+                                             options.caption, sweep, source.recipe.definition);
     if (bar) bar->finish();
     const std::string parameters = parameterLine(picture.state);
 
@@ -204,7 +206,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     std::ostream& infoOut = options.toStandardOutput() ? io.err : io.out;
     const auto printInfo = [&] {
         if (!options.info) return;
-        if (!options.recipeFile.empty()) infoOut << source.text << '\n';
+        if (!options.recipeFile.empty()) infoOut << picture.state.t << '\n';
         infoOut << parameters << '\n';
     };
     if (!source.recipe.parameters.empty() && source.recipe.parameters != parameters) {

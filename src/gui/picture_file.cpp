@@ -25,7 +25,8 @@ OpenedPicture readPictureRecipe(const std::filesystem::path& file, const std::ve
     const std::string name = file.filename().string();
     PictureRecipe recipe;
     const Outcome read = readPngRecipe(bytes, recipe);
-    if (read) return {Kind::Text, recipe.text, {}};
+    if (read) return {Kind::Text, recipe.text, {}, recipe.definition};
+    if (read.message.starts_with(kNeedsDefinition)) return {Kind::TooNew, {}, name + ": " + read.message + "."};
 
     const bool png =
         bytes.size() >= sizeof kPngSignature && std::memcmp(bytes.data(), kPngSignature, sizeof kPngSignature) == 0;
