@@ -7,6 +7,7 @@ BUILD_DIR="${TEXTSCAPE_BUILD_DIR:-$ROOT/build}"
 # Every Debian package the build, the program and the tests need.
 PACKAGES=(
   cmake g++ ninja-build
+  libutf8proc-dev
   qt6-base-dev qt6-qpa-plugins
   libgtest-dev libbenchmark-dev
   fonts-dejavu-core fonts-wqy-microhei

@@ -28,7 +28,8 @@ namespace {
 constexpr const char* kProgram = "textscape-render: ";
 
 PictureRecipe recipeOf(const Picture& picture) {
-    return {picture.state.t, parameterLine(picture.state), renderVersion(), localCreationTime(picture.state.imeslike)};
+    return {picture.state.t, parameterLine(picture.state), renderVersion(), localCreationTime(picture.state.imeslike),
+            picture.state.definition};
 }
 
 ImageFormat formatFor(const RenderOptions& options, const std::filesystem::path& file) {
@@ -60,7 +61,7 @@ std::string readFailure(const std::filesystem::path& file, const std::string& wh
 // recipe, checked the same way whichever it is.
 struct TextSource {
     std::string text;
-    PictureRecipe recipe;  // with --from: what the file carries
+    PictureRecipe recipe;  // with --from: what the file carries; otherwise empty, of the newest definition
 };
 
 Outcome textFor(const RenderOptions& options, std::istream& in, TextSource& source) {
@@ -164,8 +165,9 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
             bar->show(done);
         };
     }
-    const Picture picture =
-        MakeFreshPicture(source.text, makeCanvas(options.width, options.height), clock, options.caption, sweep);
+    // A file's picture is drawn with its own definition; any other text with the newest.
+    const Picture picture = MakeFreshPicture(source.text, makeCanvas(options.width, options.height), clock,
+                                             options.caption, sweep, source.recipe.definition);
     if (bar) bar->finish();
     const std::string parameters = parameterLine(picture.state);
 
@@ -173,7 +175,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     std::ostream& infoOut = options.toStandardOutput() ? io.err : io.out;
     const auto printInfo = [&] {
         if (!options.info) return;
-        if (!options.recipeFile.empty()) infoOut << source.text << '\n';
+        if (!options.recipeFile.empty()) infoOut << picture.state.t << '\n';
         infoOut << parameters << '\n';
     };
     if (!source.recipe.parameters.empty() && source.recipe.parameters != parameters) {

@@ -7,6 +7,7 @@
 
 #include "files/crc32.hpp"
 #include "files/png_text.hpp"
+#include "numeric/check.hpp"
 
 namespace ts {
 namespace {
@@ -68,12 +69,26 @@ bool isChunkType(std::span<const std::uint8_t> type) {
 
 Outcome refused(std::string message) { return Outcome::failed(Failure::Refused, std::move(message)); }
 
+// A definition number as written: decimal digits without a leading zero.
+std::optional<int> definitionNumber(std::string_view text) {
+    constexpr std::size_t kMaxDigits = 9;  // fits an int
+    if (text.empty() || text.size() > kMaxDigits || text[0] == '0') return std::nullopt;
+    int number = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
 std::string twoDigits(int value) { return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)}; }
 
 }  // namespace
 
 void addPngRecipe(std::vector<std::uint8_t>& png, const PictureRecipe& recipe) {
     // Each chunk goes right after IHDR, so the last added comes first.
+    TS_CHECK(isKnownPictureDefinition(recipe.definition), "a recipe of a picture definition this program draws");
+    addPngText(png, kDefinitionKey, std::to_string(recipe.definition));
     if (!recipe.creationTime.empty()) addPngText(png, kCreationTimeKey, recipe.creationTime);
     if (!recipe.software.empty()) addPngText(png, kSoftwareKey, recipe.software);
     if (!recipe.parameters.empty()) addPngText(png, kDescriptionKey, recipe.parameters);
@@ -85,7 +100,7 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
         return refused("not a PNG file");
 
     // The first value of each key; a compressed one is noted, not read.
-    std::optional<std::string> title, oldText, description, oldParameters, software, created;
+    std::optional<std::string> title, oldText, description, oldParameters, software, created, definition;
     bool textCompressed = false;
     const auto keep = [](std::optional<std::string>& slot, std::string& value) {
         if (!slot) slot = std::move(value);
@@ -127,6 +142,8 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
                     keep(software, chunk->value);
                 } else if (chunk->key == kCreationTimeKey) {
                     keep(created, chunk->value);
+                } else if (chunk->key == kDefinitionKey) {
+                    keep(definition, chunk->value);
                 }
             }
         }
@@ -140,10 +157,15 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
     }
     if (!software || software->rfind("textscape", 0) != 0)
         return refused("no Textscape recipe in its text chunks (its Software is not a Textscape program)");
+    // Files written before definitions were recorded are of the first.
+    const std::optional<int> number = definition ? definitionNumber(*definition) : kOldestPictureDefinition;
+    if (!number) return refused("its picture definition \"" + *definition + "\" is not a definition number");
+    if (*number > kLatestPictureDefinition) return refused(newerDefinitionMessage(*number));
     recipe.text = *text;
     recipe.parameters = description ? *description : oldParameters.value_or("");
     recipe.software = *software;
     recipe.creationTime = created.value_or("");
+    recipe.definition = *number;
     return Outcome::ok();
 }
 

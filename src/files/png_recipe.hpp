@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/outcome.hpp"
+#include "state/picture_definition.hpp"
 
 namespace ts {
 
@@ -17,6 +18,8 @@ struct PictureRecipe {
     std::string parameters;    // the window's parameter line
     std::string software;      // the program and its version
     std::string creationTime;  // when the picture was made, RFC 3339 (see creationTime)
+    // The picture definition that drew it.
+    int definition = kLatestPictureDefinition;
 
     friend bool operator==(const PictureRecipe&, const PictureRecipe&) = default;
 };
@@ -26,14 +29,17 @@ inline constexpr const char* kTitleKey = "Title";                 // the text, U
 inline constexpr const char* kDescriptionKey = "Description";     // the parameter line
 inline constexpr const char* kSoftwareKey = "Software";           // "textscape-render 1.0.0"
 inline constexpr const char* kCreationTimeKey = "Creation Time";  // "2026-03-08T14:05:09+01:00"
+// The picture definition's number, "2"; a file without it is of definition 1.
+inline constexpr const char* kDefinitionKey = "Picture Definition";
 // The keywords of files written by version 1.0.0, still read.
 inline constexpr const char* kOldTextKey = "Text";
 inline constexpr const char* kOldParametersKey = "Parameters";
 
 // Adds the recipe's text chunks right after the IHDR chunk of a PNG file, in
 // the order Title, Description, Software, Creation Time (empty values are
-// left out). The text always goes into an uncompressed UTF-8 iTXt chunk.
-// `png` must be a PNG file: anything else is a programming error.
+// left out), Picture Definition. The text always goes into an uncompressed
+// UTF-8 iTXt chunk. `png` must be a PNG file and the definition one this
+// program draws: anything else is a programming error.
 void addPngRecipe(std::vector<std::uint8_t>& png, const PictureRecipe& recipe);
 
 // The recipe a PNG file carries, read from its bytes alone: the signature,
@@ -41,11 +47,13 @@ void addPngRecipe(std::vector<std::uint8_t>& png, const PictureRecipe& recipe);
 // Latin-1 is given as UTF-8, and uncompressed iTXt) under the keys above;
 // Title is preferred to the older Text, Description to Parameters, and the
 // first chunk of a key counts. A file counts as carrying a recipe when it
-// has the text and its Software names a Textscape program. Any input is
-// answered, never trusted: on failure the Outcome (Failure::Refused) says
-// in a few words, without a file name, whether the bytes are not a PNG
-// file, a damaged one, one whose recipe is compressed, or one without a
-// recipe. On success `recipe` is filled in.
+// has the text and its Software names a Textscape program; without a
+// Picture Definition it is of definition 1. Any input is answered, never
+// trusted: on failure the Outcome (Failure::Refused) says in a few words,
+// without a file name, whether the bytes are not a PNG file, a damaged one,
+// one whose recipe is compressed, one without a recipe, or one of a picture
+// definition this program does not draw (newerDefinitionMessage for a newer
+// one). On success `recipe` is filled in.
 Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe);
 
 // The Creation Time of a picture named "T<yyyymmddhhmmss>" (its stamp in

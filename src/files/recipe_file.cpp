@@ -5,6 +5,7 @@
 
 #include "files/file_input.hpp"
 #include "seed/read_text_seed.hpp"
+#include "state/picture_definition.hpp"
 
 namespace ts {
 
@@ -21,9 +22,10 @@ RecipeRead readRecipe(const std::filesystem::path& file, std::vector<std::uint8_
         // readPngRecipe's messages start with what is wrong.
         if (found.message.starts_with("not a PNG file")) return refuse(RecipeRead::Problem::NotPng, found.message);
         if (found.message.starts_with("damaged: ")) return refuse(RecipeRead::Problem::Damaged, found.message);
+        if (found.message.starts_with(kNeedsDefinition)) return refuse(RecipeRead::Problem::TooNew, found.message);
         return refuse(RecipeRead::Problem::NoRecipe, found.message);
     }
-    if (const Outcome checked = checkText(read.recipe.text); !checked)
+    if (const Outcome checked = checkText(read.recipe.text, read.recipe.definition); !checked)
         return refuse(RecipeRead::Problem::TextRefused, checked.message, "its text is refused: ");
     return read;
 }

@@ -20,6 +20,7 @@ struct RecipeRead {
         NotPng,       // not a PNG file
         Damaged,      // a PNG file that is damaged or cut short
         NoRecipe,     // a PNG file without a Textscape recipe (or with a compressed one)
+        TooNew,       // a Textscape recipe of a picture definition newer than this program's
         TextRefused,  // a recipe whose text checkText refuses
     };
     Problem problem = Problem::None;

@@ -288,8 +288,8 @@ void Form1::askAndMakePicture() {
     }
 }
 
-void Form1::makePicture(std::string text) {
-    MakePicture(state_, std::move(text), tools_);
+void Form1::makePicture(std::string text, int definition) {
+    MakePicture(state_, std::move(text), tools_, definition);
     hasPicture_ = true;
     showStatus(QString());
     newButton_->setFocus();
@@ -341,8 +341,8 @@ void Form1::savePictureAs() {
         std::optional<Raster> shown;
         if (asShown) shown = canvas_.raster();
         const std::string text = state_.t;
-        const PictureRecipe recipe{state_.t, parameterLine(state_), windowVersion(),
-                                   localCreationTime(state_.imeslike)};
+        const PictureRecipe recipe{state_.t, parameterLine(state_), windowVersion(), localCreationTime(state_.imeslike),
+                                   state_.definition};
         const SaveChoice& wanted = exportChoice_;
 
         exportProgress_ = new QProgressDialog(QStringLiteral("Saving %1 at %2 \u00d7 %3\u2026")
@@ -365,9 +365,10 @@ void Form1::savePictureAs() {
         exportThread_ = QThread::create([this, shown = std::move(shown), text, recipe, wanted, progress] {
             try {
                 // Drawing takes most of the time, encoding and writing the rest.
-                const Raster picture = shown ? *shown
-                                             : renderPictureAt(text, wanted.size.width, wanted.size.height,
-                                                               [&progress](double done) { progress(0.9 * done); });
+                const Raster picture =
+                    shown ? *shown
+                          : renderPictureAt(text, wanted.size.width, wanted.size.height, recipe.definition,
+                                            [&progress](double done) { progress(0.9 * done); });
                 const std::vector<std::uint8_t> bytes = encodeImage(picture, wanted.format, recipe);
                 progress(0.95);
                 exportOutcome_ = writeFileAtomically(wanted.file, bytes);
@@ -415,7 +416,7 @@ void Form1::openFile(const std::filesystem::path& file) {
             openFailureReport_(QString::fromStdString(opened.message));
             return;
         }
-        makePicture(opened.text);
+        makePicture(opened.text, opened.definition);
     });
 }
 

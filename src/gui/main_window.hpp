@@ -158,7 +158,8 @@ private:
     // its picture; cancelling keeps the picture there is (at start-up, when
     // there is none, it makes the empty text's picture).
     void askAndMakePicture();
-    void makePicture(std::string text);
+    // A picture file's text comes with the file's picture definition.
+    void makePicture(std::string text, int definition = kLatestPictureDefinition);
     void showStatus(const QString& text);
     void repaintAll();
     QPushButton* addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels);

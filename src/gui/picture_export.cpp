@@ -28,7 +28,7 @@ constexpr std::array kSizes = {
 
 std::span<const PictureSize> exportSizes() { return kSizes; }
 
-Raster renderPictureAt(const std::string& text, int width, int height, const ExportProgress& progress) {
+Raster renderPictureAt(const std::string& text, int width, int height, int definition, const ExportProgress& progress) {
     TS_CHECK(
         width >= kMinPictureSide && width <= kMaxPictureSide && height >= kMinPictureSide && height <= kMaxPictureSide,
         "a picture size the sweep draws");
@@ -40,7 +40,7 @@ Raster renderPictureAt(const std::string& text, int width, int height, const Exp
     }
     // The clock only names the picture, which is not used here.
     FixedClock clock("01-01-2000", "00:00:00");
-    Picture picture = MakeFreshPicture(text, makeCanvas(width, height), clock, true, sweep);
+    Picture picture = MakeFreshPicture(text, makeCanvas(width, height), clock, true, sweep, definition);
     return std::move(picture.canvas);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/raster.hpp"
+#include "state/picture_definition.hpp"
 
 namespace ts {
 
@@ -27,8 +28,11 @@ using ExportProgress = std::function<void(double done)>;
 
 // The picture of `text` drawn afresh at width x height (each 16 to 16384
 // pixels) on every core, caption included: at 600 x 450 the standard
-// picture, at other sizes the same composition with the caption scaled.
-// Safe to call on a worker thread; `progress` is told on the calling one.
-Raster renderPictureAt(const std::string& text, int width, int height, const ExportProgress& progress = {});
+// picture, at other sizes the same composition with the caption scaled. The
+// text is coded under picture definition `definition`, the one the shown
+// picture was drawn with. Safe to call on a worker thread; `progress` is
+// told on the calling one.
+Raster renderPictureAt(const std::string& text, int width, int height, int definition = kLatestPictureDefinition,
+                       const ExportProgress& progress = {});
 
 }  // namespace ts

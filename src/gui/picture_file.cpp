@@ -19,7 +19,7 @@ OpenedPicture openedFrom(const std::filesystem::path& file, const RecipeRead& re
     const std::string name = file.filename().string();
     switch (read.problem) {
         case Problem::None:
-            return {Kind::Text, read.recipe.text, {}};
+            return {Kind::Text, read.recipe.text, {}, read.recipe.definition};
         case Problem::Unreadable:
             return {Kind::Unreadable, {}, read.message};
         case Problem::Damaged: {
@@ -30,6 +30,8 @@ OpenedPicture openedFrom(const std::filesystem::path& file, const RecipeRead& re
         }
         case Problem::NoRecipe:
             return {Kind::NoRecipe, {}, name + ": " + read.reason + "; only pictures Textscape wrote can be opened."};
+        case Problem::TooNew:
+            return {Kind::TooNew, {}, name + ": " + read.reason + "."};
         case Problem::TextRefused:
             return {Kind::RefusedText, {}, "The text in " + name + " cannot be used: " + read.reason};
         case Problem::NotPng:

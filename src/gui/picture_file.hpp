@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "state/picture_definition.hpp"
+
 namespace ts {
 
 // What "Open picture…" and a dropped file find in a file: the text of the
@@ -14,14 +16,16 @@ struct OpenedPicture {
     enum class Kind {
         Text,         // the recipe's text, one checkText takes
         NoRecipe,     // an image, but without a Textscape recipe
+        TooNew,       // a Textscape picture of a newer picture definition
         Broken,       // a PNG file that is damaged or cut short
         NotAnImage,   // not an image at all
         Unreadable,   // the file cannot be read: missing, not a regular file, too large
         RefusedText,  // a recipe whose text the program does not take
     };
     Kind kind = Kind::Unreadable;
-    std::string text;     // Text: the recipe's text, exactly as written
-    std::string message;  // otherwise: one line for the user, naming the file
+    std::string text;                           // Text: the recipe's text, exactly as written
+    std::string message;                        // otherwise: one line for the user, naming the file
+    int definition = kLatestPictureDefinition;  // Text: the picture definition that drew it
 };
 
 // Reads the recipe from the bytes of `file` (see readRecipe), and tells a

@@ -43,17 +43,17 @@ void SetGeometry(FormState& s) {
     s.dy = require(divide(s.vis, height), "vis / 9");
 }
 
-void PreparePicture(FormState& s, std::string text, PictureTools& tools) {
+void PreparePicture(FormState& s, std::string text, PictureTools& tools, int definition) {
     tools.onStage("ReadTextSeed");
-    ReadTextSeed(s, std::move(text), tools.random);
+    ReadTextSeed(s, std::move(text), tools.random, definition);
     tools.onStage("BuildPalette");
     BuildPalette(s, tools.random);
     tools.onStage("DrawParameters");
     DrawParameters(s, tools.clock, tools.random);
 }
 
-void MakePicture(FormState& s, std::string text, PictureTools& tools) {
-    PreparePicture(s, std::move(text), tools);
+void MakePicture(FormState& s, std::string text, PictureTools& tools, int definition) {
+    PreparePicture(s, std::move(text), tools, definition);
     tools.onStage("DrawInfoLine");
     DrawInfoLine(s, tools.window);
     tools.onStage("RenderField");
@@ -66,14 +66,14 @@ void MakePicture(FormState& s, std::string text, PictureTools& tools) {
     }
 }
 
-Picture MakeFreshPicture(std::string text, RasterSurface canvas, Clock& clock, bool caption,
-                         const SweepOptions& sweep) {
+Picture MakeFreshPicture(std::string text, RasterSurface canvas, Clock& clock, bool caption, const SweepOptions& sweep,
+                         int definition) {
     FormState s;
     SplitMixGenerator random;
     NoWindow window;
     SetGeometry(s);
     PictureTools tools{window, canvas, clock, random, caption, sweep};
-    MakePicture(s, std::move(text), tools);
+    MakePicture(s, std::move(text), tools, definition);
     return {std::move(s), canvas.raster()};
 }
 

@@ -9,6 +9,7 @@
 #include "platform/raster_surface.hpp"
 #include "render/sweep.hpp"
 #include "state/form_state.hpp"
+#include "state/picture_definition.hpp"
 
 namespace ts {
 
@@ -30,9 +31,10 @@ struct PictureTools {
 void SetGeometry(FormState& s);
 
 // The stages of the picture sequence that draw nothing: the seed from the
-// text (ReadTextSeed), the palette (BuildPalette), the name and the
-// parameters (DrawParameters). Leaves the state ready for the sweep.
-void PreparePicture(FormState& s, std::string text, PictureTools& tools);
+// text (ReadTextSeed, under picture definition `definition`), the palette
+// (BuildPalette), the name and the parameters (DrawParameters). Leaves the
+// state ready for the sweep.
+void PreparePicture(FormState& s, std::string text, PictureTools& tools, int definition = kLatestPictureDefinition);
 
 // The picture sequence, the one way a text becomes a picture: the seed from
 // the text (ReadTextSeed), the palette (BuildPalette), the name and the
@@ -42,8 +44,9 @@ void PreparePicture(FormState& s, std::string text, PictureTools& tools);
 // at any other size the same composition (RenderFieldAtSize); the sweep runs
 // on the threads tools.sweep asks for, with the same pixels on any number.
 // The state carries on from the pictures before, as in the window. The text
-// must be one checkText accepts.
-void MakePicture(FormState& s, std::string text, PictureTools& tools);
+// is coded under picture definition `definition` (a picture file's own, or
+// the newest for a new text) and must be one checkText accepts under it.
+void MakePicture(FormState& s, std::string text, PictureTools& tools, int definition = kLatestPictureDefinition);
 
 // A finished picture and the state that made it.
 struct Picture {
@@ -56,6 +59,6 @@ struct Picture {
 // the caption, and whose size is the picture's), with the window's drawing
 // dropped.
 Picture MakeFreshPicture(std::string text, RasterSurface canvas, Clock& clock, bool caption = true,
-                         const SweepOptions& sweep = {});
+                         const SweepOptions& sweep = {}, int definition = kLatestPictureDefinition);
 
 }  // namespace ts

@@ -1,6 +1,14 @@
 #include "seed/character_code.hpp"
 
 #include <array>
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+#include <utf8proc.h>
+
+#include "numeric/check.hpp"
+#include "state/picture_definition.hpp"
 
 namespace ts {
 namespace {
@@ -15,14 +23,38 @@ constexpr std::array<char32_t, 32> kHighControlBlock = {
 
 constexpr std::int16_t kUnrepresentable = 63;  // "?"
 
+// Codes 256..32767 for the code points from 256 on: positive 16-bit codes,
+// so that the seed stays above 0.
+constexpr char32_t kFoldedFirst = 256;
+constexpr char32_t kFoldedCount = 32768 - kFoldedFirst;
+
 }  // namespace
 
-std::int16_t characterCode(char32_t c) {
+std::optional<std::int16_t> windows1252Code(char32_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<std::int16_t>(c);
     for (std::size_t k = 0; k < kHighControlBlock.size(); ++k) {
         if (kHighControlBlock[k] != 0 && kHighControlBlock[k] == c) return static_cast<std::int16_t>(0x80 + k);
     }
+    return std::nullopt;
+}
+
+std::int16_t characterCode(char32_t c, int definition) {
+    if (const std::optional<std::int16_t> code = windows1252Code(c)) return *code;
+    if (pictureDefinition(definition).uncoded == UncodedCharacters::Folded && c >= kFoldedFirst)
+        return static_cast<std::int16_t>(kFoldedFirst + (c - kFoldedFirst) % kFoldedCount);
     return kUnrepresentable;
+}
+
+std::string nfc(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    utf8proc_uint8_t* mapped = nullptr;
+    const utf8proc_ssize_t length =
+        utf8proc_map(reinterpret_cast<const utf8proc_uint8_t*>(utf8.data()), static_cast<utf8proc_ssize_t>(utf8.size()),
+                     &mapped, static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE));
+    if (length == UTF8PROC_ERROR_NOMEM) throw std::bad_alloc();
+    const std::unique_ptr<utf8proc_uint8_t, decltype(&std::free)> owned(mapped, &std::free);
+    TS_CHECK(length >= 0 && mapped != nullptr, "well-formed UTF-8 to normalise");
+    return std::string(reinterpret_cast<const char*>(mapped), static_cast<std::size_t>(length));
 }
 
 bool decodeUtf8(std::string_view utf8, std::u32string* out) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "numeric/number.hpp"
+#include "state/picture_definition.hpp"
 
 namespace ts {
 
@@ -46,6 +47,8 @@ struct FormState {
     std::string t2;           // second line of the prompt
     Number seed;              // the seed made from the text
     Number dolz;              // number of characters of the text
+    // The picture definition the text was coded with (set by ReadTextSeed).
+    int definition = kLatestPictureDefinition;
 
     static constexpr int kCharCodeCount = 101;
     static constexpr int kPaletteEntries = 611;

@@ -59,7 +59,8 @@ TEST_F(RenderOutput, PngCarriesTheTextTheParameterLineTheVersionAndTheTime) {
         const std::map<std::string, std::string> expected = {{"Title", text},
                                                              {"Description", windowCanvas(text).parameters},
                                                              {"Software", renderVersion()},
-                                                             {"Creation Time", localCreationTime("T20260308140509")}};
+                                                             {"Creation Time", localCreationTime("T20260308140509")},
+                                                             {"Picture Definition", "2"}};
         EXPECT_EQ(texts, expected);
         EXPECT_TRUE(texts.at("Creation Time").starts_with("2026-03-08T14:05:09")) << texts.at("Creation Time");
         // Qt reads the file, and finds the chunks (with their spaces folded).
@@ -537,6 +538,47 @@ TEST_F(RenderOutput, FromReadsFilesWithTheOlderKeys) {
                 windowCanvas("Hello, Textscape").final);
 }
 
+// A file written before picture definitions were recorded is of definition
+// 1: its field comes back as that program drew it, with each character
+// outside Windows-1252 as "?" (so the field of six question marks), under
+// the current caption, and the file written records definition 1.
+TEST_F(RenderOutput, FromDrawsAFileWithoutADefinitionAsDefinition1) {
+    const std::string privet = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+    writeBytes(folder / "old.png", tinyPngWith({{"Software", "textscape-render 1.0.0"}, {"Title", privet}}));
+    RenderOptions o = fromRecipe(folder / "old.png", folder / "new.png");
+    o.info = true;
+    const RunResult r = run(o);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, privet + "\n" + windowCanvas("??????").parameters + "\n");
+    EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "new.png")).at("Picture Definition"), "1");
+
+    RenderOptions bare = fromRecipe(folder / "old.png", folder / "bare.png");
+    bare.caption = false;
+    ASSERT_EQ(run(bare).status, 0);
+    const Raster field = rasterOf(QImage(QString::fromStdString((folder / "bare.png").string())));
+    EXPECT_TRUE(field == windowCanvas("??????").beforeCaption);
+    EXPECT_FALSE(field == windowCanvas(privet).beforeCaption);
+
+    // The file it wrote brings back the same picture again.
+    ASSERT_EQ(run(fromRecipe(folder / "new.png", folder / "again.png")).status, 0);
+    EXPECT_EQ(testing::readBytes(folder / "again.png"), testing::readBytes(folder / "new.png"));
+}
+
+// A text in another spelling of the same characters is taken in NFC: the
+// same picture and the same recipe.
+TEST_F(RenderOutput, TextsAreTakenInNfc) {
+    const std::string nfc = "caf\xC3\xA9 \xED\x95\x9C", nfd = "cafe\xCC\x81 \xE1\x84\x92\xE1\x85\xA1\xE1\x86\xAB";
+    ASSERT_EQ(run(renderTo(nfc, folder / "nfc.png")).status, 0);
+    ASSERT_EQ(run(renderTo(nfd, folder / "nfd.png")).status, 0);
+    EXPECT_EQ(testing::readBytes(folder / "nfd.png"), testing::readBytes(folder / "nfc.png"));
+    EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "nfd.png")).at(kTitleKey), nfc);
+
+    RenderOptions o = renderTo("", folder / "in.png");
+    o.textFromInput = true;
+    ASSERT_EQ(run(o, nfd + "\n").status, 0);
+    EXPECT_EQ(testing::readBytes(folder / "in.png"), testing::readBytes(folder / "nfc.png"));
+}
+
 TEST_F(RenderOutput, FromNotesAParameterLineThatDiffers) {
     writeBytes(folder / "odd.png", tinyPngWith({{"Software", "textscape-render 0.9"},
                                                 {"Description", "tip1=1  tip2=1  tip3=1  seed=1"},
@@ -560,6 +602,9 @@ TEST_F(RenderOutput, FromRefusesWhatCarriesNoRecipeAndSaysWhich) {
     writeBytes(folder / "plain.png", tinyPngWith({}));
     writeBytes(folder / "long.png",
                tinyPngWith({{"Software", "textscape-render 1.0.0"}, {"Title", std::string(101, 'x')}}));
+    writeBytes(
+        folder / "newer.png",
+        tinyPngWith({{"Software", "textscape-render 9.0.0"}, {"Title", "from later"}, {"Picture Definition", "3"}}));
     std::filesystem::create_directories(folder / "folder.png");
 
     struct Case {
@@ -573,6 +618,8 @@ TEST_F(RenderOutput, FromRefusesWhatCarriesNoRecipeAndSaysWhich) {
         {"cut.png", (folder / "cut.png").string() + ": damaged"},
         {"plain.png", (folder / "plain.png").string() + ": no Textscape recipe"},
         {"long.png", (folder / "long.png").string() + ": its text is refused: the text has 101 characters"},
+        {"newer.png", (folder / "newer.png").string() +
+                          ": this picture needs picture definition 3; this Textscape draws definitions 1 to 2\n"},
     };
     const std::set<std::string> before = namesIn(folder);
     for (const Case& c : cases) {

@@ -54,6 +54,69 @@ TEST(PngRecipe, WrittenRecipeReadsBackUnderTheKeysViewersShow) {
         EXPECT_EQ(texts.at("Description"), written.parameters);
         EXPECT_EQ(texts.at("Software"), written.software);
         EXPECT_EQ(texts.at("Creation Time"), written.creationTime);
+        EXPECT_EQ(texts.at("Picture Definition"), std::to_string(kLatestPictureDefinition));
+    }
+}
+
+// Each definition this program draws is written as its number and read back.
+TEST(PngRecipe, RecordsThePictureDefinition) {
+    for (int definition = kOldestPictureDefinition; definition <= kLatestPictureDefinition; ++definition) {
+        PictureRecipe written = kRecipe;
+        written.definition = definition;
+        std::vector<std::uint8_t> png = tinyPng();
+        addPngRecipe(png, written);
+        EXPECT_EQ(testing::pngTexts(png).at("Picture Definition"), std::to_string(definition));
+        PictureRecipe read;
+        ASSERT_TRUE(readPngRecipe(png, read));
+        EXPECT_EQ(read.definition, definition);
+    }
+}
+
+// Before definitions were recorded every file was drawn with the first.
+TEST(PngRecipe, AFileWithoutADefinitionIsOfDefinition1) {
+    for (const char* software : {"textscape 1.0.0", "textscape-render 1.0.0"}) {
+        std::vector<std::uint8_t> png = tinyPng();
+        addPngText(png, "Software", software);
+        addPngInternationalText(png, "Title", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+        PictureRecipe read;
+        ASSERT_TRUE(readPngRecipe(png, read));
+        EXPECT_EQ(read.definition, 1) << software;
+    }
+}
+
+TEST(PngRecipe, RefusesADefinitionItDoesNotDrawInOneLine) {
+    const auto withDefinition = [](const std::string& value) {
+        std::vector<std::uint8_t> png = tinyPng();
+        addPngText(png, "Picture Definition", value);
+        addPngText(png, "Software", "textscape-render 9.0.0");
+        addPngInternationalText(png, "Title", "from the future");
+        return png;
+    };
+    const struct {
+        std::string value;
+        std::string message;
+    } cases[] = {
+        {"3", "this picture needs picture definition 3; this Textscape draws definitions 1 to 2"},
+        {"999999999", "this picture needs picture definition 999999999; this Textscape draws definitions 1 to 2"},
+        {"0", "its picture definition \"0\" is not a definition number"},
+        {"02", "its picture definition \"02\" is not a definition number"},
+        {"-1", "its picture definition \"-1\" is not a definition number"},
+        {"2.0", "its picture definition \"2.0\" is not a definition number"},
+        {" 2", "its picture definition \" 2\" is not a definition number"},
+        {"", "its picture definition \"\" is not a definition number"},
+        {"4294967298", "its picture definition \"4294967298\" is not a definition number"},
+    };
+    for (const auto& c : cases) {
+        PictureRecipe read;
+        const Outcome outcome = readPngRecipe(withDefinition(c.value), read);
+        EXPECT_EQ(outcome.failure, Failure::Refused) << c.value;
+        EXPECT_EQ(outcome.message, c.message);
+        EXPECT_EQ(read, PictureRecipe{}) << c.value;
+    }
+    // The definitions it draws are taken.
+    for (const char* known : {"1", "2"}) {
+        PictureRecipe read;
+        EXPECT_TRUE(readPngRecipe(withDefinition(known), read)) << known;
     }
 }
 
@@ -74,7 +137,7 @@ TEST(PngRecipe, ReadsFilesWrittenWithTheOlderKeys) {
     PictureRecipe read;
     ASSERT_TRUE(readPngRecipe(png, read));
     EXPECT_EQ(read, (PictureRecipe{"Hello, Textscape", "tip1=15  tip2=1  tip3=4  seed=2033639",
-                                   "textscape-render 1.0.0", ""}));
+                                   "textscape-render 1.0.0", "", 1}));
 
     // Title wins over Text, Description over Parameters, wherever they stand.
     addPngRecipe(png, kRecipe);

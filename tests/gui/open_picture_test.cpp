@@ -12,7 +12,11 @@
 #include "annotate/info_line.hpp"
 #include "files/bmp_writer.hpp"
 #include "files/png_text.hpp"
+#include "gui/picture_export.hpp"
 #include "gui/picture_file.hpp"
+#include "qt/qt_image.hpp"
+#include "support/picture.hpp"
+#include "support/png_chunks.hpp"
 #include "support/test_names.hpp"
 #include "window_fixture.hpp"
 
@@ -95,6 +99,42 @@ TEST_F(OpenPicture, WrittenPngGivesItsPictureAgain) {
     EXPECT_EQ(pictures, before);
 }
 
+// A file written before picture definitions were recorded is of definition
+// 1: it opens with the codes it was drawn with then (each character outside
+// Windows-1252 a "?"), Save as draws and records it as definition 1 at any
+// size, and the next text typed is of the newest definition again.
+TEST_F(OpenPicture, AFileWithoutADefinitionOpensAsDefinition1) {
+    const std::string privet = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+    testing::writeBytes(base / "old.png", pngWith({{"Title", privet}, {"Software", "textscape 1.0.0"}}));
+    FormState questionMarks;
+    testing::prepareTextPicture(questionMarks, "??????");
+
+    files->open = base / "old.png";
+    form->openPicture();
+    ASSERT_TRUE(openFailures.empty()) << openFailures.front();
+    EXPECT_EQ(form->state().t, privet);
+    EXPECT_EQ(form->state().definition, 1);
+    EXPECT_EQ(parameterLine(form->state()), parameterLine(questionMarks));
+
+    const std::filesystem::path twice = base / "twice.png";
+    files->save = SaveChoice{twice, ImageFormat::Png, exportSizes()[1]};
+    QSignalSpy finished(form.get(), &Form1::exportFinished);
+    form->savePictureAs();
+    ASSERT_TRUE(finished.wait(60000));
+    ASSERT_TRUE(finished.front().front().toBool()) << (saveFailures.empty() ? "" : saveFailures.front());
+    EXPECT_EQ(testing::pngTexts(testing::readBytes(twice)).at("Picture Definition"), "1");
+    const QImage saved = QImage(QString::fromStdString(twice.string())).convertToFormat(QImage::Format_RGB32);
+    const Raster definition1 = renderPictureAt(privet, 1200, 900, 1),
+                 definition2 = renderPictureAt(privet, 1200, 900, 2);
+    EXPECT_TRUE(saved == imageOf(definition1));
+    EXPECT_FALSE(saved == imageOf(definition2));
+
+    dialog->answer = privet;
+    form->Command5_Click();
+    EXPECT_EQ(form->state().definition, kLatestPictureDefinition);
+    EXPECT_NE(parameterLine(form->state()), parameterLine(questionMarks));
+}
+
 struct BadFileCase {
     const char* what;
     std::function<void(const std::filesystem::path&)> write;
@@ -141,6 +181,14 @@ INSTANTIATE_TEST_SUITE_P(
                         testing::writeBytes(f, pngWith({{"Title", "Holiday"}, {"Software", "GIMP"}}));
                     },
                     OpenedPicture::Kind::NoRecipe, "not a Textscape program"},
+        BadFileCase{"a newer picture definition",
+                    [](const std::filesystem::path& f) {
+                        testing::writeBytes(f, pngWith({{"Title", "from later"},
+                                                        {"Software", "textscape 9.0.0"},
+                                                        {"Picture Definition", "3"}}));
+                    },
+                    OpenedPicture::Kind::TooNew,
+                    "file: this picture needs picture definition 3; this Textscape draws definitions 1 to 2."},
         BadFileCase{"bitmap", [](const std::filesystem::path& f) { testing::writeBytes(f, encodeBmp(Raster(4, 3))); },
                     OpenedPicture::Kind::NoRecipe, "BMP image without a recipe"},
         BadFileCase{"cut short",

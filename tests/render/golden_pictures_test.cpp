@@ -17,13 +17,16 @@ namespace ts {
 namespace {
 
 // Texts whose pictures between them use every shape formula, every channel
-// mode and every mixing mode, each drawn as the first picture of a run. The
-// checksum is the FNV-1a hash of the 600 x 450 canvas after the sweep (before
-// the caption). Each picture is also written to the test output folder.
+// mode and every mixing mode, each drawn as the first picture of a run, and
+// texts in other scripts. The checksum is the FNV-1a hash of the 600 x 450
+// canvas after the sweep (before the caption). Each picture is also written
+// to the test output folder. The rows of definition 1 are pictures the
+// program drew before definitions were recorded, which its files bring back.
 struct Golden {
     const char* text;
     const char* parameterLine;
     std::uint64_t checksum;
+    int definition = kLatestPictureDefinition;
 };
 
 const Golden kGolden[] = {
@@ -54,6 +57,33 @@ const Golden kGolden[] = {
     {"Textscape", "tip1=13  tip2=1  tip3=1  seed=335015", 0x34347074ac001033ull},
     {"dream", "tip1=14  tip2=1  tip3=4  seed=147028", 0x5d0447bfb9f44119ull},
     {"forest 22", "tip1=15  tip2=1  tip3=1  seed=246445", 0xe7e8e11750bc541bull},
+    // Every character its own code: Russian, Greek, Japanese, Chinese, Arabic
+    // and emoji.
+    // Привет
+    {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", "tip1=6  tip2=3  tip3=4  seed=601176", 0x69c050b4f3a30648ull},
+    // Москва
+    {"\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0", "tip1=9  tip2=1  tip3=2  seed=597649", 0x6197ad73cf7c8197ull},
+    // Καλημέρα
+    {"\xCE\x9A\xCE\xB1\xCE\xBB\xCE\xB7\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1", "tip1=13  tip2=3  tip3=4  seed=1354806",
+     0x44e60667e02b8b62ull},
+    // 日本語
+    {"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", "tip1=12  tip2=3  tip3=1  seed=441135", 0x57c6b0db89df95e8ull},
+    // 中文字
+    {"\xE4\xB8\xAD\xE6\x96\x87\xE5\xAD\x97", "tip1=9  tip2=2  tip3=2  seed=982738", 0xb0d1f2f041e8d65full},
+    // مرحبا
+    {"\xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7", "tip1=7  tip2=1  tip3=3  seed=478167", 0x767d488258afdb24ull},
+    // I ❤ Textscape
+    {"I \xE2\x9D\xA4 Textscape", "tip1=7  tip2=3  tip3=3  seed=1258344", 0xd59109c0662d1aacull},
+    // 🌅🌊
+    {"\xF0\x9F\x8C\x85\xF0\x9F\x8C\x8A", "tip1=7  tip2=1  tip3=2  seed=395413", 0xcb5feb606e3555a8ull},
+    // Definition 1: all of these were "?" (63), a combining accent too, and
+    // C1 controls were taken.
+    {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", "tip1=5  tip2=3  tip3=4  seed=151239", 0x84ca480607abdce8ull,
+     1},
+    {"cafe\xCC\x81", "tip1=4  tip2=1  tip3=4  seed=141424", 0x7f3cdddef87407deull, 1},
+    {"a\xC2\x85"
+     "b",
+     "tip1=3  tip2=2  tip3=2  seed=126703", 0x0c20dde9d1982b29ull, 1},
 };
 
 std::string fileName(std::size_t index, const FormState& s) {
@@ -69,7 +99,7 @@ TEST(GoldenPictures, ParameterLineAndCanvasChecksum) {
     for (std::size_t k = 0; k < std::size(kGolden); ++k) {
         const Golden& g = kGolden[k];
         FormState s;
-        testing::prepareTextPicture(s, g.text);
+        testing::prepareTextPicture(s, g.text, g.definition);
         Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
         RenderField(s, canvas);
         const std::string path = (folder / fileName(k, s)).string();
@@ -85,7 +115,7 @@ TEST(GoldenPictures, ParameterLineAndCanvasChecksum) {
 TEST(GoldenPictures, CoverEveryFormulaAndMode) {
     std::set<int> shapes, channels, mixings;
     for (const Golden& g : kGolden) {
-        const testing::Selectors t = testing::selectorsOf(g.text);
+        const testing::Selectors t = testing::selectorsOf(g.text, g.definition);
         shapes.insert(t.tip1);
         channels.insert(t.tip2);
         mixings.insert(t.tip3);
@@ -131,7 +161,7 @@ TEST(GoldenPictures, SameOnEveryThreadCount) {
     const SweepOptions splits[] = {{1, 5, {}}, {2, 0, {}}, {3, 0, {}}, {3, 16, {}}, {2, 601, {}}};
     for (std::size_t k = 0; k < std::size(kGolden); ++k) {
         FormState want;
-        testing::prepareTextPicture(want, kGolden[k].text);
+        testing::prepareTextPicture(want, kGolden[k].text, kGolden[k].definition);
         const FormState before = want;
         Raster wantCanvas(600, 450);
         RenderField(want, wantCanvas);
@@ -158,7 +188,7 @@ TEST(GoldenPictures, SameOnEveryThreadCount) {
 TEST(GoldenPictures, TwiceTheSizeSamplesTheSamePlanePoints) {
     for (std::size_t k = 0; k < std::size(kGolden); ++k) {
         FormState standard, large;
-        testing::prepareTextPicture(standard, kGolden[k].text);
+        testing::prepareTextPicture(standard, kGolden[k].text, kGolden[k].definition);
         large = standard;
         Raster small(600, 450), big(1200, 900);
         RenderField(standard, small);
@@ -190,7 +220,7 @@ TEST(GoldenPictures, AnySizeSameOnEveryThreadCount) {
     for (const auto& [w, h] : {std::pair{400, 150}, {150, 260}}) {
         for (std::size_t k = 0; k < std::size(kGolden); ++k) {
             FormState want;
-            testing::prepareTextPicture(want, kGolden[k].text);
+            testing::prepareTextPicture(want, kGolden[k].text, kGolden[k].definition);
             const FormState before = want;
             Raster wantCanvas(w, h);
             RenderFieldAtSize(want, wantCanvas, {1, 1, {}});
