@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/png_encoder.hpp"
 #include "platform/outcome.hpp"
 
 namespace ts {
@@ -30,11 +31,11 @@ inline constexpr const char* kCreationTimeKey = "Creation Time";  // "2026-03-08
 inline constexpr const char* kOldTextKey = "Text";
 inline constexpr const char* kOldParametersKey = "Parameters";
 
-// Adds the recipe's text chunks right after the IHDR chunk of a PNG file, in
-// the order Title, Description, Software, Creation Time (empty values are
-// left out). The text always goes into an uncompressed UTF-8 iTXt chunk.
-// `png` must be a PNG file: anything else is a programming error.
-void addPngRecipe(std::vector<std::uint8_t>& png, const PictureRecipe& recipe);
+// What a PNG file of the picture carries: the recipe's text chunks in the
+// order Title, Description, Software, Creation Time (empty values are left
+// out; the text always goes into an uncompressed UTF-8 iTXt chunk), and
+// pHYs at kScreenPixelsPerMetre. The recipe's values hold no NUL byte.
+PngMetadata pngMetadataOf(const PictureRecipe& recipe);
 
 // The recipe a PNG file carries, read from its bytes alone: the signature,
 // every chunk's length and CRC up to IEND, and the text chunks (tEXt, whose

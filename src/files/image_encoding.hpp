@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "files/image_format.hpp"
@@ -11,7 +10,7 @@
 namespace ts {
 
 // The raster as the bytes of a file of the given format; a PNG carries the
-// recipe in text chunks (see addPngRecipe). Needs a QGuiApplication for PNG.
+// recipe in its text chunks (see pngMetadataOf).
 std::vector<std::uint8_t> encodeImage(const Raster& raster, ImageFormat format, const PictureRecipe& recipe);
 
 }  // namespace ts
