@@ -8,9 +8,9 @@
 
 #include "annotate/info_line.hpp"
 #include "fail.hpp"
+#include "files/image_encoding.hpp"
 #include "files/png_recipe.hpp"
 #include "picture/picture.hpp"
-#include "qt/image_encoding.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "seed/read_text_seed.hpp"
 

@@ -6,14 +6,15 @@ BUILD_DIR="${TEXTSCAPE_BUILD_DIR:-$ROOT/build}"
 
 # Every Debian package the build, the program and the tests need.
 PACKAGES=(
-  cmake g++ ninja-build
+  cmake g++ ninja-build pkg-config
+  libpng-dev zlib1g-dev libwebp-dev libjpeg62-turbo-dev
   libutf8proc-dev
   qt6-base-dev qt6-qpa-plugins
   libgtest-dev libbenchmark-dev
   fonts-dejavu-core fonts-wqy-microhei
   xvfb xauth
   appstream desktop-file-utils
-  pngcheck
+  pngcheck imagemagick
 )
 
 # What the full check (scripts/full-check.sh) needs besides: Clang with its

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "cli/render_options.hpp"
+#include "files/image_encoding.hpp"
 #include "platform/clock.hpp"
-#include "qt/image_encoding.hpp"
 
 namespace ts {
 

@@ -32,8 +32,6 @@ struct ImageFormatInfo {
     std::string_view title;                        // what the user reads: "PNG"
     std::span<const std::string_view> extensions;  // lower case, with the dot; the first is given to new files
     std::string_view mimeType;                     // "image/png"
-    // Encodes in this layer; nullptr while the toolkit layer does it
-    // (encodeImage in qt/image_encoding.cpp).
     ImageEncoder encode;
     bool carriesRecipe;  // the file keeps the text and the parameter line, so it can be opened again
     bool inWindow;       // the window's Save as offers it
@@ -46,7 +44,7 @@ inline constexpr std::string_view kBmpExtensions[] = {".bmp"};
 // otherwise, and Save as offers it first.
 inline constexpr ImageFormatInfo kImageFormats[] = {
     // format, name, title, extensions, MIME type, encoder, carries the recipe, offered by the window
-    {ImageFormat::Png, "png", "PNG", kPngExtensions, "image/png", nullptr, true, true},  // encoded with Qt, for now
+    {ImageFormat::Png, "png", "PNG", kPngExtensions, "image/png", encodePngFile, true, true},
     {ImageFormat::Bmp, "bmp", "BMP", kBmpExtensions, "image/bmp", encodeBmpFile, false, true},
 };
 

@@ -1,12 +1,12 @@
 #include "files/png_recipe.hpp"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <array>
 #include <ctime>
 #include <optional>
 
-#include "files/crc32.hpp"
-#include "files/png_text.hpp"
 #include "numeric/check.hpp"
 
 namespace ts {
@@ -67,6 +67,13 @@ bool isChunkType(std::span<const std::uint8_t> type) {
     return std::all_of(type.begin(), type.end(), [](std::uint8_t c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; });
 }
 
+// zlib's CRC-32, which is PNG's, over a span however long.
+std::uint32_t chunkCrc(std::span<const std::uint8_t> bytes) {
+    uLong crc = crc32_z(0, Z_NULL, 0);
+    crc = crc32_z(crc, bytes.data(), bytes.size());
+    return static_cast<std::uint32_t>(crc);
+}
+
 Outcome refused(std::string message) { return Outcome::failed(Failure::Refused, std::move(message)); }
 
 // A definition number as written: decimal digits without a leading zero.
@@ -85,14 +92,23 @@ std::string twoDigits(int value) { return {static_cast<char>('0' + value / 10), 
 
 }  // namespace
 
-void addPngRecipe(std::vector<std::uint8_t>& png, const PictureRecipe& recipe) {
-    // Each chunk goes right after IHDR, so the last added comes first.
+PngMetadata pngMetadataOf(const PictureRecipe& recipe) {
+    PngMetadata metadata;
+    metadata.texts.push_back({kTitleKey, recipe.text, true});
+    if (!recipe.parameters.empty()) metadata.texts.push_back({kDescriptionKey, recipe.parameters});
+    if (!recipe.software.empty()) metadata.texts.push_back({kSoftwareKey, recipe.software});
+    if (!recipe.creationTime.empty()) metadata.texts.push_back({kCreationTimeKey, recipe.creationTime});
     TS_CHECK(isKnownPictureDefinition(recipe.definition), "a recipe of a picture definition this program draws");
-    addPngText(png, kDefinitionKey, std::to_string(recipe.definition));
-    if (!recipe.creationTime.empty()) addPngText(png, kCreationTimeKey, recipe.creationTime);
-    if (!recipe.software.empty()) addPngText(png, kSoftwareKey, recipe.software);
-    if (!recipe.parameters.empty()) addPngText(png, kDescriptionKey, recipe.parameters);
-    addPngInternationalText(png, kTitleKey, recipe.text);
+    metadata.texts.push_back({kDefinitionKey, std::to_string(recipe.definition)});
+    metadata.pixelsPerMetre = kScreenPixelsPerMetre;
+    return metadata;
+}
+
+std::vector<std::uint8_t> encodePngFile(const Raster& raster, const PictureRecipe& recipe) {
+    std::vector<std::uint8_t> png;
+    const Outcome encoded = encodePng(raster, pngMetadataOf(recipe), png);
+    TS_CHECK(encoded, "libpng encodes a picture into memory");
+    return png;
 }
 
 Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) {
@@ -118,8 +134,7 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
         if (length > left - 12) return refused("damaged: " + where + " is cut short");
         const auto body = png.subspan(at + 4, std::size_t{length} + 4);  // type and data
         if (!isChunkType(body.first(4))) return refused("damaged: " + where + " has no valid type");
-        if (crc32(body.data(), body.size()) != get32(png, at + 8 + length))
-            return refused("damaged: " + where + " fails its CRC check");
+        if (chunkCrc(body) != get32(png, at + 8 + length)) return refused("damaged: " + where + " fails its CRC check");
 
         const std::string_view type(reinterpret_cast<const char*>(body.data()), 4);
         const std::string_view data(reinterpret_cast<const char*>(body.data()) + 4, length);

@@ -6,7 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "files/png_encoder.hpp"
 #include "platform/outcome.hpp"
+#include "platform/raster.hpp"
 #include "state/picture_definition.hpp"
 
 namespace ts {
@@ -35,12 +37,17 @@ inline constexpr const char* kDefinitionKey = "Picture Definition";
 inline constexpr const char* kOldTextKey = "Text";
 inline constexpr const char* kOldParametersKey = "Parameters";
 
-// Adds the recipe's text chunks right after the IHDR chunk of a PNG file, in
-// the order Title, Description, Software, Creation Time (empty values are
-// left out), Picture Definition. The text always goes into an uncompressed
-// UTF-8 iTXt chunk. `png` must be a PNG file and the definition one this
-// program draws: anything else is a programming error.
-void addPngRecipe(std::vector<std::uint8_t>& png, const PictureRecipe& recipe);
+// What a PNG file of the picture carries: the recipe's text chunks in the
+// order Title, Description, Software, Creation Time (empty values are left
+// out; the text always goes into an uncompressed UTF-8 iTXt chunk), Picture
+// Definition, and
+// pHYs at kScreenPixelsPerMetre. The recipe's values hold no NUL byte and its
+// definition is one this program draws: anything else is a programming error.
+PngMetadata pngMetadataOf(const PictureRecipe& recipe);
+
+// The PNG file of the raster, carrying the recipe (pngMetadataOf). Into
+// memory libpng fails only for want of memory, which throws.
+std::vector<std::uint8_t> encodePngFile(const Raster& raster, const PictureRecipe& recipe);
 
 // The recipe a PNG file carries, read from its bytes alone: the signature,
 // every chunk's length and CRC up to IEND, and the text chunks (tEXt, whose

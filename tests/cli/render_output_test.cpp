@@ -12,7 +12,7 @@
 #include "cli/batch_list.hpp"
 #include "cli/render_helpers.hpp"
 #include "files/folder_lock.hpp"
-#include "files/png_text.hpp"
+#include "files/png_encoder.hpp"
 #include "support/file_size_limit.hpp"
 #include "support/png_chunks.hpp"
 
@@ -517,10 +517,10 @@ TEST_F(RenderOutput, FromGivesTheSamePictureByteForByteAndTheSameInfo) {
     }
 }
 
-// The smallest PNG with the given text chunks.
-std::vector<std::uint8_t> tinyPngWith(const std::vector<std::pair<std::string, std::string>>& texts) {
-    std::vector<std::uint8_t> png = testing::tinyPng();
-    for (const auto& [key, value] : texts) addPngText(png, key, value);
+// A one-pixel PNG with the given text chunks and no others.
+std::vector<std::uint8_t> tinyPngWith(const std::vector<PngText>& texts) {
+    std::vector<std::uint8_t> png;
+    EXPECT_TRUE(encodePng(Raster(1, 1), PngMetadata{texts, {}}, png));
     return png;
 }
 
@@ -594,7 +594,11 @@ TEST_F(RenderOutput, FromRefusesWhatCarriesNoRecipeAndSaysWhich) {
     ASSERT_EQ(run(renderTo("hello", folder / "good.png")).status, 0);
     ASSERT_EQ(run(renderTo("hello", folder / "picture.bmp")).status, 0);
     std::vector<std::uint8_t> damaged = testing::readBytes(folder / "good.png");
-    damaged[40] ^= 1;  // inside the Title chunk
+    std::size_t title = 0;
+    for (const testing::PngChunkAt& chunk : testing::pngChunks(damaged))
+        if (chunk.type == "iTXt" && title == 0) title = chunk.at;
+    ASSERT_NE(title, 0u);
+    damaged[title + 10] ^= 1;  // inside the Title chunk
     writeBytes(folder / "damaged.png", damaged);
     std::vector<std::uint8_t> cut = testing::readBytes(folder / "good.png");
     cut.resize(cut.size() / 2);
@@ -614,7 +618,8 @@ TEST_F(RenderOutput, FromRefusesWhatCarriesNoRecipeAndSaysWhich) {
         {"missing.png", "Could not read " + (folder / "missing.png").string() + ": No such file"},
         {"folder.png", "Could not read " + (folder / "folder.png").string() + ": it is a folder"},
         {"picture.bmp", (folder / "picture.bmp").string() + ": not a PNG file"},
-        {"damaged.png", (folder / "damaged.png").string() + ": damaged: the chunk at byte 33 fails its CRC check"},
+        {"damaged.png", (folder / "damaged.png").string() + ": damaged: the chunk at byte " + std::to_string(title) +
+                            " fails its CRC check"},
         {"cut.png", (folder / "cut.png").string() + ": damaged"},
         {"plain.png", (folder / "plain.png").string() + ": no Textscape recipe"},
         {"long.png", (folder / "long.png").string() + ": its text is refused: the text has 101 characters"},

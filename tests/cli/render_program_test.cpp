@@ -135,7 +135,8 @@ TEST_F(RenderOutput, PngcheckFindsTheRecipeChunksValid) {
     const std::string report = check.readAllStandardOutput().toStdString();
     EXPECT_EQ(check.exitCode(), 0) << report;
     for (const std::string& expected :
-         {std::string("iTXt at offset 0x00025"), std::string("keyword: Title"),
+         {std::string("pHYs at offset 0x00025, length 9: 3780x3780 pixels/meter (96 dpi)"),
+          std::string("iTXt at offset 0x0003a"), std::string("keyword: Title"),
           std::string("uncompressed, no language tag"),
           "keyword: Description\n    " + windowCanvas("Zażółć gęślą jaźń").parameters,
           "keyword: Software\n    " + renderVersion(), std::string("keyword: Creation Time\n    20"),

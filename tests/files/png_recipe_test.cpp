@@ -3,34 +3,41 @@
 #include <string>
 #include <vector>
 
-#include "files/crc32.hpp"
+#include "files/png_encoder.hpp"
 #include "files/png_recipe.hpp"
-#include "files/png_text.hpp"
 #include "support/png_chunks.hpp"
 
 namespace ts {
 namespace {
 
+using testing::pngChunk;
 using testing::tinyPng;
 
 constexpr std::size_t kIhdrEnd = 33;
 
-// A chunk of the given type and data, with its length and CRC.
-std::vector<std::uint8_t> chunk(std::string_view type, std::string_view data) {
-    std::vector<std::uint8_t> out;
-    const auto put32 = [&](std::uint32_t v) {
-        for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
-    };
-    put32(static_cast<std::uint32_t>(data.size()));
-    for (const char c : type) out.push_back(static_cast<std::uint8_t>(c));
-    for (const char c : data) out.push_back(static_cast<std::uint8_t>(c));
-    put32(crc32(out.data() + 4, out.size() - 4));
-    return out;
-}
-
 std::vector<std::uint8_t> withChunkAfterHeader(std::vector<std::uint8_t> png, const std::vector<std::uint8_t>& c) {
     png.insert(png.begin() + kIhdrEnd, c.begin(), c.end());
     return png;
+}
+
+// A small PNG file with the given metadata, as the program writes it.
+std::vector<std::uint8_t> pngWith(const PngMetadata& metadata) {
+    std::vector<std::uint8_t> png;
+    const Outcome outcome = encodePng(Raster(3, 2, Colour::fromRgb(10, 20, 30)), metadata, png);
+    EXPECT_TRUE(outcome) << outcome.message;
+    return png;
+}
+
+std::vector<std::uint8_t> pngWith(const PictureRecipe& recipe) { return pngWith(pngMetadataOf(recipe)); }
+
+std::vector<std::uint8_t> pngWithTexts(const std::vector<PngText>& texts) { return pngWith(PngMetadata{texts, {}}); }
+
+// Where the first chunk of the given type starts.
+std::size_t chunkAt(const std::vector<std::uint8_t>& png, const std::string& type) {
+    for (const testing::PngChunkAt& chunk : testing::pngChunks(png))
+        if (chunk.type == type) return chunk.at;
+    ADD_FAILURE() << "no " << type << " chunk";
+    return 0;
 }
 
 const PictureRecipe kRecipe{"Zażółć gęślą jaźń", "tip1=7  tip2=2  tip3=4  seed=127010", "textscape-render 1.0.0",
@@ -40,8 +47,7 @@ TEST(PngRecipe, WrittenRecipeReadsBackUnderTheKeysViewersShow) {
     for (const std::string& text : {kRecipe.text, std::string(), std::string("two  spaces"), std::string(100, '~')}) {
         PictureRecipe written = kRecipe;
         written.text = text;
-        std::vector<std::uint8_t> png = tinyPng();
-        addPngRecipe(png, written);
+        const std::vector<std::uint8_t> png = pngWith(written);
 
         PictureRecipe read;
         const Outcome outcome = readPngRecipe(png, read);
@@ -63,8 +69,7 @@ TEST(PngRecipe, RecordsThePictureDefinition) {
     for (int definition = kOldestPictureDefinition; definition <= kLatestPictureDefinition; ++definition) {
         PictureRecipe written = kRecipe;
         written.definition = definition;
-        std::vector<std::uint8_t> png = tinyPng();
-        addPngRecipe(png, written);
+        const std::vector<std::uint8_t> png = pngWith(written);
         EXPECT_EQ(testing::pngTexts(png).at("Picture Definition"), std::to_string(definition));
         PictureRecipe read;
         ASSERT_TRUE(readPngRecipe(png, read));
@@ -75,9 +80,8 @@ TEST(PngRecipe, RecordsThePictureDefinition) {
 // Before definitions were recorded every file was drawn with the first.
 TEST(PngRecipe, AFileWithoutADefinitionIsOfDefinition1) {
     for (const char* software : {"textscape 1.0.0", "textscape-render 1.0.0"}) {
-        std::vector<std::uint8_t> png = tinyPng();
-        addPngText(png, "Software", software);
-        addPngInternationalText(png, "Title", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+        const std::vector<std::uint8_t> png =
+            pngWithTexts({{"Title", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", true}, {"Software", software}});
         PictureRecipe read;
         ASSERT_TRUE(readPngRecipe(png, read));
         EXPECT_EQ(read.definition, 1) << software;
@@ -86,11 +90,8 @@ TEST(PngRecipe, AFileWithoutADefinitionIsOfDefinition1) {
 
 TEST(PngRecipe, RefusesADefinitionItDoesNotDrawInOneLine) {
     const auto withDefinition = [](const std::string& value) {
-        std::vector<std::uint8_t> png = tinyPng();
-        addPngText(png, "Picture Definition", value);
-        addPngText(png, "Software", "textscape-render 9.0.0");
-        addPngInternationalText(png, "Title", "from the future");
-        return png;
+        return pngWithTexts(
+            {{"Title", "from the future", true}, {"Software", "textscape-render 9.0.0"}, {"Picture Definition", value}});
     };
     const struct {
         std::string value;
@@ -120,58 +121,69 @@ TEST(PngRecipe, RefusesADefinitionItDoesNotDrawInOneLine) {
     }
 }
 
-TEST(PngRecipe, TheTextIsAlwaysUtf8ITxtAndComesFirst) {
+TEST(PngRecipe, MetadataIsTheTextFirstInUtf8ITxtThenTheRestAndPhys) {
     PictureRecipe ascii = kRecipe;
     ascii.text = "plain ascii";
-    std::vector<std::uint8_t> png = tinyPng();
-    addPngRecipe(png, ascii);
-    const std::string firstChunk(png.begin() + kIhdrEnd + 4, png.begin() + kIhdrEnd + 8 + 6);
-    EXPECT_EQ(firstChunk, std::string("iTXtTitle\0", 10));
+    const PngMetadata metadata = pngMetadataOf(ascii);
+    EXPECT_EQ(metadata.texts, (std::vector<PngText>{{"Title", "plain ascii", true},
+                                                    {"Description", kRecipe.parameters, false},
+                                                    {"Software", kRecipe.software, false},
+                                                    {"Creation Time", kRecipe.creationTime, false},
+                                                    {"Picture Definition", "2", false}}));
+    EXPECT_EQ(metadata.pixelsPerMetre, kScreenPixelsPerMetre);
+
+    // In the file the text is the first text chunk, before the image data.
+    const std::vector<std::uint8_t> png = pngWith(ascii);
+    const std::size_t title = chunkAt(png, "iTXt");
+    EXPECT_EQ(std::string(png.begin() + static_cast<long>(title) + 4, png.begin() + static_cast<long>(title) + 14),
+              std::string("iTXtTitle\0", 10));
+    EXPECT_LT(title, chunkAt(png, "tEXt"));
+    EXPECT_LT(title, chunkAt(png, "IDAT"));
+
+    // Empty values are left out, but the text never is.
+    EXPECT_EQ(pngMetadataOf(PictureRecipe{}).texts,
+              (std::vector<PngText>{{"Title", "", true}, {"Picture Definition", "2", false}}));
 }
 
 TEST(PngRecipe, ReadsFilesWrittenWithTheOlderKeys) {
-    std::vector<std::uint8_t> png = tinyPng();
-    addPngText(png, "Software", "textscape-render 1.0.0");
-    addPngText(png, "Parameters", "tip1=15  tip2=1  tip3=4  seed=2033639");
-    addPngText(png, "Text", "Hello, Textscape");
+    const std::vector<PngText> old = {{"Software", "textscape-render 1.0.0"},
+                                      {"Parameters", "tip1=15  tip2=1  tip3=4  seed=2033639"},
+                                      {"Text", "Hello, Textscape"}};
     PictureRecipe read;
-    ASSERT_TRUE(readPngRecipe(png, read));
+    ASSERT_TRUE(readPngRecipe(pngWithTexts(old), read));
     EXPECT_EQ(read, (PictureRecipe{"Hello, Textscape", "tip1=15  tip2=1  tip3=4  seed=2033639",
                                    "textscape-render 1.0.0", "", 1}));
 
     // Title wins over Text, Description over Parameters, wherever they stand.
-    addPngRecipe(png, kRecipe);
-    ASSERT_TRUE(readPngRecipe(png, read));
+    std::vector<PngText> both = old;
+    for (const PngText& text : pngMetadataOf(kRecipe).texts) both.push_back(text);
+    ASSERT_TRUE(readPngRecipe(pngWithTexts(both), read));
     EXPECT_EQ(read.text, kRecipe.text);
     EXPECT_EQ(read.parameters, kRecipe.parameters);
 }
 
 TEST(PngRecipe, LatinOneTextChunksAreGivenAsUtf8) {
-    std::vector<std::uint8_t> png = tinyPng();
-    addPngText(png, "Software", "textscape-render 1.0.0");
-    png = withChunkAfterHeader(png, chunk("tEXt", std::string("Title\0caf\xE9 \xBD", 12)));
+    std::vector<std::uint8_t> png = pngWithTexts({{"Software", "textscape-render 1.0.0"}});
+    png = withChunkAfterHeader(png, pngChunk("tEXt", std::string("Title\0caf\xE9 \xBD", 12)));
     PictureRecipe read;
     ASSERT_TRUE(readPngRecipe(png, read));
     EXPECT_EQ(read.text, "café ½");
 }
 
 TEST(PngRecipe, RefusesWhatIsNotARecipeAndSaysWhich) {
-    std::vector<std::uint8_t> good = tinyPng();
-    addPngRecipe(good, kRecipe);
+    const std::vector<std::uint8_t> good = pngWith(kRecipe);
+    const std::size_t title = chunkAt(good, "iTXt");
     const auto changed = [&](auto change) {
         std::vector<std::uint8_t> png = good;
         change(png);
         return png;
     };
-    std::vector<std::uint8_t> foreign = tinyPng();
-    addPngText(foreign, "Software", "GIMP 2.10");
-    addPngText(foreign, "Title", "Holiday");
-    std::vector<std::uint8_t> noSoftware = tinyPng();
-    addPngText(noSoftware, "Title", "Holiday");
+    const std::vector<std::uint8_t> foreign = pngWithTexts({{"Title", "Holiday"}, {"Software", "GIMP 2.10"}});
+    const std::vector<std::uint8_t> noSoftware = pngWithTexts({{"Title", "Holiday"}});
     const std::vector<std::uint8_t> zipped =
-        withChunkAfterHeader(tinyPng(), chunk("zTXt", std::string("Title\0\0\x78\x9c\x03\0\0\0\0\x01", 14)));
+        withChunkAfterHeader(tinyPng(), pngChunk("zTXt", std::string("Title\0\0\x78\x9c\x03\0\0\0\0\x01", 14)));
     const std::vector<std::uint8_t> zippedItxt =
-        withChunkAfterHeader(tinyPng(), chunk("iTXt", std::string("Title\0\1\0\0\0\x78\x9c\x03\0\0\0\0\x01", 16)));
+        withChunkAfterHeader(tinyPng(), pngChunk("iTXt", std::string("Title\0\1\0\0\0\x78\x9c\x03\0\0\0\0\x01", 16)));
 
     struct Case {
         const char* what;
@@ -183,7 +195,7 @@ TEST(PngRecipe, RefusesWhatIsNotARecipeAndSaysWhich) {
         {"the signature alone", changed([](auto& p) { p.resize(8); }), "ends before its IEND"},
         {"cut in a chunk", changed([](auto& p) { p.resize(p.size() - 20); }), "cut short"},
         {"cut in the last CRC", changed([](auto& p) { p.pop_back(); }), "cut short"},
-        {"a changed text byte", changed([](auto& p) { p[kIhdrEnd + 14] ^= 1; }), "fails its CRC check"},
+        {"a changed text byte", changed([&](auto& p) { p[title + 14] ^= 1; }), "fails its CRC check"},
         {"a changed CRC", changed([](auto& p) { p[kIhdrEnd - 1] ^= 0x80; }), "fails its CRC check"},
         {"a huge length", changed([](auto& p) { p[kIhdrEnd] = 0xFF; }), "length out of range"},
         {"a length past the end", changed([](auto& p) { p[kIhdrEnd + 1] = 0x7F; }), "cut short"},
@@ -191,6 +203,7 @@ TEST(PngRecipe, RefusesWhatIsNotARecipeAndSaysWhich) {
         {"no IHDR first", changed([](auto& p) { p.erase(p.begin() + 8, p.begin() + kIhdrEnd); }),
          "does not start with an IHDR"},
         {"no text chunks", tinyPng(), "no Textscape recipe"},
+        {"only pHYs", pngWith(PngMetadata{{}, kScreenPixelsPerMetre}), "no Textscape recipe"},
         {"another program's title", foreign, "not a Textscape program"},
         {"a title without Software", noSoftware, "not a Textscape program"},
         {"a compressed zTXt title", zipped, "compressed"},
@@ -208,8 +221,7 @@ TEST(PngRecipe, RefusesWhatIsNotARecipeAndSaysWhich) {
 }
 
 TEST(PngRecipe, ChunksAfterIendAndMalformedTextChunksAreLeftAlone) {
-    std::vector<std::uint8_t> png = tinyPng();
-    addPngRecipe(png, kRecipe);
+    std::vector<std::uint8_t> png = pngWith(kRecipe);
     // Text chunks without a key, without a separator, or with a cut iTXt
     // header are not recipes but do not spoil the file.
     const std::pair<const char*, std::string> malformed[] = {
@@ -217,7 +229,7 @@ TEST(PngRecipe, ChunksAfterIendAndMalformedTextChunksAreLeftAlone) {
         {"iTXt", std::string("Title\0", 6)},       {"iTXt", std::string("Title\0\0\0lang", 10)},
         {"iTXt", std::string("Title\0\0\0\0", 9)}, {"tEXt", std::string(100, 'k') + '\0' + "too long a key"},
     };
-    for (const auto& [type, data] : malformed) png = withChunkAfterHeader(png, chunk(type, data));
+    for (const auto& [type, data] : malformed) png = withChunkAfterHeader(png, pngChunk(type, data));
     png.push_back(0);  // trailing bytes after IEND
     PictureRecipe read;
     const Outcome outcome = readPngRecipe(png, read);

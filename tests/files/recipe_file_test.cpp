@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "files/png_encoder.hpp"
 #include "files/recipe_file.hpp"
 #include "support/png_chunks.hpp"
 #include "support/test_folder.hpp"
@@ -11,8 +12,9 @@ namespace {
 using Problem = RecipeRead::Problem;
 
 std::vector<std::uint8_t> pngWithRecipe(const PictureRecipe& recipe) {
-    std::vector<std::uint8_t> png = testing::tinyPng();
-    addPngRecipe(png, recipe);
+    std::vector<std::uint8_t> png;
+    const Outcome encoded = encodePng(Raster(3, 2, Colour::fromRgb(10, 20, 30)), pngMetadataOf(recipe), png);
+    EXPECT_TRUE(encoded) << encoded.message;
     return png;
 }
 
@@ -23,7 +25,7 @@ const PictureRecipe kRecipe{"Hello, Textscape", "tip1=15  tip2=1  tip3=4  seed=2
 // of each kind of file.
 TEST(ReadRecipe, TellsWhatIsWrongAndNamesTheFile) {
     std::vector<std::uint8_t> damaged = pngWithRecipe(kRecipe);
-    damaged[40] ^= 1;  // inside the first text chunk
+    damaged[40] ^= 1;  // inside the chunk after the header
     PictureRecipe tooLong = kRecipe;
     tooLong.text = std::string(101, 'x');
     PictureRecipe control = kRecipe;

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <QBuffer>
 #include <QDropEvent>
-#include <QImage>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -11,7 +9,7 @@
 
 #include "annotate/info_line.hpp"
 #include "files/bmp_writer.hpp"
-#include "files/png_text.hpp"
+#include "files/png_encoder.hpp"
 #include "gui/picture_export.hpp"
 #include "gui/picture_file.hpp"
 #include "qt/qt_image.hpp"
@@ -30,15 +28,9 @@ std::string repeat(const std::string& unit, int times) {
 }
 
 // A PNG of a small image with the given text chunks and no others.
-std::vector<std::uint8_t> pngWith(const std::vector<std::pair<std::string, std::string>>& texts) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImage image(8, 6, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    EXPECT_TRUE(image.save(&buffer, "PNG"));
-    std::vector<std::uint8_t> png(bytes.begin(), bytes.end());
-    for (auto it = texts.rbegin(); it != texts.rend(); ++it) addPngText(png, it->first, it->second);
+std::vector<std::uint8_t> pngWith(const std::vector<PngText>& texts) {
+    std::vector<std::uint8_t> png;
+    EXPECT_TRUE(encodePng(Raster(8, 6, Colour::fromRgb(0, 128, 128)), PngMetadata{texts, {}}, png));
     return png;
 }
 
@@ -223,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ReadPictureRecipe, ReadsTheTextAsWrittenUnderEitherKey) {
     testing::application();
     const struct {
-        std::vector<std::pair<std::string, std::string>> texts;
+        std::vector<PngText> texts;
         std::string text;
     } cases[] = {
         {{{"Text", "  two  spaces  "}, {"Software", "textscape-render 1.0.0"}}, "  two  spaces  "},

@@ -4,7 +4,7 @@
 #include <QMimeDatabase>
 
 #include "files/recipe_file.hpp"
-#include "qt/image_encoding.hpp"
+#include "files/image_encoding.hpp"
 #include "support/qt_application.hpp"
 
 namespace ts {
@@ -28,7 +28,7 @@ TEST(EncodeImage, EveryFormatWritesItsTypeThePixelsAndTheRecipeItPromises) {
     const Raster raster = sample();
     for (const ImageFormatInfo& info : imageFormats()) {
         SCOPED_TRACE(std::string(info.name));
-        ASSERT_NE(encoderOf(info.format), nullptr);
+        ASSERT_NE(info.encode, nullptr);
         const std::vector<std::uint8_t> bytes = encodeImage(raster, info.format, recipe);
         const QByteArray data(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
         EXPECT_EQ(QMimeDatabase().mimeTypeForData(data).name().toStdString(), info.mimeType);

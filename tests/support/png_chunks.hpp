@@ -3,9 +3,50 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ts::testing {
+
+// PNG's CRC-32, bit by bit: slow and plainly right.
+inline std::uint32_t pngCrc(const std::uint8_t* data, std::size_t size) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (std::size_t k = 0; k < size; ++k) {
+        crc ^= data[k];
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return crc ^ 0xFFFFFFFFu;
+}
+
+// A chunk of the given type and data, with its length and CRC.
+inline std::vector<std::uint8_t> pngChunk(std::string_view type, std::string_view data) {
+    std::vector<std::uint8_t> out;
+    const auto put32 = [&](std::uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+    };
+    put32(static_cast<std::uint32_t>(data.size()));
+    for (const char c : type) out.push_back(static_cast<std::uint8_t>(c));
+    for (const char c : data) out.push_back(static_cast<std::uint8_t>(c));
+    put32(pngCrc(out.data() + 4, out.size() - 4));
+    return out;
+}
+
+// Where the chunks of a PNG file start, and their types, in file order.
+struct PngChunkAt {
+    std::size_t at;
+    std::string type;
+};
+inline std::vector<PngChunkAt> pngChunks(const std::vector<std::uint8_t>& png) {
+    std::vector<PngChunkAt> chunks;
+    for (std::size_t at = 8; at + 12 <= png.size();) {
+        const std::size_t length = (std::size_t{png[at]} << 24) | (std::size_t{png[at + 1]} << 16) |
+                                   (std::size_t{png[at + 2]} << 8) | png[at + 3];
+        chunks.push_back(
+            {at, std::string(png.begin() + static_cast<long>(at) + 4, png.begin() + static_cast<long>(at) + 8)});
+        at += 12 + length;
+    }
+    return chunks;
+}
 
 // The smallest PNG: one black pixel.
 inline std::vector<std::uint8_t> tinyPng() {
@@ -26,12 +67,8 @@ inline std::map<std::string, std::string> pngTexts(const std::vector<std::uint8_
     for (std::size_t at = 8; at + 12 <= png.size();) {
         const std::uint32_t length = u32(at);
         if (at + 12 + length > png.size()) break;
-        std::uint32_t crc = 0xFFFFFFFFu;  // bit by bit
-        for (std::size_t k = at + 4; k < at + 8 + length; ++k) {
-            crc ^= png[k];
-            for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-        }
-        if ((crc ^ 0xFFFFFFFFu) != u32(at + 8 + length)) texts["!crc"] += std::to_string(at) + " ";
+        if (pngCrc(png.data() + at + 4, 4 + std::size_t{length}) != u32(at + 8 + length))
+            texts["!crc"] += std::to_string(at) + " ";
         const std::string type(png.begin() + static_cast<long>(at) + 4, png.begin() + static_cast<long>(at) + 8);
         const std::string data(png.begin() + static_cast<long>(at) + 8,
                                png.begin() + static_cast<long>(at) + 8 + static_cast<long>(length));

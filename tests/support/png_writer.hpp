@@ -6,9 +6,8 @@
 
 namespace ts::testing {
 
-// Writes the raster as an 8-bit RGB PNG without compression (zlib stored
-// blocks), so that a picture made by a test can be looked at. Returns false
-// when the file cannot be written.
+// Writes the raster as a PNG file, so that a picture made by a test can be
+// looked at. Returns false when the file cannot be written.
 bool writePng(const Raster& raster, const std::string& path);
 
 }  // namespace ts::testing
