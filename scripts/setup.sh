@@ -6,10 +6,11 @@ BUILD_DIR="${TEXTSCAPE_BUILD_DIR:-$ROOT/build}"
 
 # Every Debian package the build, the program and the tests need.
 PACKAGES=(
-  cmake g++ ninja-build
+  cmake g++ ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins
+  libfreetype-dev libharfbuzz-dev
   libgtest-dev libbenchmark-dev
-  fonts-dejavu-core fonts-wqy-microhei
+  fonts-dejavu-core fonts-wqy-microhei fonts-noto-color-emoji
   xvfb xauth
   appstream desktop-file-utils
   pngcheck
