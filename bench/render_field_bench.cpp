@@ -15,6 +15,7 @@
 
 #include "bare_loop.hpp"
 #include "batch_bench.hpp"
+#include "caption_bench.hpp"
 #include "median_keeper.hpp"
 #include "render/render_field.hpp"
 #include "scenes.hpp"
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
 
     registerSweepBenchmarks();
     registerBatchBenchmarks();
+    registerCaptionBenchmarks();
 
     // Repetitions of all benchmarks in random order, so that a machine
     // whose speed drifts during the run slows all of them alike; a flag on
@@ -112,5 +114,6 @@ int main(int argc, char** argv) {
     }
     printSweepSummary(reporter);
     printBatchSummary(reporter);
+    printCaptionSummary(reporter);
     return 0;
 }
