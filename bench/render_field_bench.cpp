@@ -16,6 +16,7 @@
 #include "bare_loop.hpp"
 #include "batch_bench.hpp"
 #include "encode_bench.hpp"
+#include "caption_bench.hpp"
 #include "median_keeper.hpp"
 #include "render/render_field.hpp"
 #include "scenes.hpp"
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
     registerSweepBenchmarks();
     registerBatchBenchmarks();
     registerEncodeBenchmarks();
+    registerCaptionBenchmarks();
 
     // Repetitions of all benchmarks in random order, so that a machine
     // whose speed drifts during the run slows all of them alike; a flag on
@@ -115,5 +117,6 @@ int main(int argc, char** argv) {
     printSweepSummary(reporter);
     printBatchSummary(reporter);
     printEncodeSummary(reporter);
+    printCaptionSummary(reporter);
     return 0;
 }

@@ -10,8 +10,9 @@ PACKAGES=(
   libpng-dev zlib1g-dev libwebp-dev libjpeg62-turbo-dev
   libutf8proc-dev
   qt6-base-dev qt6-qpa-plugins
+  libfreetype-dev libharfbuzz-dev
   libgtest-dev libbenchmark-dev
-  fonts-dejavu-core fonts-wqy-microhei
+  fonts-dejavu-core fonts-wqy-microhei fonts-noto-color-emoji
   xvfb xauth
   appstream desktop-file-utils
   pngcheck imagemagick

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "annotate/caption_text.hpp"
+#include "numeric/check.hpp"
 #include "numeric/statement.hpp"
 #include "seed/character_code.hpp"
 #include "state/layout.hpp"
@@ -19,9 +21,10 @@ constexpr int kMostCaptionLines = 8;
 class LineBreaker {
 public:
     // `room` is the widest a line may be.
-    LineBreaker(const Surface& canvas, float points, float room) : canvas_(canvas), points_(points), room_(room) {}
+    LineBreaker(const CaptionMeasure& measure, float points, float room)
+        : measure_(measure), points_(points), room_(room) {}
 
-    bool fits(std::u32string_view text) const { return canvas_.textWidth(utf8(text), points_) <= room_; }
+    bool fits(std::u32string_view text) const { return measure_.width(text, points_) <= room_; }
 
     // The text cut into lines that fit, or nothing when that takes more than
     // `mostLines`.
@@ -60,15 +63,16 @@ public:
     }
 
 private:
-    const Surface& canvas_;
+    const CaptionMeasure& measure_;
     float points_;
     float room_;
 };
 
-CaptionLayout laidOut(float points, std::vector<std::string> lines, const Surface& canvas, const CaptionFrame& frame) {
+CaptionLayout laidOut(float points, std::vector<std::string> lines, const CaptionMeasure& measure,
+                      const CaptionFrame& frame) {
     CaptionLayout layout;
     layout.points = points;
-    layout.lineHeight = canvas.lineHeight(points);
+    layout.lineHeight = measure.lineHeight(points);
     layout.top = frame.lastTop - static_cast<float>(lines.size() - 1) * layout.lineHeight;
     if (layout.top < 0) layout.top = 0;
     layout.lines = std::move(lines);
@@ -92,37 +96,49 @@ CaptionFrame captionFrame(int width, int height) {
     return {scale, kCaptionLeft * scale, static_cast<float>(width) - kCaptionLeft * scale, kCaptionTop * scale};
 }
 
-CaptionLayout layoutCaption(std::string_view text, float largestPoints, const Surface& canvas,
+float CaptionFontMeasure::width(std::u32string_view text, float points) const {
+    auto known = ems_.find(std::u32string(text));
+    if (known == ems_.end()) known = ems_.emplace(text, shapeCaptionLine(text).advance).first;
+    return static_cast<float>(known->second * pixelsPerEm(points));
+}
+
+float CaptionFontMeasure::lineHeight(float points) const { return captionLineSpacing(points); }
+
+CaptionLayout layoutCaption(std::string_view text, float largestPoints, const CaptionMeasure& measure,
                             const CaptionFrame& frame) {
     const std::u32string characters = codePoints(text);
     if (characters.empty()) return {};
-    // The outline reaches a pixel (scaled) past the glyphs.
+    // The edge reaches a pixel (scaled) past the glyphs.
     const float room = frame.right - frame.left - frame.scale;
     const float largest = largestPoints * frame.scale, smallest = kSmallestCaptionPoints * frame.scale;
     for (int lines = 1; lines <= kMostCaptionLines; ++lines) {
         for (float points = largest; points >= smallest; points -= frame.scale) {
-            if (auto cut = LineBreaker(canvas, points, room).lines(characters, lines)) {
-                return laidOut(points, std::move(*cut), canvas, frame);
+            if (auto cut = LineBreaker(measure, points, room).lines(characters, lines)) {
+                return laidOut(points, std::move(*cut), measure, frame);
             }
         }
     }
     const float points = std::min(largest, kLastResortPoints * frame.scale);
-    return laidOut(points, *LineBreaker(canvas, points, room).lines(characters, static_cast<int>(characters.size())),
-                   canvas, frame);
+    return laidOut(points, *LineBreaker(measure, points, room).lines(characters, static_cast<int>(characters.size())),
+                   measure, frame);
 }
 
-void PrintCaption(FormState& s, Surface& canvas, Surface& window, const CaptionFrame& frame) {
-    const float largest = static_cast<float>(captionSize(s).value());
-    const CaptionLayout layout = layoutCaption(s.t, largest, canvas, frame);
-    canvas.setFontSize(layout.lines.empty() ? largest : layout.points);
-    canvas.setTextColour(Colour::white());
-    canvas.setTextOutline(Colour::black());
-    for (std::size_t k = 0; k < layout.lines.size(); ++k) {
-        canvas.setTextX(frame.left);
-        canvas.setTextY(layout.top + static_cast<float>(k) * layout.lineHeight);
-        canvas.print(layout.lines[k]);
+CaptionLayout captionLayout(const FormState& s, const CaptionMeasure& measure, const CaptionFrame& frame) {
+    const Number size = captionSize(s);
+    return layoutCaption(s.t, size.isEmpty() ? 0 : static_cast<float>(size.value()), measure, frame);
+}
+
+void PrintCaption(FormState& s, Raster& canvas, Surface& window) {
+    if (!s.t.empty()) {
+        const Outcome fonts = loadCaptionFonts();
+        TS_CHECK(fonts, fonts.message.c_str());
+        const CaptionFrame frame = captionFrame(canvas.width(), canvas.height());
+        const CaptionLayout layout = captionLayout(s, CaptionFontMeasure(), frame);
+        for (std::size_t k = 0; k < layout.lines.size(); ++k) {
+            drawCaptionText(canvas, frame.left, layout.top + static_cast<float>(k) * layout.lineHeight,
+                            codePoints(layout.lines[k]), layout.points, Colour::white(), Colour::black());
+        }
     }
-    canvas.setTextOutline(std::nullopt);
     window.setTextX(static_cast<float>(layout::kStarX));
     window.setTextY(static_cast<float>(layout::kStarY));
     window.print("*");

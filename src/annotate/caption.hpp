@@ -2,8 +2,10 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "platform/raster.hpp"
 #include "platform/surface.hpp"
 #include "state/form_state.hpp"
 
@@ -37,6 +39,26 @@ struct CaptionFrame {
 // standard one.
 CaptionFrame captionFrame(int width, int height);
 
+// How wide the caption's text is at a size, and how far apart its lines
+// lie, in pixels.
+class CaptionMeasure {
+public:
+    virtual ~CaptionMeasure() = default;
+    virtual float width(std::u32string_view text, float points) const = 0;
+    virtual float lineHeight(float points) const = 0;
+};
+
+// The caption's fonts, measured as they draw (caption_text.hpp); a text
+// measured once is remembered for as long as the measure lives.
+class CaptionFontMeasure final : public CaptionMeasure {
+public:
+    float width(std::u32string_view text, float points) const override;
+    float lineHeight(float points) const override;
+
+private:
+    mutable std::unordered_map<std::u32string, double> ems_;
+};
+
 // The caption as it is printed: its size and its lines, top to bottom.
 struct CaptionLayout {
     float points = 0;
@@ -45,19 +67,24 @@ struct CaptionLayout {
     float lineHeight = 0;
 };
 
-// How the caption of `text` fits between the frame's left and right,
-// measured on `canvas`: at `largestPoints` (times the frame's scale) on one
-// line when it fits there; else on as few lines as possible, each line at
-// the largest size from there down to kSmallestCaptionPoints (scaled), a
-// point (scaled) at a time, that lets the text fit in that many. Lines
-// break after a word where one ends in time, else between two characters.
-// No lines for the empty text.
-CaptionLayout layoutCaption(std::string_view text, float largestPoints, const Surface& canvas,
+// How the caption of `text` fits between the frame's left and right: at
+// `largestPoints` (times the frame's scale) on one line when it fits there;
+// else on as few lines as possible, each line at the largest size from
+// there down to kSmallestCaptionPoints (scaled), a point (scaled) at a time,
+// that lets the text fit in that many. Lines break after a word where one
+// ends in time, else between two characters. No lines for the empty text.
+CaptionLayout layoutCaption(std::string_view text, float largestPoints, const CaptionMeasure& measure,
                             const CaptionFrame& frame = {});
 
-// Prints the text in white with a thin black outline into the lower-left
-// corner of the canvas, laid out by layoutCaption with captionSize as the
-// largest size, then a "*" at (1, 1) of the window.
-void PrintCaption(FormState& s, Surface& canvas, Surface& window, const CaptionFrame& frame = {});
+// The layout PrintCaption draws: the text of `s` with captionSize as its
+// largest size.
+CaptionLayout captionLayout(const FormState& s, const CaptionMeasure& measure, const CaptionFrame& frame = {});
+
+// Prints the text in white with a thin black edge into the lower-left
+// corner of the canvas, laid out by captionLayout in the caption fonts on
+// the canvas's frame (captionFrame of its size), then a "*" at (1, 1) of the
+// window. The caption fonts must load (loadCaptionFonts): the program stops
+// here when they do not.
+void PrintCaption(FormState& s, Raster& canvas, Surface& window);
 
 }  // namespace ts

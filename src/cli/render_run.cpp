@@ -11,6 +11,7 @@
 #include <sstream>
 #include <thread>
 
+#include "annotate/caption_fonts.hpp"
 #include "annotate/info_line.hpp"
 #include "cli/batch_list.hpp"
 #include "files/file_output.hpp"
@@ -19,7 +20,6 @@
 #include "picture/picture.hpp"
 #include "platform/ordered_work.hpp"
 #include "platform/version.hpp"
-#include "qt/qt_surfaces.hpp"
 #include "seed/read_text_seed.hpp"
 
 namespace ts {
@@ -328,6 +328,11 @@ int finishOutput(std::ostream& out, std::ostream& err, int status) {
 }
 
 int runRenderer(const RenderOptions& options, RenderStreams io, Clock& clock) {
+    // Without its fonts no caption can be drawn: one line, before any picture.
+    if (options.caption) {
+        if (const Outcome fonts = loadCaptionFonts(); !fonts)
+            return finishOutput(io.out, io.err, fail(io.err, fonts.message));
+    }
     const int status = options.action == RenderOptions::Action::Batch ? renderBatch(options, io, clock)
                                                                       : renderOne(options, io, clock);
     return finishOutput(io.out, io.err, status);

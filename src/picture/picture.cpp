@@ -23,14 +23,13 @@ public:
     void print(std::string_view) override {}
     void setFontSize(float) override {}
     void setTextColour(Colour) override {}
-    void setTextOutline(std::optional<Colour>) override {}
-    float textWidth(std::string_view, float) const override { return 0; }
-    float lineHeight(float) const override { return 0; }
     void clear() override {}
     void setBackground(Colour) override {}
 };
 
 }  // namespace
+
+RasterSurface makeCanvas(int width, int height) { return RasterSurface(width, height); }
 
 void SetGeometry(FormState& s) {
     s.sir = Number::int16(layout::kCanvasWidth);
@@ -60,9 +59,7 @@ void MakePicture(FormState& s, std::string text, PictureTools& tools, int defini
     RenderFieldAtSize(s, tools.canvas.raster(), tools.sweep);
     if (tools.caption) {
         tools.onStage("PrintCaption");
-        // The caption takes its place on the picture at the canvas's size.
-        PrintCaption(s, tools.canvas, tools.window,
-                     captionFrame(tools.canvas.raster().width(), tools.canvas.raster().height()));
+        PrintCaption(s, tools.canvas.raster(), tools.window);
     }
 }
 

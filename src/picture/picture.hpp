@@ -10,6 +10,7 @@
 #include "render/sweep.hpp"
 #include "state/form_state.hpp"
 #include "state/picture_definition.hpp"
+#include "state/layout.hpp"
 
 namespace ts {
 
@@ -25,6 +26,12 @@ struct PictureTools {
     // Told the name of each stage as it starts.
     std::function<void(std::string_view)> onStage = [](std::string_view) {};
 };
+
+// A canvas for a picture of width x height pixels, the standard 600 x 450
+// unless asked otherwise. PrintCaption draws the caption straight into its
+// raster, with the caption's own fonts, so the window, the renderer and the
+// tests all get the same caption from the same code.
+RasterSurface makeCanvas(int width = layout::kCanvasWidth, int height = layout::kCanvasHeight);
 
 // The plane and canvas geometry, fixed once at start-up: sir, vis, polx,
 // poly, dx, dy.
@@ -55,9 +62,8 @@ struct Picture {
 };
 
 // The picture `text` gives on a fresh state, as the window shows it for the
-// first text typed after start-up: drawn on `canvas` (whose painter draws
-// the caption, and whose size is the picture's), with the window's drawing
-// dropped.
+// first text typed after start-up: drawn on `canvas` (whose size is the
+// picture's), with the window's drawing dropped.
 Picture MakeFreshPicture(std::string text, RasterSurface canvas, Clock& clock, bool caption = true,
                          const SweepOptions& sweep = {}, int definition = kLatestPictureDefinition);
 

@@ -12,6 +12,7 @@ enum class Failure {
     FolderUnavailable,  // the folder is missing and cannot be made, or is not a folder
     NameTaken,          // the file exists and may not be replaced
     WriteFailed,        // creating, writing or closing the file failed (rights, full disk)
+    Unavailable,        // a file the program draws with is missing or unreadable (a font)
 };
 
 // How an operation that can fail for a reason the user should know went:

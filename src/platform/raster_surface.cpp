@@ -40,15 +40,8 @@ void RasterSurface::line(float x1, float y1, float x2, float y2, Colour c) {
 
 void RasterSurface::print(std::string_view utf8) {
     if (!painter_ || utf8.empty()) return;
-    textX_ = outline_ ? painter_->drawOutlined(raster_, textX_, textY_, utf8, fontPoints_, textColour_, *outline_)
-                      : painter_->draw(raster_, textX_, textY_, utf8, fontPoints_, textColour_);
+    textX_ = painter_->draw(raster_, textX_, textY_, utf8, fontPoints_, textColour_);
 }
-
-float RasterSurface::textWidth(std::string_view utf8, float points) const {
-    return painter_ ? painter_->width(utf8, points) : 0;
-}
-
-float RasterSurface::lineHeight(float points) const { return painter_ ? painter_->lineHeight(points) : 0; }
 
 void RasterSurface::setFontSize(float points) {
     // A size of 0 (only for the empty caption) keeps the previous size.

@@ -8,25 +8,20 @@
 
 namespace ts {
 
-// Draws text glyphs into a raster; the toolkit supplies one.
+// Draws text glyphs into a raster for the window's own lines (the
+// parameter line, the "*"); the toolkit supplies one. The caption is drawn
+// by the engine itself (annotate/caption_text.hpp).
 class TextPainter {
 public:
     virtual ~TextPainter() = default;
     // Draws text with the top of its line at (x, y); returns the x where the
     // next text on the same line would start.
     virtual float draw(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour) = 0;
-    // The same, with a thin edge of `outline` around the glyphs.
-    virtual float drawOutlined(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour,
-                               Colour outline) = 0;
-    // How wide `utf8` is at a size, and the distance from line to line.
-    virtual float width(std::string_view utf8, float points) const = 0;
-    virtual float lineHeight(float points) const = 0;
 };
 
 // A surface that keeps its drawing in a raster of its own. Pixels and lines
 // are drawn here; text goes through the painter (without one, text only
-// moves the text position, nothing visible is drawn, and every text
-// measures 0 wide and 0 high).
+// moves the text position and nothing visible is drawn).
 class RasterSurface : public Surface {
 public:
     RasterSurface(int width, int height, std::shared_ptr<TextPainter> painter = nullptr, float fontPoints = 8);
@@ -43,9 +38,6 @@ public:
     void print(std::string_view utf8) override;
     void setFontSize(float points) override;
     void setTextColour(Colour c) override { textColour_ = c; }
-    void setTextOutline(std::optional<Colour> c) override { outline_ = c; }
-    float textWidth(std::string_view utf8, float points) const override;
-    float lineHeight(float points) const override;
     void clear() override;
     void setBackground(Colour c) override;
 
@@ -53,7 +45,6 @@ public:
     float textY() const { return textY_; }
     float fontSize() const { return fontPoints_; }
     Colour textColour() const { return textColour_; }
-    std::optional<Colour> textOutline() const { return outline_; }
     Colour background() const { return background_; }
 
 private:
@@ -62,7 +53,6 @@ private:
     float fontPoints_;
     float textX_ = 0, textY_ = 0;
     Colour textColour_ = Colour::white();
-    std::optional<Colour> outline_;
     Colour background_ = Colour::black();
 };
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string_view>
 
 #include "platform/colour.hpp"
@@ -25,14 +24,6 @@ public:
     virtual void print(std::string_view utf8) = 0;
     virtual void setFontSize(float points) = 0;
     virtual void setTextColour(Colour c) = 0;
-    // A thin edge of this colour around the glyphs of the texts printed
-    // from now on, or none.
-    virtual void setTextOutline(std::optional<Colour> c) = 0;
-
-    // How wide a text would be printed at a font size, and how far apart
-    // the lines of that size lie, in pixels.
-    virtual float textWidth(std::string_view utf8, float points) const = 0;
-    virtual float lineHeight(float points) const = 0;
 
     // Erases everything and puts the text position back at (0, 0).
     virtual void clear() = 0;

@@ -9,12 +9,6 @@ std::shared_ptr<QtTextPainter> sharedTextPainter() {
     return painter;
 }
 
-RasterSurface makeCanvas() {
-    return RasterSurface(layout::kPicture1.width, layout::kPicture1.height, sharedTextPainter());
-}
-
-RasterSurface makeCanvas(int width, int height) { return RasterSurface(width, height, sharedTextPainter()); }
-
 RasterSurface makeComposite() {
     return RasterSurface(layout::kPicture2.width, layout::kPicture2.height, sharedTextPainter());
 }

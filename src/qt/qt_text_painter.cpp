@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPainterPathStroker>
 #include <QRawFont>
 #include <QTextBoundaryFinder>
 
@@ -36,7 +35,7 @@ QString loadFamily(const char* path) {
 
 QStringList loadFamilies() {
     QStringList families;
-    for (const char* path : kCaptionFontPaths) families.append(loadFamily(path));
+    for (const char* path : kWindowFontPaths) families.append(loadFamily(path));
     return families;
 }
 
@@ -120,16 +119,6 @@ QFont QtTextPainter::font(float points, int which) const {
 }
 
 float QtTextPainter::draw(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour) {
-    return paint(raster, x, y, utf8, points, colour, nullptr);
-}
-
-float QtTextPainter::drawOutlined(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour,
-                                  Colour outline) {
-    return paint(raster, x, y, utf8, points, colour, &outline);
-}
-
-float QtTextPainter::paint(Raster& raster, float x, float y, std::string_view utf8, float points, Colour colour,
-                           const Colour* outline) {
     const QString text = qStringOf(utf8);
     QImage image = wrap(raster);
     // The fonts measured for the image, at its 96 dots per inch.
@@ -151,14 +140,6 @@ float QtTextPainter::paint(Raster& raster, float x, float y, std::string_view ut
     }
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    if (outline) {
-        QPainterPathStroker stroker;
-        // A point is 4/3 of a pixel at 96 dots per inch.
-        stroker.setWidth(std::max(kOutlinePixels, points * 4.0 / 3.0 / 10.0));
-        stroker.setJoinStyle(Qt::RoundJoin);
-        stroker.setCapStyle(Qt::RoundCap);
-        painter.fillPath(stroker.createStroke(path), qColorOf(*outline));
-    }
     painter.fillPath(path, qColorOf(colour));
     return static_cast<float>(next);
 }
@@ -176,11 +157,6 @@ float QtTextPainter::width(std::string_view utf8, float points) const {
     for (const Run& run : runsOf(qStringOf(utf8), coverage))
         total += QFontMetricsF(fonts[static_cast<std::size_t>(run.font)], &device).horizontalAdvance(run.text);
     return static_cast<float>(total);
-}
-float QtTextPainter::lineHeight(float points) const {
-    const QImage& device = measuringDevice();
-    const QFontMetricsF metrics(QFont(font(points), &device), &device);
-    return static_cast<float>(metrics.lineSpacing());
 }
 
 }  // namespace ts

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
 #include <string>
 
 #include "annotate/caption.hpp"
 #include "platform/random_source.hpp"
-#include "platform/raster_surface.hpp"
 #include "seed/character_code.hpp"
 #include "seed/read_text_seed.hpp"
 #include "state/layout.hpp"
@@ -22,32 +21,41 @@ FormState withText(std::string text) {
     return s;
 }
 
-// Stands in for a font: a filled box per character, `points` pixels wide
-// and high, so that any printed text leaves a mark in the raster; an
-// outline is a one-pixel frame around the boxes.
-class BoxPainter final : public TextPainter {
+// Measures as a font whose every character is `characterWidth` ems wide
+// and whose lines are 1.25 ems apart, an em being 4/3 of a point.
+class EvenMeasure final : public CaptionMeasure {
 public:
-    float draw(Raster& raster, float x, float y, std::string_view utf8text, float points, Colour colour) override {
-        const int n = static_cast<int>(codePoints(utf8text).size());
-        const int size = static_cast<int>(points);
-        for (int k = 0; k < n * size; ++k)
-            for (int row = 0; row < size; ++row) raster.set(static_cast<int>(x) + k, static_cast<int>(y) + row, colour);
-        return x + static_cast<float>(n * size);
+    explicit EvenMeasure(float characterWidth = 0.5f) : characterWidth_(characterWidth) {}
+    float width(std::u32string_view text, float points) const override {
+        return static_cast<float>(text.size()) * characterWidth_ * points * 4 / 3;
     }
-    float drawOutlined(Raster& raster, float x, float y, std::string_view utf8text, float points, Colour colour,
-                       Colour outline) override {
-        const int n = static_cast<int>(codePoints(utf8text).size());
-        const int size = static_cast<int>(points);
-        for (int k = -1; k <= n * size; ++k)
-            for (int row = -1; row <= size; ++row)
-                raster.set(static_cast<int>(x) + k, static_cast<int>(y) + row, outline);
-        return draw(raster, x, y, utf8text, points, colour);
-    }
-    float width(std::string_view utf8text, float points) const override {
-        return static_cast<float>(codePoints(utf8text).size()) * points;
-    }
-    float lineHeight(float points) const override { return points + 2; }
+    float lineHeight(float points) const override { return 1.25f * points * 4 / 3; }
+
+private:
+    float characterWidth_;
 };
+
+// Where a caption changed a picture of one colour.
+struct Ink {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+    int pixels = 0;
+};
+
+Ink inkOn(const Raster& raster, Colour background) {
+    Ink ink;
+    for (int y = 0; y < raster.height(); ++y)
+        for (int x = 0; x < raster.width(); ++x) {
+            if (raster.at(x, y) == background) continue;
+            ++ink.pixels;
+            ink.left = std::min(ink.left, x);
+            ink.right = std::max(ink.right, x);
+            ink.top = std::min(ink.top, y);
+            ink.bottom = std::max(ink.bottom, y);
+        }
+    return ink;
+}
+
+constexpr Colour kPlain = Colour::fromRgb(10, 20, 30);
 
 TEST(CaptionSize, ShrinksAsTheTextGrows) {
     struct Case {
@@ -71,79 +79,69 @@ TEST(CaptionSize, CountsCharactersNotBytes) {
 
 TEST(CaptionSize, IsEmptyForTheEmptyText) { EXPECT_TRUE(captionSize(withText("")).isEmpty()); }
 
-TEST(PrintCaption, PrintsTheTextInWhiteWithABlackEdgeAt10And415ThenAStarAtTheWindowCorner) {
+TEST(PrintCaption, PrintsTheTextIntoThePictureThenAStarAtTheWindowCorner) {
     FormState s = withText("hello world");
-    testing::RecordingSurface canvas, window;
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight, kPlain);
+    testing::RecordingSurface window;
     PrintCaption(s, canvas, window);
 
     using Call = testing::RecordingSurface::Call;
-    const std::vector<Call> expectedCanvas = {
-        {"setFontSize", {12}, {}, {}},
-        {"setTextColour", {}, {}, Colour::white()},
-        {"setTextOutline", {}, {}, Colour::black()},
-        {"setTextX", {10}, {}, {}},
-        {"setTextY", {415}, {}, {}},
-        {"print", {}, "hello world", {}},
-        {"clearTextOutline", {}, {}, {}},
-    };
     const std::vector<Call> expectedWindow = {
         {"setTextX", {1}, {}, {}},
         {"setTextY", {1}, {}, {}},
         {"print", {}, "*", {}},
     };
-    EXPECT_EQ(canvas.calls, expectedCanvas);
     EXPECT_EQ(window.calls, expectedWindow);
+    EXPECT_GT(inkOn(canvas, kPlain).pixels, 100);
 }
 
 // Where the caption fits on one line at its size, that is the size.
-TEST(PrintCaption, HandsTheCaptionSizeForEachLengthToTheCanvas) {
+TEST(CaptionLayoutOfTheState, TakesTheCaptionSizeForEachLength) {
     const struct {
         int length;
         float points;
     } cases[] = {{1, 15}, {3, 14}, {9, 13}, {24, 12}, {67, 11}, {68, 10}, {100, 10}};
     for (const auto& c : cases) {
-        FormState s = withText(std::string(static_cast<std::size_t>(c.length), 'x'));
-        testing::RecordingSurface canvas, window;
-        canvas.characterWidth = 0.4f;  // 100 characters at 10 points are 533 pixels
-        PrintCaption(s, canvas, window);
-        const auto sizes = canvas.callsNamed("setFontSize");
-        ASSERT_EQ(sizes.size(), 1u);
-        EXPECT_EQ(sizes[0].args[0], c.points) << c.length;
+        const FormState s = withText(std::string(static_cast<std::size_t>(c.length), 'x'));
+        // 100 characters at 10 points are 533 pixels.
+        const CaptionLayout layout = captionLayout(s, EvenMeasure(0.4f));
+        EXPECT_EQ(layout.points, c.points) << c.length;
+        EXPECT_EQ(layout.lines.size(), 1u) << c.length;
     }
 }
 
-TEST(PrintCaption, EmptyTextHandsSizeZeroAndStillPrintsTheStar) {
+TEST(CaptionLayoutOfTheState, NoLinesForTheEmptyText) {
+    EXPECT_TRUE(captionLayout(withText(""), EvenMeasure()).lines.empty());
+}
+
+TEST(PrintCaption, EmptyTextLeavesThePictureUntouchedAndStillPrintsTheStar) {
     FormState s = withText("");
-    testing::RecordingSurface canvas, window;
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight, kPlain);
+    const Raster before = canvas;
+    testing::RecordingSurface window;
     PrintCaption(s, canvas, window);
-    const auto sizes = canvas.callsNamed("setFontSize");
-    ASSERT_EQ(sizes.size(), 1u);
-    EXPECT_EQ(sizes[0].args[0], 0.0f);
+    EXPECT_EQ(canvas, before);
     ASSERT_EQ(window.calls.size(), 3u);
     EXPECT_EQ(window.calls[2].text, "*");
 }
 
-TEST(PrintCaption, EmptyTextLeavesThePictureUntouched) {
-    FormState s = withText("");
-    auto painter = std::make_shared<BoxPainter>();
-    RasterSurface canvas(layout::kCanvasWidth, layout::kCanvasHeight, painter, 12);
-    canvas.raster().fill(Colour::fromRgb(10, 20, 30));
-    const Raster before = canvas.raster();
-    RasterSurface window(900, 600, painter);
-    PrintCaption(s, canvas, window);
-    EXPECT_EQ(canvas.raster(), before);
-    EXPECT_EQ(window.raster().at(1, 1), Colour::white()) << "the star is still printed";
-}
-
+// The line's top is at 415: the capitals start below it, by the font's
+// ascent less its capital height, and the text starts at 10.
 TEST(PrintCaption, TextGoesIntoThePictureStartingAt10And415) {
-    FormState s = withText("ab");
-    auto painter = std::make_shared<BoxPainter>();
-    RasterSurface canvas(layout::kCanvasWidth, layout::kCanvasHeight, painter);
-    RasterSurface window(900, 600, painter);
+    FormState s = withText("HE");
+    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight, kPlain);
+    testing::RecordingSurface window;
     PrintCaption(s, canvas, window);
-    EXPECT_EQ(canvas.raster().at(10, 415), Colour::white());
-    EXPECT_EQ(canvas.raster().at(9, 415), Colour::black());
-    EXPECT_EQ(canvas.raster().at(10, 414), Colour::black());
+    const Ink ink = inkOn(canvas, kPlain);
+    const double em = 14 * 4.0 / 3.0;  // "HE" is set at 14 points
+    // The edge reaches a pixel past the glyphs, whose stems start at 0.098 em.
+    EXPECT_NEAR(ink.left, 10 + 0.098 * em - 1, 1);
+    // DejaVu Sans rises 0.928 em above its baseline, its capitals 0.729 em.
+    EXPECT_NEAR(ink.top, 415 + (0.928 - 0.729) * em - 1, 1);
+    EXPECT_NEAR(ink.bottom, 415 + 0.928 * em + 1, 1);
+    int stem = 0;  // the H's first stem, in white, beside its edge
+    for (int x = ink.left; x <= ink.left + 5; ++x) stem += canvas.at(x, (ink.top + ink.bottom) / 2) == Colour::white();
+    EXPECT_GE(stem, 1);
 }
 
 }  // namespace
@@ -176,20 +174,19 @@ class CaptionLayoutCase : public ::testing::TestWithParam<LayoutCase> {};
 // 579 pixels: 86 characters of half an em at 10 points.
 TEST_P(CaptionLayoutCase, FitsBetweenTheMarginsOnAsFewLinesAsItCan) {
     const LayoutCase& c = GetParam();
-    testing::RecordingSurface canvas;
-    canvas.characterWidth = c.characterWidth;
-    const CaptionLayout layout = layoutCaption(c.text, c.largest, canvas);
+    const EvenMeasure measure(c.characterWidth);
+    const CaptionLayout layout = layoutCaption(c.text, c.largest, measure);
 
     EXPECT_EQ(layout.points, c.points);
     ASSERT_EQ(layout.lines.size(), c.lines);
     EXPECT_EQ(codePoints(layout.lines[0]).size(), c.firstLineCharacters);
-    EXPECT_EQ(layout.lineHeight, canvas.lineHeight(c.points));
+    EXPECT_EQ(layout.lineHeight, measure.lineHeight(c.points));
     // The last line sits where a caption of one line does, the others above.
     EXPECT_FLOAT_EQ(layout.top + static_cast<float>(c.lines - 1) * layout.lineHeight, kCaptionTop);
 
     std::string joined;
     for (const std::string& line : layout.lines) {
-        EXPECT_LE(kCaptionLeft + canvas.textWidth(line, layout.points), kCaptionRight) << line;
+        EXPECT_LE(kCaptionLeft + measure.width(codePoints(line), layout.points), kCaptionRight) << line;
         EXPECT_FALSE(line.empty());
         EXPECT_NE(line.back(), ' ') << line;
         // Only the break's space is dropped: the lines give the text back.
@@ -211,42 +208,55 @@ INSTANTIATE_TEST_SUITE_P(
                                  0.5f, 10, 10, 2, 79}),
     testing::nameByWhat);
 
-TEST(CaptionLayout, NoLinesForTheEmptyText) {
-    testing::RecordingSurface canvas;
-    EXPECT_TRUE(layoutCaption("", 15, canvas).lines.empty());
+TEST(CaptionLayout, NoLinesForTheEmptyText) { EXPECT_TRUE(layoutCaption("", 15, EvenMeasure()).lines.empty()); }
+
+TEST(CaptionLayout, PlacesEachLineALineHeightAboveTheNext) {
+    const EvenMeasure measure;
+    const CaptionLayout layout = layoutCaption(std::string(100, 'x'), 10, measure);
+    ASSERT_EQ(layout.lines.size(), 2u);
+    EXPECT_EQ(layout.lines[0] + layout.lines[1], std::string(100, 'x'));
+    EXPECT_FLOAT_EQ(layout.top + layout.lineHeight, 415);
+    EXPECT_NEAR(layout.lineHeight, measure.lineHeight(10), 1e-3);
 }
 
-TEST(PrintCaption, PrintsEachLineAtItsPlace) {
-    FormState s = withText(std::string(100, 'x'));
-    testing::RecordingSurface canvas, window;
-    PrintCaption(s, canvas, window);
-    const auto ys = canvas.callsNamed("setTextY");
-    const auto prints = canvas.callsNamed("print");
-    ASSERT_EQ(ys.size(), 2u);
-    ASSERT_EQ(prints.size(), 2u);
-    EXPECT_EQ(prints[0].text + prints[1].text, std::string(100, 'x'));
-    EXPECT_FLOAT_EQ(ys[1].args[0], 415);
-    EXPECT_NEAR(ys[1].args[0] - ys[0].args[0], canvas.lineHeight(10), 1e-3);
-}
-
-TEST(PrintCaption, LongTextStaysInsideThePictureWithItsEdge) {
-    // 100 characters of 10 pixels at 10 points: 1000 pixels, more than one line.
-    FormState s = withText(std::string(100, 'a'));
-    auto painter = std::make_shared<BoxPainter>();
-    RasterSurface canvas(600, 450, painter);
-    canvas.raster().fill(Colour::fromRgb(10, 20, 30));
-    RasterSurface window(900, 600, painter);
-    PrintCaption(s, canvas, window);
-    int white = 0;
-    for (int y = 0; y < 450; ++y)
-        for (int x = 0; x < 600; ++x) {
-            const Colour c = canvas.raster().at(x, y);
-            if (c == Colour::fromRgb(10, 20, 30)) continue;
-            EXPECT_TRUE(x >= 9 && x <= 591) << x << "," << y;
-            if (c == Colour::white()) ++white;
+// Captions of many kinds stay whole inside the picture: nothing past the
+// right margin (with the edge), nothing cut at the bottom, and every line
+// above the one before it.
+TEST(PrintCaption, LongTextsStayInsideThePictureWithTheirEdge) {
+    const std::string wide[] = {
+        std::string(100, 'W'),
+        [] {
+            std::string t;
+            for (int k = 0; k < 100; ++k) t += "\xE6\xBC\xA2";  // U+6F22
+            return t;
+        }(),
+        [] {
+            std::string t;
+            for (int k = 0; k < 100; ++k) t += "\xF0\x9F\x98\x80";  // U+1F600
+            return t;
+        }(),
+        [] {
+            std::string t;
+            for (int k = 0; k < 50; ++k) t += "\xD8\xB3\xD9\x84";  // Arabic letters
+            return t;
+        }(),
+        words(20, "word"),
+    };
+    for (const std::string& text : wide) {
+        for (const auto& [width, height] : {std::pair{600, 450}, {1920, 1080}, {450, 600}}) {
+            FormState s = withText(text);
+            Raster canvas(width, height, kPlain);
+            testing::RecordingSurface window;
+            PrintCaption(s, canvas, window);
+            const CaptionFrame frame = captionFrame(width, height);
+            const Ink ink = inkOn(canvas, kPlain);
+            ASSERT_GT(ink.pixels, 0) << text;
+            EXPECT_GE(ink.left, frame.left - 2 * frame.scale) << text << " at " << width << "x" << height;
+            EXPECT_LE(ink.right, frame.right) << text << " at " << width << "x" << height;
+            EXPECT_LT(ink.bottom, height - 1) << text << " at " << width << "x" << height;
+            EXPECT_GT(ink.top, height / 2) << text << " at " << width << "x" << height;
         }
-    EXPECT_EQ(white, 100 * 10 * 10);  // every character's box, whole
-    EXPECT_FALSE(canvas.textOutline().has_value()) << "the edge is for the caption only";
+    }
 }
 
 }  // namespace
@@ -278,25 +288,31 @@ TEST(CaptionFrame, ScalesTheStandardPlaceWithThePicturesHeight) {
 }
 
 TEST(CaptionLayout, TwiceTheFrameTwiceTheSizeAndPlace) {
-    testing::RecordingSurface canvas;
+    const EvenMeasure measure;
     const CaptionFrame twice = captionFrame(1200, 900);
-    const CaptionLayout small = layoutCaption("hello world", 12, canvas);
-    const CaptionLayout large = layoutCaption("hello world", 12, canvas, twice);
-    EXPECT_EQ(small.points, 12);
-    EXPECT_EQ(large.points, 24);
-    EXPECT_EQ(large.lines, small.lines);
-    EXPECT_FLOAT_EQ(large.top, 830);
+    const CaptionLayout smaller = layoutCaption("hello world", 12, measure);
+    const CaptionLayout larger = layoutCaption("hello world", 12, measure, twice);
+    EXPECT_EQ(smaller.points, 12);
+    EXPECT_EQ(larger.points, 24);
+    EXPECT_EQ(larger.lines, smaller.lines);
+    EXPECT_FLOAT_EQ(larger.top, 830);
     // A long text breaks where it does on the standard picture.
     const std::string longText = std::string(100, 'x');
-    EXPECT_EQ(layoutCaption(longText, 10, canvas, twice).lines, layoutCaption(longText, 10, canvas).lines);
-    EXPECT_EQ(layoutCaption(longText, 10, canvas, twice).points, 20);
+    EXPECT_EQ(layoutCaption(longText, 10, measure, twice).lines, layoutCaption(longText, 10, measure).lines);
+    EXPECT_EQ(layoutCaption(longText, 10, measure, twice).points, 20);
 
-    testing::RecordingSurface printed, window;
+    // Drawn, the caption on the picture twice the size is the standard one
+    // at twice the scale: in place, at twice the height.
     FormState s = withText("hello world");
-    PrintCaption(s, printed, window, twice);
-    EXPECT_EQ(printed.callsNamed("setTextX").front().args[0], 20);
-    EXPECT_EQ(printed.callsNamed("setTextY").front().args[0], 830);
-    EXPECT_EQ(printed.callsNamed("setFontSize").front().args[0], 24);
+    Raster standard(600, 450, kPlain), large(1200, 900, kPlain);
+    testing::RecordingSurface window;
+    PrintCaption(s, standard, window);
+    PrintCaption(s, large, window);
+    const Ink one = inkOn(standard, kPlain), two = inkOn(large, kPlain);
+    EXPECT_NEAR(two.left, 2 * one.left, 2);
+    EXPECT_NEAR(two.top, 2 * one.top, 2);
+    EXPECT_NEAR(two.right, 2 * one.right, 2);
+    EXPECT_NEAR(two.bottom, 2 * one.bottom, 2);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include "cli/render_helpers.hpp"
 #include "files/folder_lock.hpp"
 #include "files/png_encoder.hpp"
+#include "support/canvas_checksum.hpp"
+#include "support/caption_pictures.hpp"
 #include "support/file_size_limit.hpp"
 #include "support/png_chunks.hpp"
 
@@ -34,6 +36,19 @@ TEST_F(RenderOutput, PictureIsTheWindowsCanvasWithAndWithoutCaption) {
     FixedClock clock = testing::testClock();
     EXPECT_FALSE(MakeFreshPicture("hello world", makeCanvas(), clock, true).canvas ==
                  MakeFreshPicture("hello world", makeCanvas(), clock, false).canvas);
+}
+
+// The renderer draws the caption with the engine's code, as the window
+// does: its files with captions in each script hold the window's pictures.
+TEST_F(RenderOutput, CaptionsInEachScriptGiveThePicturesChecksums) {
+    for (const testing::CaptionPicture& picture : testing::kCaptionPictures) {
+        const RunResult r = run(renderTo(picture.text, folder / "caption.png"));
+        ASSERT_EQ(r.status, 0) << r.err;
+        const QImage image(QString::fromStdString((folder / "caption.png").string()));
+        ASSERT_FALSE(image.isNull()) << picture.what;
+        const std::uint64_t checksum = testing::canvasChecksum(rasterOf(image));
+        EXPECT_EQ(checksum, picture.checksum) << picture.what << ": 0x" << std::hex << checksum;
+    }
 }
 
 TEST_F(RenderOutput, PngAndBmpFilesHoldTheCanvasPixels) {

@@ -20,6 +20,8 @@
 #include "numeric/statement.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "seed/read_text_seed.hpp"
+#include "support/canvas_checksum.hpp"
+#include "support/caption_pictures.hpp"
 #include "support/fakes.hpp"
 #include "support/qt_application.hpp"
 
@@ -481,13 +483,27 @@ TEST(Form1Caption, HundredWideCharactersStayInsideTheCanvas) {
         EXPECT_GT(ink.top(), 225) << "in the lower part of the picture";
 
         // Every character is in one of the lines.
-        const CaptionLayout laidOut = layoutCaption(text, 10, form.canvas());
+        const CaptionLayout laidOut = layoutCaption(text, 10, CaptionFontMeasure());
         std::string joined;
         for (const std::string& line : laidOut.lines) joined += line;
         std::string withoutSpaces = text;
         std::erase(withoutSpaces, ' ');
         std::erase(joined, ' ');
         EXPECT_EQ(joined, withoutSpaces);
+    }
+}
+
+// The window draws the caption with the engine's code: its pictures with
+// captions in each script are the renderer's, checksum for checksum.
+TEST(Form1Caption, CaptionsInEachScriptGiveThePicturesChecksums) {
+    testing::application();
+    for (const testing::CaptionPicture& picture : testing::kCaptionPictures) {
+        auto scripted = std::make_unique<ScriptedDialog>();
+        scripted->answer = picture.text;
+        Form1 form(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        form.start();
+        const std::uint64_t checksum = testing::canvasChecksum(form.canvas().raster());
+        EXPECT_EQ(checksum, picture.checksum) << picture.what << ": 0x" << std::hex << checksum;
     }
 }
 

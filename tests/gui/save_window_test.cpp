@@ -278,8 +278,7 @@ TEST_F(WindowSave, SaveAsAtTwiceTheSizeDrawsThePictureAgainLarger) {
     // The caption: where the drawing without it differs, within the lower
     // left, at twice the standard place.
     FixedClock clock = testing::testClock();
-    const Raster bare =
-        MakeFreshPicture("Hello, Textscape", RasterSurface(1200, 900, sharedTextPainter()), clock, false).canvas;
+    const Raster bare = MakeFreshPicture("Hello, Textscape", makeCanvas(1200, 900), clock, false).canvas;
     QRect ink;
     for (int y = 0; y < 900; ++y)
         for (int x = 0; x < 1200; ++x)

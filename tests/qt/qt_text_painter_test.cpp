@@ -11,7 +11,6 @@
 #include "annotate/info_line.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "qt/qt_text_painter.hpp"
-#include "qt_probe/caption_samples.hpp"
 #include "state/layout.hpp"
 #include "support/qt_application.hpp"
 
@@ -120,39 +119,6 @@ TEST(QtTextPainter, NextTextStartsWhereTheLastEnded) {
     EXPECT_LT(afterHello, afterBoth);
 }
 
-// The caption's edge: dark pixels around the glyphs, within a pixel or two
-// of them, and the glyphs' own fill as without the edge.
-TEST(QtTextPainter, OutlineEdgesTheGlyphsWithoutChangingTheirFill) {
-    testing::application();
-    QtTextPainter painter;
-    const Colour light = Colour::fromRgb(235, 230, 200);
-    Raster plain(300, 60, light), edged(300, 60, light);
-    const float plainNext = painter.draw(plain, 10, 10, "Hello, Textscape", 12, Colour::white());
-    const float edgedNext =
-        painter.drawOutlined(edged, 10, 10, "Hello, Textscape", 12, Colour::white(), Colour::black());
-    EXPECT_EQ(edgedNext, plainNext);
-
-    int plainWhite = 0, darkenedFill = 0, dark = 0, farDark = 0;
-    for (int y = 0; y < 60; ++y)
-        for (int x = 0; x < 300; ++x) {
-            const Colour c = edged.at(x, y);
-            if (plain.at(x, y) == Colour::white()) {
-                ++plainWhite;
-                darkenedFill += std::min({c.red(), c.green(), c.blue()}) < 240;
-            }
-            if (c.red() + c.green() + c.blue() > 3 * 100) continue;
-            ++dark;
-            // Every dark pixel lies beside the plain text's ink.
-            bool near = false;
-            for (int dy = -2; dy <= 2 && !near; ++dy)
-                for (int dx = -2; dx <= 2 && !near; ++dx) near = plain.at(x + dx, y + dy) != light;
-            farDark += !near;
-        }
-    EXPECT_EQ(darkenedFill, 0);
-    EXPECT_GT(dark, plainWhite / 2);  // a real edge all round, not a few specks
-    EXPECT_EQ(farDark, 0);
-}
-
 TEST(QtTextPainter, MeasuresTextAsItDrawsIt) {
     testing::application();
     QtTextPainter painter;
@@ -163,11 +129,6 @@ TEST(QtTextPainter, MeasuresTextAsItDrawsIt) {
                 << text << " at " << points;
         }
     EXPECT_EQ(painter.width("", 12), 0.0f);
-    for (const float points : {8.f, 10.f, 15.f}) {
-        const double em = points * 96.0 / 72.0;
-        EXPECT_GT(painter.lineHeight(points), 1.1 * em);
-        EXPECT_LT(painter.lineHeight(points), 1.3 * em);
-    }
 }
 
 TEST(QtTextPainter, LongestParameterLineEndsInsideTheGreyBand) {
@@ -195,14 +156,6 @@ TEST(QtTextPainter, UsesDejaVuSansThenWenQuanYiMicroHei) {
     testing::application();
     EXPECT_EQ(QtTextPainter().families(), QStringList({"DejaVu Sans", "WenQuanYi Micro Hei"}));
     EXPECT_EQ(QtTextPainter().family(), QStringLiteral("DejaVu Sans"));
-}
-
-TEST(QtTextPainter, CaptionsOfEachScriptGiveTheirChecksums) {
-    testing::application();
-    QtTextPainter painter;
-    for (const testing::CaptionSample& sample : testing::kCaptionSamples)
-        EXPECT_EQ(testing::captionChecksum(painter, sample), sample.checksum)
-            << sample.what << ": 0x" << std::hex << testing::captionChecksum(painter, sample);
 }
 
 // A character neither font has is DejaVu Sans's missing-glyph box, the same
@@ -273,16 +226,13 @@ TEST(QtTextPainter, SamePixelsUnderEveryPlatformPluginAndResolution) {
     EXPECT_TRUE(probe(xvfbRun, arguments, x11) == reference) << "differs under xcb";
 }
 
-// Captions come out the same whatever fonts the machine has: here with
-// none at all besides the program's own.
-TEST(QtTextPainter, CaptionsDoNotDependOnTheMachinesFonts) {
-    QByteArray expected;
-    for (const testing::CaptionSample& sample : testing::kCaptionSamples)
-        expected += QByteArray::number(static_cast<qulonglong>(sample.checksum), 16).rightJustified(16, '0') + '\n';
-
+// The window's text comes out the same whatever fonts the machine has:
+// here with none at all besides the program's own.
+TEST(QtTextPainter, TextDoesNotDependOnTheMachinesFonts) {
     QProcessEnvironment base = QProcessEnvironment::systemEnvironment();
     base.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    EXPECT_EQ(probe(QStringLiteral(TEXTSCAPE_TEXT_PROBE), {QStringLiteral("--captions")}, base), expected);
+    const QByteArray expected = probe(QStringLiteral(TEXTSCAPE_TEXT_PROBE), {}, base);
+    ASSERT_GT(expected.size(), 600 * 120 * 4);
 
     QTemporaryDir cache;
     ASSERT_TRUE(cache.isValid());
@@ -294,7 +244,7 @@ TEST(QtTextPainter, CaptionsDoNotDependOnTheMachinesFonts) {
     noFonts.close();
     QProcessEnvironment bare = base;
     bare.insert(QStringLiteral("FONTCONFIG_FILE"), noFonts.fileName());
-    EXPECT_EQ(probe(QStringLiteral(TEXTSCAPE_TEXT_PROBE), {QStringLiteral("--captions")}, bare), expected);
+    EXPECT_TRUE(probe(QStringLiteral(TEXTSCAPE_TEXT_PROBE), {}, bare) == expected);
 }
 
 }  // namespace

@@ -1,22 +1,15 @@
-// Prints the pixels a few texts give, so that runs under different platform
-// plugins and screen settings can be compared byte for byte. With
-// --captions, prints the checksum of each caption of caption_samples.hpp.
+// Prints the pixels a few texts of the window give, so that runs under
+// different platform plugins, screen settings and font configurations can be
+// compared byte for byte.
 #include <QGuiApplication>
 
 #include <cstdio>
-#include <cstring>
 
 #include "qt/qt_text_painter.hpp"
-#include "qt_probe/caption_samples.hpp"
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     ts::QtTextPainter painter;
-    if (argc > 1 && std::strcmp(argv[1], "--captions") == 0) {
-        for (const ts::testing::CaptionSample& sample : ts::testing::kCaptionSamples)
-            std::printf("%016llx\n", static_cast<unsigned long long>(ts::testing::captionChecksum(painter, sample)));
-        return 0;
-    }
     struct Sample {
         const char* text;
         float points;
@@ -35,10 +28,10 @@ int main(int argc, char** argv) {
         std::printf("%s|%.4f\n", s.text, next);
         y += 28;
     }
-    // A caption, as it is printed: edged, measured and spaced by the painter.
-    const char* caption = "Caption \xE2\x98\xBA W\xC3\xBC";
-    const float next = painter.drawOutlined(raster, 10, y, caption, 11, ts::Colour::white(), ts::Colour::black());
-    std::printf("%s|%.4f|%.4f|%.4f\n", caption, next, painter.width(caption, 11), painter.lineHeight(11));
+    // Characters from both fonts, measured too.
+    const char* mixed = "Status \xE2\x98\xBA \xE6\xBC\xA2\xE5\xAD\x97 W\xC3\xBC";
+    const float next = painter.draw(raster, 10, y, mixed, 11, ts::Colour::white());
+    std::printf("%s|%.4f|%.4f\n", mixed, next, painter.width(mixed, 11));
     std::fwrite(raster.data(), sizeof(std::uint32_t), raster.pixels().size(), stdout);
     return 0;
 }

@@ -19,7 +19,6 @@ public:
     };
 
     std::vector<Call> calls;
-    float characterWidth = 0.5f;
 
     void setPixel(float x, float y, Colour c) override { calls.push_back({"setPixel", {x, y}, {}, c}); }
     Colour pixel(float, float) const override { return Colour::black(); }
@@ -31,18 +30,6 @@ public:
     void print(std::string_view text) override { calls.push_back({"print", {}, std::string(text), {}}); }
     void setFontSize(float points) override { calls.push_back({"setFontSize", {points}, {}, {}}); }
     void setTextColour(Colour c) override { calls.push_back({"setTextColour", {}, {}, c}); }
-    void setTextOutline(std::optional<Colour> c) override {
-        calls.push_back({c ? "setTextOutline" : "clearTextOutline", {}, {}, c.value_or(Colour())});
-    }
-    // Measured as a font whose every character is `characterWidth` ems wide
-    // and whose lines are 1.25 ems apart, an em being 4/3 of a point.
-    float textWidth(std::string_view utf8, float points) const override {
-        float characters = 0;
-        for (const char byte : utf8)
-            if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80) ++characters;
-        return characters * characterWidth * points * 4 / 3;
-    }
-    float lineHeight(float points) const override { return 1.25f * points * 4 / 3; }
     void clear() override { calls.push_back({"clear", {}, {}, {}}); }
     void setBackground(Colour c) override { calls.push_back({"setBackground", {}, {}, c}); }
 

@@ -41,7 +41,7 @@ int run(int argc, char** argv) {
         return ts::finishOutput(std::cout, std::cerr, 0);
     }
 
-    // Text is drawn by Qt, which needs an application but no screen.
+    // Pictures are encoded by Qt, which needs an application but no screen.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     qInstallMessageHandler(quietQtMessages);
     QGuiApplication app(argc, argv);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "annotate/caption_fonts.hpp"
 #include "gui/command_line.hpp"
 #include "gui/display_check.hpp"
 #include "gui/main_window.hpp"
@@ -42,6 +43,12 @@ int run(int argc, char** argv) {
             return 0;
         case ts::WindowAction::Run:
             break;
+    }
+
+    // Every picture has a caption: without its fonts the window cannot work.
+    if (const ts::Outcome fonts = ts::loadCaptionFonts(); !fonts) {
+        std::fprintf(stderr, "textscape: %s\n", fonts.message.c_str());
+        return 1;
     }
 
     // Without a screen Qt would abort with a long plugin message.
