@@ -114,6 +114,7 @@ TEST(ShapeFormulas, EveryFormulaHasReferenceStatements) {
 TEST(ShapeFormulas, EqualTheReferenceStatements) {
     const double kBefore = -123.25;
     for (int formula = 1; formula <= kShapeFormulaCount; ++formula) {
+        int differing = 0;
         for (PixelState p : samplePixels()) {
             FormState s;
             s.r = Number::real(p.r);
@@ -122,13 +123,16 @@ TEST(ShapeFormulas, EqualTheReferenceStatements) {
             s.x = Number::real(p.x);
             s.y = Number::real(p.y);
             s.ba = Number::real(kBefore);
-            ASSERT_TRUE(reference::shapeStatements(formula, s)) << describe(formula);
+            if (!reference::shapeStatements(formula, s)) break;  // EveryFormulaHasReferenceStatements says so
             p.tip1 = formula;
             p.ba = kBefore;
             ShapeValue(p);
-            EXPECT_EQ(p.ba, s.ba.value()) << describe(formula) << " at r=" << p.r << " fi=" << p.fi << " fit=" << p.fit
-                                          << " x=" << p.x << " y=" << p.y;
+            if (p.ba != s.ba.value() && differing++ == 0) {
+                ADD_FAILURE() << describe(formula) << " at r=" << p.r << " fi=" << p.fi << " fit=" << p.fit
+                              << " x=" << p.x << " y=" << p.y << ": " << p.ba << ", the reference " << s.ba.value();
+            }
         }
+        EXPECT_EQ(differing, 0) << describe(formula) << ": sample points that differ";
     }
 }
 
