@@ -4,6 +4,7 @@
 
 #include "colour/palette_window.hpp"
 #include "numeric/fast_real.hpp"
+#include "render/shape_value.hpp"
 #include "state/pixel_state.hpp"
 
 namespace ts::bench {
@@ -42,6 +43,7 @@ void bareLoop(const BareParameters& p, std::vector<std::uint32_t>& pixels) {
     }
 
     double fi1 = 0, fi = 0, sinR = 0, cosR = 0;
+    PixelState q;  // what the table's shape formulas read
     for (int i = 0; i <= kWidth; ++i) {
         const double x = i / 50.0 - 6;
         const double sinX = std::sin(x);
@@ -58,55 +60,16 @@ void bareLoop(const BareParameters& p, std::vector<std::uint32_t>& pixels) {
                 cosR = std::cos(r);
             }
 
-            double ba;
-            switch (f) {
-                default:
-                case 1:
-                    ba = r * r;
-                    break;
-                case 2:
-                    ba = r * fi;
-                    break;
-                case 3:
-                    ba = (r * r) * sinR;
-                    break;
-                case 4:
-                    ba = x * r;
-                    break;
-                case 5:
-                    ba = ((r * sinR) * x) * cosY;
-                    break;
-                case 6:
-                    ba = ((r * r) * (2 + std::sin(fit * r))) / std::pow(r, r + sinR);
-                    break;
-                case 7:
-                    ba = (r * std::tan(fi)) * fi;
-                    break;
-                case 8:
-                    ba = ((r * std::tan(r)) * x) * sinX;
-                    break;
-                case 9:
-                    ba = ((r * (1 + sinR)) + (x * (1 + sinX))) + (y * (1 + sinY));
-                    break;
-                case 10:
-                    ba = (r * (1 + sinR)) + (((x * (1 + sinX)) * y) * (1 + sinY));
-                    break;
-                case 11:
-                    ba = ((r + x) + y) / fi;
-                    break;
-                case 12:
-                    ba = ((r * (1 + sinR)) * (1 + std::cos(fit + r))) * fi;
-                    break;
-                case 13:
-                    ba = r / fi;
-                    break;
-                case 14:
-                    ba = (std::sqrt(r) / fi) * std::pow(r, 1 + sinX);
-                    break;
-                case 15:
-                    ba = std::pow(r / std::fabs(x), (1 + sinR) + std::cos(fi));
-                    break;
-            }
+            q.r = r;
+            q.fi = fi;
+            q.fit = fit;
+            q.x = x;
+            q.y = y;
+            q.sinR = sinR;
+            q.sinX = sinX;
+            q.sinY = sinY;
+            q.cosY = cosY;
+            const double ba = shapeFormula(f, q);
 
             double re, gr, bl;
             switch (p.tip2) {

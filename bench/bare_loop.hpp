@@ -20,8 +20,9 @@ struct BareParameters {
     static BareParameters from(const FormState& s);
 };
 
-// The sweep with the same per-pixel math as RenderField, in bare doubles:
-// no failure handling, no state carried in or out. Writes 600 x 450 pixels.
+// The sweep with the same per-pixel math as the program's, in bare doubles:
+// the shape formulas of the table, and otherwise no failure handling, no
+// state carried in or out. Writes 600 x 450 pixels.
 void bareLoop(const BareParameters& p, std::vector<std::uint32_t>& pixels);
 
 }  // namespace ts::bench

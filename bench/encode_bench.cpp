@@ -18,7 +18,7 @@
 #include "encode_bench.hpp"
 #include "files/png_recipe.hpp"
 #include "median_keeper.hpp"
-#include "render/render_field.hpp"
+#include "render/sweep.hpp"
 #include "scenes.hpp"
 #include "state/layout.hpp"
 

@@ -7,6 +7,7 @@
 #include "picture/picture.hpp"
 #include "platform/clock.hpp"
 #include "platform/random_source.hpp"
+#include "state/shape_formulas.hpp"
 
 // The pictures the benchmarks draw: one per shape formula, named after a
 // fixed moment, each with its text's own channel and mixing modes.
@@ -34,9 +35,9 @@ struct FormulaScene {
 // picture uses it; found once per run.
 inline const std::vector<FormulaScene>& formulaScenes() {
     static const std::vector<FormulaScene> scenes = [] {
-        std::vector<FormulaScene> found(15);
+        std::vector<FormulaScene> found(static_cast<std::size_t>(ts::kShapeFormulaCount));
         int count = 0;
-        for (int n = 1; count < 15; ++n) {
+        for (int n = 1; count < ts::kShapeFormulaCount; ++n) {
             const std::string text = "picture " + std::to_string(n);
             ts::FormState s = pictureOf(text);
             FormulaScene& scene = found[static_cast<std::size_t>(s.tip1.value()) - 1];

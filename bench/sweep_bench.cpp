@@ -3,7 +3,7 @@
 // one benchmark each per shape formula, each with the first of the texts
 // "picture 1", "picture 2", ... whose picture uses that formula. A summary
 // after the run gives their medians beside the bare loop's (registered in
-// render_field_bench.cpp) and the ratios the sweep is held to:
+// bench_main.cpp) and the ratios the sweep is held to:
 //   all threads / one thread (wall clock)  at most 0.6 on 2 cores,
 //   one thread / bare loop (CPU time)      at most 1.25,
 //   3840 x 2160 on all threads             at most 0.5 s.

@@ -46,10 +46,11 @@ void PreparePicture(FormState& s, std::string text, PictureTools& tools, int def
 // The picture sequence, the one way a text becomes a picture: the seed from
 // the text (ReadTextSeed), the palette (BuildPalette), the name and the
 // parameters (DrawParameters), the parameter line on the window
-// (DrawInfoLine), the sweep (RenderField) and the caption (PrintCaption).
-// The picture takes the canvas's size: at 600 x 450 the standard picture,
-// at any other size the same composition (RenderFieldAtSize); the sweep runs
-// on the threads tools.sweep asks for, with the same pixels on any number.
+// (DrawInfoLine), the sweep (RenderFieldAtSize, told to onStage as
+// "RenderField") and the caption (PrintCaption). The picture takes the
+// canvas's size: at 600 x 450 the standard picture, at any other size the
+// same composition; the sweep runs on the threads tools.sweep asks for, with
+// the same pixels on any number.
 // The state carries on from the pictures before, as in the window. The text
 // is coded under picture definition `definition` (a picture file's own, or
 // the newest for a new text) and must be one checkText accepts under it.

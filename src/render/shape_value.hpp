@@ -1,50 +1,33 @@
 #pragma once
 
-#include <cmath>
+#include <tuple>
+#include <utility>
 
 #include "numeric/fast_real.hpp"
 #include "state/pixel_state.hpp"
+#include "state/shape_formulas.hpp"
 
 namespace ts {
 
-// The shape value of one formula, grouped exactly as the operations are
-// carried out. A failed formula gives NaN.
+namespace detail {
+
+// Compares the formula with each number of the table in turn and calls
+// that entry's value directly: the compiler inlines every value and turns
+// the comparisons into one jump, as it would a switch.
+template <std::size_t... K>
+TS_HOT_INLINE double shapeFormulaOf(int formula, const PixelState& p, std::index_sequence<K...>) {
+    double value = fast::kFailed;
+    static_cast<void>(
+        ((formula == static_cast<int>(K) + 1 ? (value = std::get<K>(kShapeFormulas).value(p), true) : false) || ...));
+    return value;
+}
+
+}  // namespace detail
+
+// The shape value of formula `formula` (1..kShapeFormulaCount) of the
+// table in state/shape_formulas.hpp. A failed formula gives NaN.
 TS_HOT_INLINE double shapeFormula(int formula, const PixelState& p) {
-    using namespace fast;
-    const double r = p.r, fi = p.fi, fit = p.fit, x = p.x, y = p.y;
-    switch (formula) {
-        default:
-        case 1:
-            return r * r;
-        case 2:
-            return r * fi;
-        case 3:
-            return (r * r) * p.sinR;
-        case 4:
-            return x * r;
-        case 5:
-            return ((r * p.sinR) * x) * p.cosY;
-        case 6:
-            return div((r * r) * (2 + std::sin(fit * r)), pow(r, r + p.sinR));
-        case 7:
-            return (r * std::tan(fi)) * fi;
-        case 8:
-            return ((r * std::tan(r)) * x) * p.sinX;
-        case 9:
-            return ((r * (1 + p.sinR)) + (x * (1 + p.sinX))) + (y * (1 + p.sinY));
-        case 10:
-            return (r * (1 + p.sinR)) + (((x * (1 + p.sinX)) * y) * (1 + p.sinY));
-        case 11:
-            return div((r + x) + y, fi);
-        case 12:
-            return ((r * (1 + p.sinR)) * (1 + std::cos(fit + r))) * fi;
-        case 13:
-            return div(r, fi);
-        case 14:
-            return div(sqr(r), fi) * pow(r, 1 + p.sinX);
-        case 15:
-            return pow(div(r, std::fabs(x)), (1 + p.sinR) + std::cos(fi));
-    }
+    return detail::shapeFormulaOf(formula, p, std::make_index_sequence<static_cast<std::size_t>(kShapeFormulaCount)>{});
 }
 
 // Gives the current pixel its shape value ba by the picture's formula; a

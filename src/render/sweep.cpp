@@ -426,7 +426,8 @@ Number int16(int v) { return Number::int16(static_cast<std::int16_t>(v)); }
 }  // namespace
 
 void RenderFieldThreaded(FormState& s, Raster& canvas, const SweepOptions& options) {
-    // The same geometry, taken the same way, as RenderField's.
+    // y and the trigonometry of x and y depend on the row or the column
+    // only, so they are computed once per row and once per column.
     const int lastColumn = loopEnd(s.sir);
     const int lastRow = loopEnd(s.vis);
     const PaletteWindow window = PaletteWindow::load(s);

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "state/form_state.hpp"
 #include "platform/raster.hpp"
+#include "state/form_state.hpp"
 
 namespace ts {
 
@@ -21,9 +21,13 @@ struct SweepOptions {
     std::function<void(std::int64_t done, std::int64_t total)> progress;
 };
 
-// RenderField on several threads. Every pixel and every member left in the
-// state come out exactly as RenderField's, whatever the thread and chunk
-// counts, failed statements and the values they carry included.
+// The standard sweep: visits columns 0..sir and rows 0..vis of the state's
+// geometry, column by column, and at each runs the five per-pixel
+// procedures (PolarAboutPole, ShapeValue, ChannelValues, MixColourIndex,
+// PlotPixel), on the threads `options` asks for. Every pixel and every
+// member left in the state come out exactly as on one thread, whatever the
+// thread and chunk counts, failed statements and the values they carry
+// included.
 //
 // How: the pole angle fi1 depends on nothing but itself, so the value each
 // chunk starts from is summed beforehand by exactly the same additions. The
@@ -34,6 +38,10 @@ struct SweepOptions {
 // parallel; the visits before it (usually none) are drawn again in order
 // afterwards, from the true state the previous chunk left.
 void RenderFieldThreaded(FormState& s, Raster& canvas, const SweepOptions& options = {});
+
+// The standard sweep on one thread, as the tests and the benchmark draw the
+// 600 x 450 picture: the same code as on any number of threads.
+inline void RenderField(FormState& s, Raster& canvas) { RenderFieldThreaded(s, canvas, {1, 0, {}}); }
 
 // The sizes RenderFieldAtSize draws, in pixels on either side.
 inline constexpr int kMinPictureSide = 16;
@@ -51,8 +59,8 @@ inline constexpr int kMaxPictureSide = 16384;
 // j (up to the rounding of the sum). The rest of each visit is the standard
 // per-pixel path, failed statements keeping the previous visit's value.
 //
-// Left in the state: fit, r, fi, ba, re, gr, bl and barva as RenderField
-// leaves them; fi1 = korakfi1 * ((451 i + j) + 1) of the last visit (or the
+// Left in the state: fit, r, fi, ba, re, gr, bl and barva as the standard
+// sweep leaves them; fi1 = korakfi1 * ((451 i + j) + 1) of the last visit (or the
 // value before it where that statement failed), so that fit = fi0 + fi1
 // still holds; x and y of the last column and row; i = W + 1, j = H + 1.
 // The state's geometry (sir, vis, dx, dy, polx, poly) is neither read nor

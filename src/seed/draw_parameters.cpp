@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "numeric/statement.hpp"
+#include "state/shape_formulas.hpp"
 
 namespace ts {
 namespace {
@@ -27,7 +28,9 @@ void DrawParameters(FormState& s, Clock& clock, RandomSource& random) {
     s.imeslike = "T" + stamp;
 
     const auto rnd = [&random] { return static_cast<double>(random.next()); };
-    assignSingle(s.tip1, intOf(rnd() * 15 + 1));
+    // A shape formula 1..kShapeFormulaCount, in double arithmetic: with
+    // fifteen formulas, rnd() * 15.0 + 1.
+    assignSingle(s.tip1, intOf(rnd() * kShapeFormulaCount + 1));
     assignSingle(s.tip2, intOf(rnd() * 3 + 1));
     assignSingle(s.tip3, intOf(rnd() * 4 + 1));
     assignSingle(s.pozic0, intOf(rnd() * 300 + 5));

@@ -30,7 +30,7 @@ struct FormState {
     Number ba;                // shape value of the current pixel
     Number re, gr, bl;        // channel values; also the palette build's working storage
     Number barva;             // colour index of the current pixel
-    Number tip1;              // shape formula, 1..15
+    Number tip1;              // shape formula, 1..kShapeFormulaCount
     Number tip2;              // channel mode, 1..3
     Number tip3;              // mixing mode, 1..4
     Number pozic0;            // palette offset, 5..304

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "numeric/operations.hpp"
+#include "state/shape_formulas.hpp"
 
 namespace ts {
 namespace {
@@ -28,7 +29,7 @@ PixelState PixelState::load(const FormState& s) {
     p.fak1 = s.fak1.value();
     p.fak2 = s.fak2.value();
     p.fak3 = s.fak3.value();
-    p.tip1 = selectCase(s.tip1, 15);
+    p.tip1 = selectCase(s.tip1, kShapeFormulaCount);
     p.tip2 = selectCase(s.tip2, 3);
     p.tip3 = selectCase(s.tip3, 4);
     p.x = s.x.value();
@@ -42,12 +43,11 @@ PixelState PixelState::load(const FormState& s) {
     p.gr = s.gr.value();
     p.bl = s.bl.value();
     p.barva = s.barva.value();
-    // Formulas 1, 2, 4, 7, 11 and 13, channel mode 1
-    // and mixing modes 1 and 3 never need them.
-    const bool shapeNeeds = p.tip1 != 1 && p.tip1 != 2 && p.tip1 != 4 && p.tip1 != 7 && p.tip1 != 11 && p.tip1 != 13;
-    p.needsTrigOfR = shapeNeeds || p.tip2 != 1 || p.tip3 == 2 || p.tip3 == 4;
-    const int f = p.tip1;
-    p.needsFi = f == 2 || f == 7 || f >= 11;
+    const ShapeFormulaFacts& shape = shapeFormulaFacts(p.tip1);
+    // Channel mode 1 and mixing modes 1 and 3 read neither the sine nor the
+    // cosine of r.
+    p.needsTrigOfR = shape.readsTrigOfR || p.tip2 != 1 || p.tip3 == 2 || p.tip3 == 4;
+    p.needsFi = shape.readsFi;
     return p;
 }
 

@@ -21,7 +21,7 @@ struct PixelState {
     double fak1 = 0, fak2 = 0, fak3 = 0;
     // The selectors as whole numbers; a value without a case of its own
     // selects the first case.
-    int tip1 = 1;  // shape formula, 1..15
+    int tip1 = 1;  // shape formula, 1..kShapeFormulaCount (state/shape_formulas.hpp)
     int tip2 = 1;  // channel mode, 1..3
     int tip3 = 1;  // mixing mode, 1..4
 

@@ -1,4 +1,4 @@
-#include "render/render_field.hpp"
+#include "render/sweep.hpp"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include "render/polar_about_pole.hpp"
 #include "render/shape_value.hpp"
 #include "state/layout.hpp"
+#include "state/shape_formulas.hpp"
 #include "support/coarse_plane.hpp"
 #include "support/picture.hpp"
 #include "support/reference_sweep.hpp"
@@ -103,7 +104,7 @@ TEST_P(EveryCombination, RenderFieldMatchesTheReferenceSweep) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(ShapeFormulas, EveryCombination, ::testing::Range(1, 16),
+INSTANTIATE_TEST_SUITE_P(ShapeFormulas, EveryCombination, ::testing::Range(1, kShapeFormulaCount + 1),
                          [](const auto& info) { return "formula" + std::to_string(info.param); });
 
 // Full pictures one after the other, each with its own text and selectors;

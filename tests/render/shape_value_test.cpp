@@ -4,8 +4,11 @@
 
 #include <cmath>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "support/pixel.hpp"
+#include "support/reference_sweep.hpp"
 
 namespace ts {
 namespace {
@@ -67,6 +70,93 @@ TEST(ShapeValue, AnOverflowingFormulaKeepsBa) {
     p.ba = 9;
     ShapeValue(p);
     EXPECT_EQ(p.ba, 9);
+}
+
+// The points every formula is tried at: on the pole (r = 0), on x = 0,
+// level with the pole (fi = 0), and ordinary ones on either side.
+std::vector<PixelState> samplePixels() {
+    std::vector<PixelState> pixels;
+    for (double r : {0.0, 0.5, 2.0, 7.25}) {
+        for (double fi : {-1.2, 0.0, 0.7}) {
+            for (double fit : {0.3, 5.0}) {
+                for (double x : {-6.0, -0.5, 0.0, 3.0}) {
+                    for (double y : {4.5, 0.0, -2.0}) pixels.push_back(pixel(1, r, fi, fit, x, y));
+                }
+            }
+        }
+    }
+    return pixels;
+}
+
+std::string describe(int formula) {
+    return "formula " + std::to_string(formula) + " (" + std::string(shapeFormulaFacts(formula).name) + ")";
+}
+
+// Equal, or both failed.
+bool sameValue(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+// Adding a formula to the table without its statements in the reference
+// sweep would leave the tests comparing it with nothing.
+TEST(ShapeFormulas, EveryFormulaHasReferenceStatements) {
+    for (int formula = 1; formula <= kShapeFormulaCount; ++formula) {
+        FormState s;
+        EXPECT_TRUE(reference::shapeStatements(formula, s))
+            << describe(formula) << " has no statements in tests/support/reference_sweep.cpp";
+    }
+    for (int unknown : {0, kShapeFormulaCount + 1}) {
+        FormState s;
+        EXPECT_FALSE(reference::shapeStatements(unknown, s)) << unknown;
+    }
+}
+
+// Each formula of the table gives, bit for bit, the value of the reference's
+// statements, or fails where they fail.
+TEST(ShapeFormulas, EqualTheReferenceStatements) {
+    const double kBefore = -123.25;
+    for (int formula = 1; formula <= kShapeFormulaCount; ++formula) {
+        int differing = 0;
+        for (PixelState p : samplePixels()) {
+            FormState s;
+            s.r = Number::real(p.r);
+            s.fi = Number::real(p.fi);
+            s.fit = Number::real(p.fit);
+            s.x = Number::real(p.x);
+            s.y = Number::real(p.y);
+            s.ba = Number::real(kBefore);
+            if (!reference::shapeStatements(formula, s)) break;  // EveryFormulaHasReferenceStatements says so
+            p.tip1 = formula;
+            p.ba = kBefore;
+            ShapeValue(p);
+            if (p.ba != s.ba.value() && differing++ == 0) {
+                ADD_FAILURE() << describe(formula) << " at r=" << p.r << " fi=" << p.fi << " fit=" << p.fit
+                              << " x=" << p.x << " y=" << p.y << ": " << p.ba << ", the reference " << s.ba.value();
+            }
+        }
+        EXPECT_EQ(differing, 0) << describe(formula) << ": sample points that differ";
+    }
+}
+
+// The sweep takes fi and the sine and cosine of r only for the formulas
+// whose entry says they read them: a formula that says it does not must
+// give the same value whatever they hold, and one that says it does must
+// depend on them somewhere.
+TEST(ShapeFormulas, ReadWhatTheTableSays) {
+    for (int formula = 1; formula <= kShapeFormulaCount; ++formula) {
+        const ShapeFormulaFacts& facts = shapeFormulaFacts(formula);
+        bool dependsOnFi = false, dependsOnTrigOfR = false;
+        for (const PixelState& p : samplePixels()) {
+            const double value = shapeFormula(formula, p);
+            PixelState otherFi = p;
+            otherFi.fi = p.fi + 0.375;
+            PixelState otherTrig = p;
+            otherTrig.sinR = -0.625;
+            otherTrig.cosR = 0.25;
+            dependsOnFi |= !sameValue(shapeFormula(formula, otherFi), value);
+            dependsOnTrigOfR |= !sameValue(shapeFormula(formula, otherTrig), value);
+        }
+        EXPECT_EQ(dependsOnFi, facts.readsFi) << describe(formula) << ": readsFi";
+        EXPECT_EQ(dependsOnTrigOfR, facts.readsTrigOfR) << describe(formula) << ": readsTrigOfR";
+    }
 }
 
 }  // namespace

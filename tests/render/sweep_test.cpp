@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "numeric/operations.hpp"
-#include "render/render_field.hpp"
+#include "state/shape_formulas.hpp"
 #include "support/coarse_plane.hpp"
 #include "support/picture.hpp"
 #include "support/reference_sweep.hpp"
@@ -67,7 +67,7 @@ TEST_P(ThreadedStandardSweep, EqualsRenderFieldOnEverySplit) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(ShapeFormulas, ThreadedStandardSweep, ::testing::Range(1, 16),
+INSTANTIATE_TEST_SUITE_P(ShapeFormulas, ThreadedStandardSweep, ::testing::Range(1, kShapeFormulaCount + 1),
                          [](const auto& info) { return "formula" + std::to_string(info.param); });
 
 // Sizes small enough for the literal reference. At 16 x 450 the plane is at
@@ -112,7 +112,7 @@ TEST_P(AnySizeSweep, EqualsTheLiteralReferenceOnEverySplit) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(ShapeFormulas, AnySizeSweep, ::testing::Range(1, 16),
+INSTANTIATE_TEST_SUITE_P(ShapeFormulas, AnySizeSweep, ::testing::Range(1, kShapeFormulaCount + 1),
                          [](const auto& info) { return "formula" + std::to_string(info.param); });
 
 // At 600 x 450 the picture is the standard one: the pole angle summed step by

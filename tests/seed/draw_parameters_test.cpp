@@ -4,6 +4,7 @@
 
 #include "colour/build_palette.hpp"
 #include "seed/read_text_seed.hpp"
+#include "state/shape_formulas.hpp"
 #include "support/fakes.hpp"
 
 namespace ts {
@@ -31,21 +32,21 @@ void expectDrawn(const FormState& s, const Drawn& d, const char* what) {
     EXPECT_EQ(s.fak3, Number::single(d.fak3)) << what;
 }
 
-// The two extremes of the draws: r = 0 and the largest single below 1. The
+// The two extremes of the draws: r = 0 and the largest single below 1, which
+// give the first and the last shape formula of the table. The
 // products are taken in double precision and rounded once to single when
 // stored, which carries each factor up to exactly 20 and r0 to the single
 // just below 4.
 TEST(DrawParameters, ExtremeDraws) {
     const float largest = 1.0f - 1.0f / 16777216.0f;
+    const float lastFormula = static_cast<float>(kShapeFormulaCount);
     const struct {
         const char* what;
         float r;
         Drawn expected;
     } cases[] = {
         {"every draw 0", 0.0f, {1, 1, 1, 5, 0.0, 1.0f, 10, 10, 10}},
-        {"every draw 1 - 2^-24",
-         largest,
-         {15, 3, 4, 304, 6.2829996255040168, 3.99999976f, 20, 20, 20}},
+        {"every draw 1 - 2^-24", largest, {lastFormula, 3, 4, 304, 6.2829996255040168, 3.99999976f, 20, 20, 20}},
     };
     for (const auto& c : cases) {
         FormState s;

@@ -1,6 +1,8 @@
 #include "support/reference_sweep.hpp"
 
+#include "numeric/check.hpp"
 #include "numeric/statement.hpp"
+#include "state/shape_formulas.hpp"
 
 namespace ts::reference {
 namespace {
@@ -88,10 +90,10 @@ void PolarAboutPoleAt(FormState& s, double i, double j) {
     poleAfterFi1(s);
 }
 
-void ShapeValue(FormState& s) {
+bool shapeStatements(int formula, FormState& s) {
     const E r = s.r, fi = s.fi, fit = s.fit, x = s.x, y = s.y;
     const E one = real(1), two = real(2);
-    switch (selectCase(s.tip1, 15)) {
+    switch (formula) {
         case 1:
             let(s.ba, r * r);
             break;
@@ -137,7 +139,15 @@ void ShapeValue(FormState& s) {
         case 15:
             let(s.ba, (r / Abs(x)) ^ ((one + Sin(r)) + Cos(fi)));
             break;
+        default:
+            return false;
     }
+    return true;
+}
+
+void ShapeValue(FormState& s) {
+    TS_CHECK(shapeStatements(selectCase(s.tip1, kShapeFormulaCount), s),
+             "the reference sweep has statements for every shape formula");
 }
 
 void ChannelValues(FormState& s) {

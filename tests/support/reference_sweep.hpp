@@ -8,14 +8,20 @@
 // The per-pixel procedures written the slow, literal way: every statement is
 // evaluated with the generic Number operations (widths, empty members and
 // failures included) and stored with the resume-next rule, member by member
-// in FormState. Tests compare RenderField against it.
+// in FormState. Tests compare the sweep against it.
 namespace ts::reference {
 
 void PolarAboutPole(FormState& s);
 // The pole of a picture of any size: fi1 = korakfi1 * ((451 i + j) + 1) for
 // the plane column i and row j, in place of one more step of the sum.
 void PolarAboutPoleAt(FormState& s, double i, double j);
+// The shape value of the formula tip1 selects (1..kShapeFormulaCount of
+// state/shape_formulas.hpp); a formula without statements here stops the
+// program.
 void ShapeValue(FormState& s);
+// Runs the statements of shape formula `formula` on s; false, with s
+// untouched, when there are none for that number.
+bool shapeStatements(int formula, FormState& s);
 void ChannelValues(FormState& s);
 void MixColourIndex(FormState& s);
 void PlotPixel(FormState& s, Raster& canvas);

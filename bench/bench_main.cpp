@@ -1,10 +1,9 @@
-// Times one whole picture: RenderField's 271,051 visits drawing into the
-// canvas, one benchmark per shape formula, each with the first text of a
-// fixed list of candidates whose picture uses that formula (and that text's
-// own channel and mixing modes). Alongside each, the same sweep in bare
-// doubles with no failure handling; a summary after the run gives the median
-// of both and their ratio (of CPU times, which a busy machine disturbs less),
-// and how many pixels of the two pictures differ.
+// The benchmark program: the bare loop, one benchmark per shape formula,
+// each with the first text of a fixed list of candidates whose picture uses
+// that formula (and that text's own channel and mixing modes), beside the
+// sweep's own benchmarks (sweep_bench.cpp) and the batch (batch_bench.cpp).
+// A summary after the run gives the bare loop's medians and how many pixels
+// of its picture differ from the sweep's.
 
 #include <benchmark/benchmark.h>
 
@@ -18,7 +17,7 @@
 #include "encode_bench.hpp"
 #include "caption_bench.hpp"
 #include "median_keeper.hpp"
-#include "render/render_field.hpp"
+#include "render/sweep.hpp"
 #include "scenes.hpp"
 #include "state/layout.hpp"
 #include "sweep_bench.hpp"
@@ -30,7 +29,7 @@ using namespace ts;
 constexpr int kVisits = 601 * 451;
 
 // The bare loop draws the same picture except where a statement fails (and
-// the engine keeps the previous value, as formula 15 does down column 300).
+// the sweep keeps the previous value, as formula 15 does down column 300).
 int differingPixels(const FormulaScene& scene) {
     FormState s = scene.start;
     Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
@@ -40,19 +39,6 @@ int differingPixels(const FormulaScene& scene) {
     int differing = 0;
     for (std::size_t k = 0; k < pixels.size(); ++k) differing += pixels[k] != canvas.pixels()[k];
     return differing;
-}
-
-void renderField(benchmark::State& state, const FormulaScene& scene) {
-    FormState s = scene.start;
-    Raster canvas(layout::kCanvasWidth, layout::kCanvasHeight);
-    for (auto _ : state) {
-        s.fi1 = Number::int16(0);  // as the parameter draw leaves it
-        RenderField(s, canvas);
-        benchmark::DoNotOptimize(canvas.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kVisits);
-    state.SetLabel(label(scene));
 }
 
 void bareLoop(benchmark::State& state, const FormulaScene& scene) {
@@ -72,13 +58,11 @@ void bareLoop(benchmark::State& state, const FormulaScene& scene) {
 int main(int argc, char** argv) {
     const std::vector<FormulaScene>& scenes = formulaScenes();
     for (const FormulaScene& scene : scenes) {
-        for (const auto& [kind, run] : {std::pair{"BM_RenderField", &renderField}, {"BM_BareLoop", &bareLoop}}) {
-            benchmark::RegisterBenchmark(benchmarkName(kind, scene.formula).c_str(), run, scene)
-                ->Unit(benchmark::kMillisecond)
-                ->Repetitions(7)
-                ->ReportAggregatesOnly(true)
-                ->MinTime(0.5);
-        }
+        benchmark::RegisterBenchmark(benchmarkName("BM_BareLoop", scene.formula).c_str(), &bareLoop, scene)
+            ->Unit(benchmark::kMillisecond)
+            ->Repetitions(7)
+            ->ReportAggregatesOnly(true)
+            ->MinTime(0.5);
     }
 
     registerSweepBenchmarks();
@@ -102,17 +86,15 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
 
     std::printf(
-        "\nMedian of one picture in ms (wall clock, and CPU time in brackets), RenderField against the bare loop\n");
-    std::printf("%-8s %-13s %4s %4s %18s %18s %6s %8s\n", "formula", "text", "tip2", "tip3", "RenderField", "bare loop",
-                "ratio", "differ");
+        "\nThe bare loop: median of one picture in ms (wall clock, and CPU time in brackets), and the\n"
+        "pixels of its picture that differ from the sweep's\n");
+    std::printf("%-8s %-13s %4s %4s %18s %8s\n", "formula", "text", "tip2", "tip3", "bare loop", "differ");
     for (const FormulaScene& scene : scenes) {
-        const auto engine = reporter.medians.find(benchmarkName("BM_RenderField", scene.formula));
         const auto bare = reporter.medians.find(benchmarkName("BM_BareLoop", scene.formula));
-        if (engine == reporter.medians.end() || bare == reporter.medians.end()) continue;
-        std::printf("%-8d %-13s %4d %4d %8.2f (%6.2f) %8.2f (%6.2f) %6.2f %8d\n", scene.formula,
-                    ("\"" + scene.text + "\"").c_str(), static_cast<int>(scene.start.tip2.value()),
-                    static_cast<int>(scene.start.tip3.value()), engine->second.real, engine->second.cpu,
-                    bare->second.real, bare->second.cpu, engine->second.cpu / bare->second.cpu, differingPixels(scene));
+        if (bare == reporter.medians.end()) continue;
+        std::printf("%-8d %-13s %4d %4d %8.2f (%6.2f) %8d\n", scene.formula, ("\"" + scene.text + "\"").c_str(),
+                    static_cast<int>(scene.start.tip2.value()), static_cast<int>(scene.start.tip3.value()),
+                    bare->second.real, bare->second.cpu, differingPixels(scene));
     }
     printSweepSummary(reporter);
     printBatchSummary(reporter);

@@ -1,0 +1,95 @@
+# The include rule: a folder of src/ includes only folders listed before it
+# in the folder table of docs/ARCHITECTURE.md (folders in one row may include
+# each other), and every source file lies in a folder the table lists. The
+# table is the one place the order is written.
+#
+#   cmake -DSOURCE_DIR=<the tree> -P scripts/check-include-rule.cmake
+#
+# Prints each breach and fails when there is one.
+
+if(NOT SOURCE_DIR)
+  message(FATAL_ERROR "usage: cmake -DSOURCE_DIR=<the tree> -P check-include-rule.cmake")
+endif()
+set(guide "${SOURCE_DIR}/docs/ARCHITECTURE.md")
+if(NOT EXISTS "${guide}")
+  message(FATAL_ERROR "${guide} not found")
+endif()
+
+# The table: its header row starts with "| folder |"; each row after the
+# separator names its folders in backquotes in the first cell, and its
+# position is their rank.
+file(STRINGS "${guide}" lines ENCODING UTF-8)
+set(inTable FALSE)
+set(rank 0)
+set(folders "")
+foreach(line IN LISTS lines)
+  if(NOT inTable)
+    if(line MATCHES "^\\| *folder *\\|")
+      set(inTable TRUE)
+    endif()
+    continue()
+  endif()
+  if(NOT line MATCHES "^\\|")
+    break()
+  endif()
+  if(line MATCHES "^\\|[- |]*$")
+    continue()
+  endif()
+  string(REGEX MATCH "^\\|([^|]*)\\|" cell "${line}")
+  string(REGEX MATCHALL "`[^`]+/`" names "${CMAKE_MATCH_1}")
+  if(NOT names)
+    message(FATAL_ERROR "${guide}: a row of the folder table names no folder: ${line}")
+  endif()
+  math(EXPR rank "${rank} + 1")
+  foreach(name IN LISTS names)
+    string(REPLACE "`" "" name "${name}")
+    list(APPEND folders "${name}")
+    set("rank_${name}" ${rank})
+  endforeach()
+endforeach()
+if(rank LESS 2)
+  message(FATAL_ERROR "${guide}: no folder table found (a header row starting with \"| folder |\")")
+endif()
+
+# The listed folder a path lies in: the longest one it starts with, or "".
+function(folder_of path result)
+  set(best "")
+  string(LENGTH "${best}" bestLength)
+  foreach(folder IN LISTS folders)
+    string(FIND "${path}" "${folder}" at)
+    string(LENGTH "${folder}" length)
+    if(at EQUAL 0 AND length GREATER bestLength)
+      set(best "${folder}")
+      set(bestLength ${length})
+    endif()
+  endforeach()
+  set(${result} "${best}" PARENT_SCOPE)
+endfunction()
+
+file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}/src" "${SOURCE_DIR}/src/*.cpp" "${SOURCE_DIR}/src/*.hpp"
+     "${SOURCE_DIR}/src/*.h")
+list(SORT sources)
+set(breaches 0)
+foreach(source IN LISTS sources)
+  folder_of("${source}" own)
+  if(own STREQUAL "")
+    message("src/${source}: in a folder the folder table of docs/ARCHITECTURE.md does not list")
+    math(EXPR breaches "${breaches} + 1")
+    continue()
+  endif()
+  file(STRINGS "${SOURCE_DIR}/src/${source}" includes ENCODING UTF-8 REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+\"")
+  foreach(include IN LISTS includes)
+    string(REGEX REPLACE "^[^\"]*\"([^\"]+)\".*$" "\\1" included "${include}")
+    folder_of("${included}" theirs)
+    if(NOT theirs STREQUAL "" AND rank_${theirs} GREATER rank_${own})
+      message("src/${source}: includes \"${included}\" from ${theirs}, which the folder table lists after ${own}")
+      math(EXPR breaches "${breaches} + 1")
+    endif()
+  endforeach()
+endforeach()
+
+if(breaches GREATER 0)
+  message(FATAL_ERROR "${breaches} breach(es) of the include rule (docs/ARCHITECTURE.md)")
+endif()
+list(LENGTH sources count)
+message("include rule kept: ${count} files in ${rank} rows of folders")

@@ -1,0 +1,4 @@
+#pragma once
+
+#include "high/high.hpp"
+#include <vector>

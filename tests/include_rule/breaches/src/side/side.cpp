@@ -1,0 +1,2 @@
+#include "high/high.hpp"
+#include "side/side.hpp"
