@@ -54,7 +54,10 @@ protected:
         folder = base / "Pictures";
         qputenv("XDG_PICTURES_DIR", QByteArray::fromStdString(folder.string()));
     }
-    void TearDown() override { qunsetenv("XDG_PICTURES_DIR"); }
+    void TearDown() override {
+        qunsetenv("XDG_PICTURES_DIR");
+        WindowFixture::TearDown();
+    }
 
     void click(const char* name) {
         auto* button = form->findChild<QPushButton*>(QString::fromLatin1(name));
