@@ -97,6 +97,18 @@ const QImage& measuringDevice() {
     return device;
 }
 
+// Qt takes a glyph's outline from the FreeType face of its font file as the
+// last glyph drawn from that face left it, and drawing text on a widget at a
+// fraction of a pixel leaves the face shifted by that fraction: the caption's
+// edges would then depend on which buttons and dialogs were painted before.
+// A font engine made for the face sets it back to no shift, so one is made
+// (at another size, and dropped) before the outlines are taken.
+void settleFace(const QRawFont& font) {
+    if (!font.isValid()) return;
+    QRawFont other = font;
+    other.setPixelSize(font.pixelSize() + 1);
+}
+
 }  // namespace
 
 QtTextPainter::QtTextPainter() {
@@ -138,6 +150,7 @@ float QtTextPainter::paint(Raster& raster, float x, float y, std::string_view ut
     for (int k = 0; k < static_cast<int>(families_.size()); ++k) {
         fonts.emplace_back(font(points, k), &image);
         coverage.push_back(QRawFont::fromFont(fonts.back()));
+        settleFace(coverage.back());
     }
     // Every run stands on the first font's baseline.
     const double baseline = y + QFontMetricsF(fonts.front(), &image).ascent();

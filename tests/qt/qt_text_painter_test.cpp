@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -223,6 +225,38 @@ TEST(QtTextPainter, CharactersNoFontHasAreTheMissingGlyphBox) {
         const auto [raster, next] = drawn(other);  // U+1F44D, U+1F3FD, U+10FFFD, U+E000
         EXPECT_TRUE(raster == smiling) << ::testing::PrintToString(std::string(other));
         EXPECT_EQ(next, afterSmiling);
+    }
+}
+
+// Text drawn elsewhere with the same fonts, as the window's buttons and
+// dialogs draw theirs (at a fraction of a pixel, at their own sizes), leaves
+// no trace in the captions drawn after it.
+TEST(QtTextPainter, TextDrawnElsewhereWithTheSameFontsLeavesNoTrace) {
+    testing::application();
+    QtTextPainter painter;
+    const auto caption = [&painter] {
+        Raster raster(500, 60, kBackground);
+        painter.drawOutlined(raster, 5, 5, "Zażółć gęślą jaźń 漢字", 12, Colour::white(), Colour::black());
+        return raster;
+    };
+    const Raster before = caption();
+    const struct {
+        int font;  // 0: DejaVu Sans, 1: WenQuanYi Micro Hei
+        int pixels;
+        double x;
+    } elsewhere[] = {{0, 11, 10.3}, {0, 12, 10.47}, {0, 13, 10.64}, {0, 16, 10.81},
+                     {1, 12, 10.3}, {1, 14, 10.55}, {0, 9, 3.9},    {1, 20, 7.25}};
+    for (const auto& e : elsewhere) {
+        QImage widget(300, 50, QImage::Format_RGB32);
+        widget.fill(Qt::black);
+        QPainter drawing(&widget);
+        QFont font(painter.families().at(e.font));
+        font.setPixelSize(e.pixels);
+        drawing.setFont(font);
+        drawing.setPen(Qt::white);
+        drawing.drawText(QPointF(e.x, 30), QStringLiteral("save on disk D: 漢字 %1").arg(e.pixels));
+        drawing.end();
+        EXPECT_TRUE(caption() == before) << "after font " << e.font << " at " << e.pixels << " pixels, x = " << e.x;
     }
 }
 
