@@ -17,6 +17,7 @@
 #include <QWindow>
 
 #include <exception>
+#include <optional>
 
 #include "annotate/info_line.hpp"
 #include "files/file_output.hpp"

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
 
 #include "files/save_composite.hpp"
 #include "gui/client_area.hpp"
