@@ -3,29 +3,21 @@
 #include <QAction>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QDir>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPainter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <QWindow>
 
-#include <algorithm>
 #include <exception>
-#include <new>
+#include <optional>
 
 #include "annotate/info_line.hpp"
 #include "files/file_output.hpp"
@@ -33,6 +25,7 @@
 #include "files/pictures_folder.hpp"
 #include "files/png_recipe.hpp"
 #include "gui/command_line.hpp"
+#include "gui/dropped_text.hpp"
 #include "gui/picture_export.hpp"
 #include "gui/picture_file.hpp"
 #include "gui/qt_text_dialog.hpp"
@@ -43,8 +36,6 @@
 namespace ts {
 
 namespace {
-
-QRect rectOf(const layout::Rect& r) { return {r.x, r.y, r.width, r.height}; }
 
 QString pathText(const std::filesystem::path& path) { return QString::fromStdString(homeRelative(path)); }
 
@@ -87,53 +78,6 @@ const QScreen* screenOf(const QWidget& widget) {
 
 QSize smallestClientArea(QSize available, QMargins frame) {
     return QSize(layout::kLayoutWidth, layout::kLayoutHeight).boundedTo(available.shrunkBy(frame));
-}
-
-PictureBox::PictureBox(const Raster& raster, QWidget* parent) : QWidget(parent), raster_(raster) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setFocusPolicy(Qt::NoFocus);
-}
-
-void PictureBox::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.drawImage(0, 0, imageOf(raster_));
-}
-
-ClientArea::ClientArea(Form1& form, const Raster& raster) : form_(form), raster_(raster) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAcceptDrops(true);
-    setMinimumSize(layout::kLayoutWidth, layout::kLayoutHeight);
-}
-
-void ClientArea::paintEvent(QPaintEvent* event) {
-    QPainter painter(this);
-    const QImage image = imageOf(raster_);
-    const QRect inside = event->rect() & image.rect();
-    if (!inside.isEmpty()) painter.drawImage(inside.topLeft(), image, inside);
-    // A window stretched past its raster stays black there.
-    for (const QRect& outside : QRegion(event->rect()).subtracted(image.rect())) painter.fillRect(outside, Qt::black);
-}
-
-void ClientArea::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData() && form_.canTake(*event->mimeData())) event->acceptProposedAction();
-}
-
-void ClientArea::dropEvent(QDropEvent* event) {
-    if (!event->mimeData() || !form_.canTake(*event->mimeData())) return;
-    event->acceptProposedAction();
-    // The picture is made once the drop is over, so that the source of the
-    // drag is not kept waiting.
-    auto dropped = std::make_shared<QMimeData>();
-    for (const QString& format : event->mimeData()->formats())
-        dropped->setData(format, event->mimeData()->data(format));
-    QTimer::singleShot(0, &form_, [this, dropped] { form_.take(*dropped); });
-}
-
-void ClientArea::contextMenuEvent(QContextMenuEvent* event) {
-    // The menu key, pressed on any control: the canvas's menu, over the canvas.
-    if (event->reason() != QContextMenuEvent::Keyboard) return;
-    form_.pictureMenu()->popup(mapToGlobal(rectOf(layout::kPicture1).center()));
-    event->accept();
 }
 
 Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
@@ -215,10 +159,7 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
 
 Form1::~Form1() {
     // A picture being written is finished, so that no file is left half done.
-    if (exportThread_) {
-        exportThread_->wait();
-        delete exportThread_;
-    }
+    delete export_;
 }
 
 QPushButton* Form1::addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels) {
@@ -329,82 +270,68 @@ void Form1::savePictureAs() {
     run([this] {
         if (!hasPicture_ || exporting()) return;
         const std::optional<SaveChoice> choice =
-            fileDialogs_->askSaveFile(lastFolder(), state_.imeslike, exportSizes());
+            fileDialogs_->askSaveFile(settings_.dialogFolder(), state_.imeslike, exportSizes());
         if (!choice) return;
-        rememberFolder(choice->file);
-        exportChoice_ = *choice;
-        exportOutcome_.reset();
+        settings_.rememberFolder(choice->file.parent_path());
 
-        // The thread works on copies: the window goes on meanwhile. At the
+        // The export works on copies: the window goes on meanwhile. At the
         // canvas's size the file holds the canvas as shown.
-        const bool asShown = choice->size.width == layout::kCanvasWidth && choice->size.height == layout::kCanvasHeight;
-        std::optional<Raster> shown;
-        if (asShown) shown = canvas_.raster();
-        const std::string text = state_.t;
-        const PictureRecipe recipe{state_.t, parameterLine(state_), windowVersion(), localCreationTime(state_.imeslike),
-                                   state_.definition};
-        const SaveChoice& wanted = exportChoice_;
+        PictureExport::Request request{
+            .file = choice->file,
+            .format = choice->format,
+            .width = choice->size.width,
+            .height = choice->size.height,
+            .text = state_.t,
+            .recipe = {state_.t, parameterLine(state_), windowVersion(), localCreationTime(state_.imeslike),
+                       state_.definition},
+            .shown = {},
+        };
+        if (request.width == layout::kCanvasWidth && request.height == layout::kCanvasHeight)
+            request.shown = canvas_.raster();
+        export_ = new PictureExport(std::move(request), this);
 
         exportProgress_ = new QProgressDialog(QStringLiteral("Saving %1 at %2 \u00d7 %3\u2026")
-                                                  .arg(pathText(wanted.file))
-                                                  .arg(wanted.size.width)
-                                                  .arg(wanted.size.height),
-                                              QString(), 0, 1000, this);
+                                                  .arg(pathText(choice->file))
+                                                  .arg(choice->size.width)
+                                                  .arg(choice->size.height),
+                                              QStringLiteral("Cancel"), 0, 1000, this);
         exportProgress_->setWindowModality(Qt::NonModal);
         exportProgress_->setMinimumDuration(500);
         exportProgress_->setAutoClose(false);
         exportProgress_->setValue(0);
-        const ExportProgress progress = [this](double done) {
-            QMetaObject::invokeMethod(
-                this,
-                [this, done] {
-                    if (exportProgress_) exportProgress_->setValue(static_cast<int>(done * 1000));
-                },
-                Qt::QueuedConnection);
-        };
-        exportThread_ = QThread::create([this, shown = std::move(shown), text, recipe, wanted, progress] {
-            try {
-                // Drawing takes most of the time, encoding and writing the rest.
-                const Raster picture =
-                    shown ? *shown
-                          : renderPictureAt(text, wanted.size.width, wanted.size.height, recipe.definition,
-                                            [&progress](double done) { progress(0.9 * done); });
-                const std::vector<std::uint8_t> bytes = encodeImage(picture, wanted.format, recipe);
-                progress(0.95);
-                exportOutcome_ = writeFileAtomically(wanted.file, bytes);
-            } catch (const std::bad_alloc&) {
-                exportOutcome_ =
-                    Outcome::failed(Failure::WriteFailed, "Not enough memory for a picture of this size", wanted.file);
-            }
-        });
-        connect(exportThread_, &QThread::finished, this, &Form1::exportDone);
+        connect(export_, &PictureExport::progressed, exportProgress_, &QProgressDialog::setValue);
+        connect(exportProgress_, &QProgressDialog::canceled, export_, &PictureExport::cancel);
+        connect(export_, &PictureExport::finished, this, &Form1::exportDone);
+
         saveAsAction_->setEnabled(false);
-        showStatus(QStringLiteral("saving %1\u2026").arg(pathText(wanted.file)));
-        exportThread_->start();
+        showStatus(QStringLiteral("saving %1\u2026").arg(pathText(choice->file)));
+        export_->start();
     });
 }
 
 void Form1::exportDone() {
-    exportThread_->deleteLater();
-    exportThread_ = nullptr;
+    const std::filesystem::path file = export_->request().file;
+    const Outcome outcome = export_->outcome();
+    const bool cancelled = export_->cancelled();
+    export_->deleteLater();
+    export_ = nullptr;
     delete exportProgress_;
     exportProgress_ = nullptr;
     saveAsAction_->setEnabled(true);
-    const Outcome outcome = exportOutcome_.value_or(Outcome::failed(Failure::WriteFailed, "The save stopped"));
     if (outcome) {
-        showStatus(QStringLiteral("saved to %1").arg(pathText(exportChoice_.file)));
+        showStatus(QStringLiteral("saved to %1").arg(pathText(file)));
     } else {
-        showStatus(QStringLiteral("not saved: %1").arg(pathText(exportChoice_.file)));
-        saveFailureReport_(QString::fromStdString(outcome.message));
+        showStatus(QStringLiteral("not saved: %1").arg(pathText(file)));
+        if (!cancelled) saveFailureReport_(QString::fromStdString(outcome.message));
     }
     emit exportFinished(static_cast<bool>(outcome));
 }
 
 void Form1::openPicture() {
     run([this] {
-        const std::optional<std::filesystem::path> file = fileDialogs_->askOpenFile(lastFolder());
+        const std::optional<std::filesystem::path> file = fileDialogs_->askOpenFile(settings_.dialogFolder());
         if (!file) return;
-        rememberFolder(*file);
+        settings_.rememberFolder(file->parent_path());
         openFile(*file);
     });
 }
@@ -422,28 +349,14 @@ void Form1::openFile(const std::filesystem::path& file) {
 
 void Form1::takeText(const QString& dropped) {
     run([this, &dropped] {
-        qsizetype end = 0;
-        while (end < dropped.size() && dropped[end] != QLatin1Char('\n') && dropped[end] != QLatin1Char('\r')) ++end;
-        const bool moreLines = !dropped.mid(end).trimmed().isEmpty();
-        QString line = dropped.left(end);
-        const bool tooLong = characterCount(line) > kMaxTextLength;
-        if (tooLong) {
-            const QList<uint> characters = line.toUcs4().mid(0, kMaxTextLength);
-            line = QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.data()), characters.size());
-        }
-        const std::string text = line.toStdString();
-        if (Outcome checked = checkText(text); !checked) {
+        const DroppedText taken = takeDroppedText(dropped);
+        if (Outcome checked = checkText(taken.text); !checked) {
             openFailureReport_(
                 QStringLiteral("The dropped text cannot be used: %1").arg(QString::fromStdString(checked.message)));
             return;
         }
-        makePicture(text);
-        if (moreLines && tooLong)
-            showStatus(QStringLiteral("took the first 100 characters of the dropped text's first line"));
-        else if (moreLines)
-            showStatus(QStringLiteral("took the first line of the dropped text"));
-        else if (tooLong)
-            showStatus(QStringLiteral("took the first 100 characters of the dropped text"));
+        makePicture(taken.text);
+        if (!taken.note.empty()) showStatus(QString::fromStdString(taken.note));
     });
 }
 
@@ -463,28 +376,6 @@ void Form1::take(const QMimeData& dropped) {
     } else if (dropped.hasText()) {
         takeText(dropped.text());
     }
-}
-
-std::unique_ptr<QSettings> Form1::settings() const {
-    if (settingsFile_.isEmpty())
-        return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Textscape"),
-                                           QStringLiteral("Textscape"));
-    return std::make_unique<QSettings>(settingsFile_, QSettings::IniFormat);
-}
-
-std::filesystem::path Form1::lastFolder() const {
-    const QString remembered = settings()->value(QStringLiteral("folder")).toString();
-    std::error_code error;
-    if (!remembered.isEmpty() && std::filesystem::is_directory(remembered.toStdString(), error))
-        return remembered.toStdString();
-    // The pictures folder, made when missing as the save button makes it.
-    std::filesystem::path pictures = picturesFolder();
-    if (ensureFolder(pictures)) return pictures;
-    return QDir::homePath().toStdString();
-}
-
-void Form1::rememberFolder(const std::filesystem::path& file) {
-    settings()->setValue(QStringLiteral("folder"), QString::fromStdString(file.parent_path().string()));
 }
 
 void Form1::showStatus(const QString& text) {

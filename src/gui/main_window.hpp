@@ -7,11 +7,12 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <optional>
 
 #include "files/save_composite.hpp"
+#include "gui/client_area.hpp"
 #include "gui/file_dialogs.hpp"
 #include "gui/text_dialog.hpp"
+#include "gui/window_settings.hpp"
 #include "picture/picture.hpp"
 #include "platform/raster_surface.hpp"
 #include "state/form_state.hpp"
@@ -22,41 +23,10 @@ class QMenu;
 class QMimeData;
 class QProgressDialog;
 class QPushButton;
-class QSettings;
-class QThread;
 
 namespace ts {
 
-class Form1;
-
-// A picture area: it only paints the persistent image it is given.
-class PictureBox final : public QWidget {
-public:
-    PictureBox(const Raster& raster, QWidget* parent);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    const Raster& raster_;
-};
-
-// The window's client area: it paints the window's raster, holds the seven
-// controls at their places, and takes dropped files and text.
-class ClientArea final : public QWidget {
-public:
-    ClientArea(Form1& form, const Raster& raster);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-
-private:
-    Form1& form_;
-    const Raster& raster_;
-};
+class PictureExport;
 
 // The keys of a standard shortcut: the platform's, or Ctrl+Shift+S for
 // "save as" and Ctrl+Q for "quit" where the platform has none.
@@ -110,11 +80,14 @@ public:
     void setFileDialogs(std::unique_ptr<FileDialogs> dialogs) { fileDialogs_ = std::move(dialogs); }
     // The file the folder used last is remembered in; by default the
     // user's settings for Textscape.
-    void setSettingsFile(const QString& file) { settingsFile_ = file; }
+    void setSettingsFile(const QString& file) { settings_.setFile(file); }
     // The line beside the buttons: the last save, or a note on a dropped text.
     const QString& statusLine() const { return statusLine_; }
     // Whether a "Save as" is being written.
-    bool exporting() const { return exportThread_ != nullptr; }
+    bool exporting() const { return export_ != nullptr; }
+    // The progress window of the "Save as" being written (its Cancel stops
+    // it), while there is one.
+    QProgressDialog* exportProgress() const { return exportProgress_; }
 
 public slots:
     // "new text / new image"
@@ -126,7 +99,7 @@ public slots:
     // Puts the picture on the clipboard as an image.
     void copyPicture();
     // Asks where, in which format and at which size to save the picture, and
-    // writes it on a worker thread, with its progress shown.
+    // writes it on a worker thread, with its progress shown and a Cancel.
     void savePictureAs();
     // Asks for a picture Textscape wrote and makes it again from its text.
     void openPicture();
@@ -143,7 +116,8 @@ public:
     void take(const QMimeData& dropped);
 
 signals:
-    // A "Save as" has ended: written, or not (and told why).
+    // A "Save as" has ended: written, or not (and told why, unless it was
+    // cancelled).
     void exportFinished(bool written);
 
 protected:
@@ -164,9 +138,6 @@ private:
     void repaintAll();
     QPushButton* addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels);
     QAction* addShortcut(const QString& text, QKeySequence::StandardKey key, void (Form1::*slot)());
-    std::filesystem::path lastFolder() const;
-    void rememberFolder(const std::filesystem::path& file);
-    std::unique_ptr<QSettings> settings() const;
     void exportDone();
 
     FormState state_;
@@ -186,19 +157,14 @@ private:
     std::function<void(const QString&)> errorReport_;
     std::function<void(const QString&)> saveFailureReport_;
     std::function<void(const QString&)> openFailureReport_;
-    QString settingsFile_;
+    WindowSettings settings_;
     SaveHistory saveHistory_;
     QString statusLine_;
     bool hasPicture_ = false;
     bool ended_ = false;
     int exitStatus_ = 0;
-
-    // The "Save as" being written: its thread, what it asked for, and how
-    // it went (set by the thread before it finishes).
-    QThread* exportThread_ = nullptr;
+    PictureExport* export_ = nullptr;
     QProgressDialog* exportProgress_ = nullptr;
-    SaveChoice exportChoice_;
-    std::optional<Outcome> exportOutcome_;
 };
 
 }  // namespace ts

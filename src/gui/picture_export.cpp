@@ -1,9 +1,16 @@
 #include "gui/picture_export.hpp"
 
-#include <array>
+#include <QThread>
 
+#include <array>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "files/file_output.hpp"
 #include "numeric/check.hpp"
 #include "picture/picture.hpp"
+#include "files/image_encoding.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "render/sweep.hpp"
 #include "state/layout.hpp"
@@ -28,11 +35,13 @@ constexpr std::array kSizes = {
 
 std::span<const PictureSize> exportSizes() { return kSizes; }
 
-Raster renderPictureAt(const std::string& text, int width, int height, int definition, const ExportProgress& progress) {
+Raster renderPictureAt(const std::string& text, int width, int height, int definition, const ExportProgress& progress,
+                       std::stop_token stop) {
     TS_CHECK(
         width >= kMinPictureSide && width <= kMaxPictureSide && height >= kMinPictureSide && height <= kMaxPictureSide,
         "a picture size the sweep draws");
     SweepOptions sweep;
+    sweep.stop = std::move(stop);
     if (progress) {
         sweep.progress = [&progress](std::int64_t done, std::int64_t total) {
             progress(total > 0 ? static_cast<double>(done) / static_cast<double>(total) : 1.0);
@@ -42,6 +51,59 @@ Raster renderPictureAt(const std::string& text, int width, int height, int defin
     FixedClock clock("01-01-2000", "00:00:00");
     Picture picture = MakeFreshPicture(text, makeCanvas(width, height), clock, true, sweep, definition);
     return std::move(picture.canvas);
+}
+
+PictureExport::PictureExport(Request request, QObject* parent) : QObject(parent), request_(std::move(request)) {}
+
+PictureExport::~PictureExport() {
+    if (thread_) {
+        thread_->wait();
+        delete thread_;
+    }
+}
+
+void PictureExport::start() {
+    TS_CHECK(thread_ == nullptr, "an export starts once");
+    thread_ = QThread::create([this] { work(); });
+    connect(thread_, &QThread::finished, this, &PictureExport::finished);
+    thread_->start();
+}
+
+void PictureExport::cancel() { stop_.request_stop(); }
+
+void PictureExport::tell(double done) {
+    const int thousandths = static_cast<int>(done * 1000);
+    QMetaObject::invokeMethod(
+        this,
+        [this, thousandths] {
+            if (!stop_.stop_requested()) emit progressed(thousandths);
+        },
+        Qt::QueuedConnection);
+}
+
+void PictureExport::work() {
+    const std::stop_token stop = stop_.get_token();
+    const auto stopped = [this, &stop] {
+        if (!stop.stop_requested()) return false;
+        outcome_ = Outcome::failed(Failure::WriteFailed, "The save was cancelled", request_.file);
+        cancelled_ = true;
+        return true;
+    };
+    try {
+        // Drawing takes most of the time, encoding and writing the rest.
+        const Raster picture = request_.shown
+                                   ? *request_.shown
+                                   : renderPictureAt(
+                                         request_.text, request_.width, request_.height, request_.recipe.definition,
+                                         [this](double done) { tell(0.9 * done); }, stop);
+        if (stopped()) return;
+        const std::vector<std::uint8_t> bytes = encodeImage(picture, request_.format, request_.recipe);
+        tell(0.95);
+        if (stopped()) return;
+        outcome_ = writeFileAtomically(request_.file, bytes);
+    } catch (const std::bad_alloc&) {
+        outcome_ = Outcome::failed(Failure::WriteFailed, "Not enough memory for a picture of this size", request_.file);
+    }
 }
 
 }  // namespace ts

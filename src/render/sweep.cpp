@@ -310,21 +310,28 @@ void sweep(PixelState& p, const Plan& plan, const PaletteWindow& window, Raster&
     chunks = std::min(chunks, columns);
     threads = std::min(threads, chunks);
 
+    const auto rows = static_cast<std::int64_t>(plan.rows.size());
     if (visits == 0 || chunks <= 1) {
         std::int64_t done = 0, next = 0;
         const std::int64_t step = std::max<std::int64_t>(1, visits / 200);
-        drawVisits<kPole>(p, plan, window, canvas, 0, visits, [&](std::int64_t n) {
+        const auto onColumn = [&](std::int64_t n) {
             done += n;
             if (done >= next) {
                 progress.tell(done);
                 next = done + step;
             }
-        });
+        };
+        // Where the caller may stop it, in about 64 runs of whole columns
+        // with a look between them; in runs or at once, the same pixels.
+        const std::int64_t run = options.stop.stop_possible() ? std::max(1, columns / 64) * rows : visits;
+        for (std::int64_t v = 0; v < visits; v += run) {
+            if (options.stop.stop_requested()) return;
+            drawVisits<kPole>(p, plan, window, canvas, v, std::min(v + run, visits), onColumn);
+        }
         progress.finish();
         return;
     }
 
-    const auto rows = static_cast<std::int64_t>(plan.rows.size());
     std::vector<Chunk> chunk(static_cast<std::size_t>(chunks));
     for (int c = 0; c < chunks; ++c) {
         Chunk& k = chunk[static_cast<std::size_t>(c)];
@@ -360,6 +367,15 @@ void sweep(PixelState& p, const Plan& plan, const PaletteWindow& window, Raster&
             if (c >= chunks) return;
             Chunk& k = chunk[static_cast<std::size_t>(c)];
             k.ready.wait(false, std::memory_order_acquire);
+            if (options.stop.stop_requested()) {
+                // Counted as finished, not drawn.
+                {
+                    const std::lock_guard lock(mutex);
+                    ++finished;
+                }
+                finishedOne.notify_one();
+                continue;
+            }
             PixelState q = p;
             q.fi1 = k.fi1Start;
             if (c == 0) {
@@ -406,6 +422,7 @@ void sweep(PixelState& p, const Plan& plan, const PaletteWindow& window, Raster&
     }
     lock.unlock();
     pool.clear();  // joins
+    if (options.stop.stop_requested()) return;
 
     // In order: each chunk's visits before its first exact one are drawn
     // again from the true state the chunk before left.

@@ -2,23 +2,37 @@
 
 #include <cstdint>
 #include <functional>
+#include <stop_token>
+#include <utility>
 
 #include "platform/raster.hpp"
 #include "state/form_state.hpp"
 
 namespace ts {
 
-// How a sweep shares its work out.
+// How a sweep shares its work out, and when it stops.
 struct SweepOptions {
+    using Progress = std::function<void(std::int64_t done, std::int64_t total)>;
+
+    // The members in their order; by default every hardware thread, chunks
+    // the sweep chooses, no progress and no stop.
+    SweepOptions(int threadCount = 0, int chunkCount = 0, Progress tell = {}, std::stop_token stopToken = {})
+        : threads(threadCount), chunks(chunkCount), progress(std::move(tell)), stop(std::move(stopToken)) {}
+
     // Threads drawing the picture; 0 takes every hardware thread.
-    int threads = 0;
+    int threads;
     // Runs of whole consecutive columns the visits are cut into and handed
     // to the threads; 0 lets the sweep choose. Never more than the columns.
-    int chunks = 0;
+    int chunks;
     // Told how many visits are done out of how many, now and then while the
     // sweep runs and once at the end with both equal; always called on the
     // thread that called the sweep, with a count that never goes down.
-    std::function<void(std::int64_t done, std::int64_t total)> progress;
+    Progress progress;
+    // Looked at between runs of columns: once a stop is asked for, the sweep
+    // returns early, the canvas and the state part drawn (to be thrown
+    // away), and progress is not told the end. Never asked, it changes no
+    // pixel.
+    std::stop_token stop;
 };
 
 // The standard sweep: visits columns 0..sir and rows 0..vis of the state's

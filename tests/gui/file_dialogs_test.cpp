@@ -3,13 +3,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QTimer>
-
-#include <functional>
 
 #include "gui/file_dialogs.hpp"
 #include "support/qt_application.hpp"
 #include "support/test_folder.hpp"
+#include "when_modal_opens.hpp"
 
 namespace ts {
 namespace {
@@ -120,12 +118,8 @@ TEST(QtFileDialogs, SaveAsOpensInTheFolderWithTheNameAndTakesTheFileType) {
     const std::filesystem::path folder = testing::freshFolder();
     QString directory, name;
     QStringList filters;
-    std::function<void()> choose = [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QTimer::singleShot(10, choose);
-            return;
-        }
+    const testing::WhenModalOpens<QFileDialog> choose([&](QFileDialog& open) {
+        QFileDialog* dialog = &open;
         directory = dialog->directory().absolutePath();
         filters = dialog->nameFilters();
         name = dialog->selectedFiles().value(0);
@@ -140,8 +134,7 @@ TEST(QtFileDialogs, SaveAsOpensInTheFolderWithTheNameAndTakesTheFileType) {
         emit types->textActivated(types->currentText());
         dialog->selectFile(QStringLiteral("wallpaper"));
         QMetaObject::invokeMethod(dialog, "accept");  // as the Save button does
-    };
-    QTimer::singleShot(0, choose);
+    });
     QtFileDialogs dialogs;
     const std::optional<SaveChoice> choice = dialogs.askSaveFile(folder, "T20260308140509", kSizes);
     EXPECT_EQ(directory.toStdString(), folder.string());
@@ -156,19 +149,12 @@ TEST(QtFileDialogs, SaveAsOpensInTheFolderWithTheNameAndTakesTheFileType) {
 
 TEST(QtFileDialogs, CancelledGivesNothing) {
     testing::application();
-    std::function<void()> cancel = [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QTimer::singleShot(10, cancel);
-            return;
-        }
-        dialog->reject();
-    };
     QtFileDialogs dialogs;
-    QTimer::singleShot(0, cancel);
+    testing::WhenModalOpens<QFileDialog> cancel([](QFileDialog& dialog) { dialog.reject(); });
     EXPECT_FALSE(dialogs.askSaveFile(testing::freshFolder(), "T1", kSizes).has_value());
-    QTimer::singleShot(0, cancel);
+    cancel.again();
     EXPECT_FALSE(dialogs.askOpenFile(testing::freshFolder()).has_value());
+    EXPECT_EQ(cancel.times(), 2);
 }
 
 }  // namespace

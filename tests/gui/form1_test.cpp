@@ -57,6 +57,9 @@ protected:
         form->tools().onStage = [this](std::string_view stage) { stages.emplace_back(stage); };
         form->setErrorReport([this](const QString& text) { reports.push_back(text); });
     }
+    void TearDown() override {
+        if (form->ended()) testing::takePendingEnd();
+    }
 
     QWidget* control(const char* name) { return form->findChild<QWidget*>(QString::fromLatin1(name)); }
     void click(const char* name) {

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -18,6 +17,7 @@
 
 #include "gui/qt_text_dialog.hpp"
 #include "support/qt_application.hpp"
+#include "when_modal_opens.hpp"
 
 namespace ts {
 namespace {
@@ -76,14 +76,8 @@ TEST_P(QtTextDialogAnswer, ShowsThePromptWhereToldAndReturnsTheAnswer) {
     const Answer answer = GetParam();
     QtTextDialog prompt;
 
-    bool seen = false;
-    std::function<void()> whenOpen = [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {  // not shown yet
-            QTimer::singleShot(0, whenOpen);
-            return;
-        }
-        seen = true;
+    const testing::WhenModalOpens<> whenOpen([&](QDialog& open) {
+        QDialog* dialog = &open;
         auto* field = dialog->findChild<QLineEdit*>();
         auto* label = dialog->findChild<QLabel*>(QStringLiteral("prompt"));
         EXPECT_TRUE(dialog->isModal());
@@ -112,11 +106,10 @@ TEST_P(QtTextDialogAnswer, ShowsThePromptWhereToldAndReturnsTheAnswer) {
         EXPECT_TRUE(field->text().isEmpty());
         answer.act(*dialog, *field);
         if (dialog->isVisible()) dialog->reject();
-    };
-    QTimer::singleShot(0, whenOpen);
+    });
 
     EXPECT_EQ(prompt.ask({"first line\rsecond line", 2200, 4000, {}, {}}), answer.expected);
-    EXPECT_TRUE(seen);
+    EXPECT_EQ(whenOpen.times(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -191,19 +184,14 @@ TEST(QtTextDialog, EveryPromptStartsWithAnEmptyField) {
     testing::application();
     QtTextDialog prompt;
     std::vector<QString> fieldsAtOpening;
-    std::function<void()> answer = [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QTimer::singleShot(0, answer);
-            return;
-        }
-        auto* field = dialog->findChild<QLineEdit*>();
+    testing::WhenModalOpens<> answer([&](QDialog& dialog) {
+        auto* field = dialog.findChild<QLineEdit*>();
         fieldsAtOpening.push_back(field ? field->text() : QStringLiteral("(none)"));
         if (field) QTest::keyClicks(field, QStringLiteral("first"));
-        dialog->accept();
-    };
+        dialog.accept();
+    });
     for (int k = 0; k < 2; ++k) {
-        QTimer::singleShot(0, answer);
+        if (k > 0) answer.again();
         EXPECT_EQ(prompt.ask({"p", 0, 0, {}, {}}), "first");
     }
     EXPECT_EQ(fieldsAtOpening, (std::vector<QString>{QString(), QString()}));
@@ -217,14 +205,9 @@ TEST(QtTextDialog, ShowsTheRefusedTextAndWhy) {
     const std::string refused = std::string(120, 'x');
     QString fieldAtOpening, reasonShown;
     bool reasonVisible = false;
-    std::function<void()> answer = [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QTimer::singleShot(0, answer);
-            return;
-        }
-        auto* field = dialog->findChild<QLineEdit*>();
-        auto* refusal = dialog->findChild<QLabel*>(QStringLiteral("refusal"));
+    const testing::WhenModalOpens<> answer([&](QDialog& dialog) {
+        auto* field = dialog.findChild<QLineEdit*>();
+        auto* refusal = dialog.findChild<QLabel*>(QStringLiteral("refusal"));
         if (field) fieldAtOpening = field->text();
         if (refusal) {
             reasonShown = refusal->text();
@@ -234,9 +217,8 @@ TEST(QtTextDialog, ShowsTheRefusedTextAndWhy) {
             field->setSelection(100, 20);
             QTest::keyClick(field, Qt::Key_Delete);
         }
-        dialog->accept();
-    };
-    QTimer::singleShot(0, answer);
+        dialog.accept();
+    });
     const std::string reason = "the text has 120 characters; at most 100 are allowed";
     EXPECT_EQ(prompt.ask({"p", 0, 0, refused, reason}), std::string(100, 'x'));
     EXPECT_EQ(fieldAtOpening.toStdString(), refused);

@@ -54,7 +54,10 @@ protected:
         folder = base / "Pictures";
         qputenv("XDG_PICTURES_DIR", QByteArray::fromStdString(folder.string()));
     }
-    void TearDown() override { qunsetenv("XDG_PICTURES_DIR"); }
+    void TearDown() override {
+        qunsetenv("XDG_PICTURES_DIR");
+        WindowFixture::TearDown();
+    }
 
     void click(const char* name) {
         auto* button = form->findChild<QPushButton*>(QString::fromLatin1(name));
@@ -317,6 +320,32 @@ TEST_F(WindowSave, BigSaveAsKeepsTheWindowGoingAndShowsItsProgress) {
     const QImageReader reader(QString::fromStdString(png.string()));
     EXPECT_EQ(reader.size(), QSize(4961, 3508));
     EXPECT_EQ(testing::pngTexts(testing::readBytes(png)).at("Title"), "Hello, Textscape");
+}
+
+// The progress window's Cancel stops a big "Save as" while it is drawn:
+// nothing is written, no message box opens, the line beside the buttons
+// says so, and "Save as" works again.
+TEST_F(WindowSave, SaveAsCancelledFromItsProgressWindowWritesNothing) {
+    const std::filesystem::path png = base / "print.png";
+    files->save = SaveChoice{png, ImageFormat::Png, exportSizes().back()};
+    QSignalSpy finished(form.get(), &Form1::exportFinished);
+    form->savePictureAs();
+    QProgressDialog* progress = form->exportProgress();
+    ASSERT_NE(progress, nullptr);
+    auto* cancel = progress->findChild<QPushButton*>();
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->text().toStdString(), "Cancel");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return progress->value() > 0 || !finished.isEmpty(); }, 60000));
+    ASSERT_TRUE(finished.isEmpty()) << "ended before it could be cancelled";
+    cancel->click();
+    ASSERT_TRUE(finished.wait(60000));
+    EXPECT_FALSE(finished.front().front().toBool());
+    EXPECT_EQ(testing::namesIn(base), (std::set<std::string>{"Pictures", "settings.ini"}));
+    EXPECT_TRUE(saveFailures.empty()) << saveFailures.front();
+    EXPECT_EQ(status(), "not saved: " + homeRelative(png));
+    EXPECT_FALSE(form->exporting());
+    EXPECT_EQ(form->exportProgress(), nullptr);
+    EXPECT_TRUE(saveAs(base / "after.png", ImageFormat::Png));
 }
 
 }  // namespace

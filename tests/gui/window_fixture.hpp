@@ -44,6 +44,9 @@ protected:
         };
         form->start();
     }
+    void TearDown() override {
+        if (form && form->ended()) testing::takePendingEnd();
+    }
 
     std::filesystem::path base;
     ScriptedDialog* dialog = nullptr;

@@ -251,3 +251,43 @@ TEST(RenderFieldThreaded, NoColumnsOrNoRows) {
 
 }  // namespace
 }  // namespace ts
+
+namespace ts {
+namespace {
+
+// A stop never asked for changes no pixel and no member, however the sweep
+// is split; one asked for while the sweep runs ends it before its last visit.
+TEST(SweepStop, NeverAskedChangesNothingAndAskedEndsTheSweepEarly) {
+    for (const Split& split : {Split{1, 1}, Split{1, 6}, Split{2, 0}, Split{3, 40}}) {
+        for (const Size& size : {Size{600, 450}, Size{300, 100}}) {
+            const std::string what =
+                std::to_string(size.width) + " x " + std::to_string(size.height) + ", " + describe(split);
+            FormState want;
+            prepareTextPicture(want, "stop");
+            FormState got = want, stopped = want;
+            Raster wantCanvas(size.width, size.height), gotCanvas(size.width, size.height);
+            RenderFieldAtSize(want, wantCanvas, {split.threads, split.chunks});
+            const std::stop_source never;
+            RenderFieldAtSize(got, gotCanvas, {split.threads, split.chunks, {}, never.get_token()});
+            EXPECT_TRUE(gotCanvas == wantCanvas) << what << ": " << firstDifference(gotCanvas, wantCanvas);
+            EXPECT_EQ(differentMembers(got, want), "none") << what;
+
+            std::stop_source source;
+            std::int64_t told = 0;
+            Raster stoppedCanvas(size.width, size.height);
+            RenderFieldAtSize(stopped, stoppedCanvas,
+                              {split.threads, split.chunks,
+                               [&](std::int64_t done, std::int64_t) {
+                                   told = done;
+                                   source.request_stop();
+                               },
+                               source.get_token()});
+            EXPECT_GT(told, 0) << what;
+            EXPECT_LT(told, std::int64_t{size.width + 1} * (size.height + 1)) << what;
+            EXPECT_FALSE(stoppedCanvas == wantCanvas) << what << ": part drawn";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ts

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTimer>
 
 namespace ts::testing {
 
@@ -17,6 +18,15 @@ inline QApplication& application() {
         return made;
     }();
     return *app;
+}
+
+// A program ended before the event loop ran (a failure at start-up) leaves
+// the application quitting: every later event loop, a dialog's or a wait's,
+// would return at once. Running the loop once takes that end, as the
+// program's own exit would have.
+inline void takePendingEnd() {
+    QTimer::singleShot(0, &application(), [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
 }
 
 }  // namespace ts::testing

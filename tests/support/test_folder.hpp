@@ -5,17 +5,23 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace ts::testing {
 
-// A fresh folder per test under the build's test output folder.
+// A fresh folder per test under the build's test output folder, named after
+// the test. Each call gives a path this process has not had before (a
+// repeated test's gets a number), as the code under test may remember the
+// folders it has seen.
 inline std::filesystem::path freshFolder() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::filesystem::path folder =
+    std::filesystem::path folder =
         std::filesystem::path(TEXTSCAPE_TEST_OUTPUT_DIR) / info->test_suite_name() / info->name();
+    static std::map<std::filesystem::path, int> given;
+    if (const int times = ++given[folder]; times > 1) folder += "." + std::to_string(times);
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     return folder;
