@@ -312,7 +312,9 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             name << std::setw(digits) << std::setfill('0') << number << extensionOf(format);
             // A write that fails would fail alike for the lines after it (a
             // full disk, a folder that cannot be written): the batch stops.
-            Outcome done = writeFileAtomically(options.outDir / name.str(), drawn.bytes, replaceFor(options));
+            // Every picture goes into the folder the lock holds, even if it
+            // is moved away meanwhile.
+            Outcome done = writeFileAtomically(lock, name.str(), drawn.bytes, replaceFor(options));
             if (!done && done.failure == Failure::NameTaken) {  // with -n: the file there stays, the batch goes on
                 bar.clear();
                 io.err << kProgram << listName << ':' << number << ": " << done.message << "; skipped\n";

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/folder_lock.hpp"
 #include "platform/outcome.hpp"
 
 namespace ts {
@@ -35,6 +36,14 @@ Outcome ensureFolder(const std::filesystem::path& folder);
 // symbolic link included, is kept and NameTaken returned.
 // On success the Outcome names `file`.
 Outcome writeFileAtomically(const std::filesystem::path& file, std::span<const std::uint8_t> bytes,
+                            Replace replace = Replace::Allowed);
+
+// The same, for the file `name` (a name without a folder) in a folder that
+// this process holds locked: the file is written into that folder itself,
+// through the descriptor the lock holds, even when the folder is moved or
+// renamed meanwhile and another takes its old path. The Outcome names the
+// file by the path the folder was locked under.
+Outcome writeFileAtomically(const FolderLock& folder, std::string_view name, std::span<const std::uint8_t> bytes,
                             Replace replace = Replace::Allowed);
 
 // Writes the bytes into `folder` under the first free one of the numbered

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "files/folder_lock.hpp"
 #include "support/test_folder.hpp"
 
 namespace ts {
@@ -224,6 +225,30 @@ TEST_F(FileOutput, TemporaryFilesOfProcessesGoneAreRemovedByTheNextWrite) {
     std::set<std::string> expected = kept;
     expected.insert("T1.bmp");
     EXPECT_EQ(namesIn(folder), expected);
+}
+
+// A folder moved away after it was locked still gets the files; what now
+// has its old path does not. Messages keep the path it was locked under.
+TEST_F(FileOutput, AFileWrittenInALockedFolderGoesIntoThatFolderWhereverItIsMoved) {
+    std::filesystem::create_directories(folder / "out");
+    FolderLock lock;
+    ASSERT_TRUE(lock.acquire(folder / "out"));
+    ASSERT_TRUE(writeFileAtomically(lock, "1.png", kOld));
+    std::filesystem::rename(folder / "out", folder / "moved");
+    std::filesystem::create_directories(folder / "out");
+
+    for (const Replace replace : {Replace::Allowed, Replace::Never}) {
+        const std::string name = replace == Replace::Allowed ? "2.png" : "3.png";
+        const Outcome written = writeFileAtomically(lock, name, kNew, replace);
+        ASSERT_TRUE(written) << written.message;
+        EXPECT_EQ(written.file, folder / "out" / name);
+    }
+    ASSERT_TRUE(writeFileAtomically(lock, "1.png", kNew));  // replacing
+    const Outcome taken = writeFileAtomically(lock, "1.png", kOld, Replace::Never);
+    EXPECT_EQ(taken.message, "Could not write " + (folder / "out" / "1.png").string() + ": a file of that name exists");
+    EXPECT_EQ(namesIn(folder / "moved"), (std::set<std::string>{"1.png", "2.png", "3.png"}));
+    EXPECT_EQ(readBytes(folder / "moved" / "1.png"), kNew);
+    EXPECT_TRUE(namesIn(folder / "out").empty());
 }
 
 TEST_F(FileOutput, NumberedNamesPassOverEveryExistingName) {
