@@ -250,6 +250,20 @@ const char* kindOf(mode_t mode) {
     return "not a regular file";
 }
 
+// Whether a symbolic link may be followed: not when it lies in a folder
+// that everyone may write and that keeps its files to their owners (sticky,
+// as /tmp is), and belongs to neither this user nor the folder's owner. The
+// kernel's fs.protected_symlinks draws the same line; links are followed
+// here by hand, so the kernel never gets to. Otherwise anyone could plant a
+// link there that makes a program run by another user, root included,
+// replace a file of theirs.
+bool mayFollow(int folder, const struct stat& link) {
+    struct stat shared {};
+    if (::fstat(folder, &shared) != 0) return false;
+    if ((shared.st_mode & S_ISVTX) == 0 || (shared.st_mode & S_IWOTH) == 0) return true;
+    return link.st_uid == ::geteuid() || link.st_uid == shared.st_uid;
+}
+
 // Writes the file `name` in the folder opened as `start`; `file` is the path
 // messages give for it.
 Outcome writeIn(int start, std::string name, const std::filesystem::path& file, std::span<const std::uint8_t> bytes,
@@ -273,6 +287,12 @@ Outcome writeIn(int start, std::string name, const std::filesystem::path& file, 
             break;
         }
         if (links == kMaxLinks) return writeFailure(Failure::WriteFailed, file, reason(ELOOP));
+        if (!mayFollow(folder, st)) {
+            const std::string named = target == file ? "it" : target.string();
+            return writeFailure(Failure::WriteFailed, file,
+                                named + " is another user's symbolic link in a folder everyone may write; "
+                                        "it is not followed, and nothing is written");
+        }
         std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0) + 256, '\0');
         const ssize_t length = ::readlinkat(folder, name.c_str(), link.data(), link.size());
         if (length < 0) return writeFailure(Failure::WriteFailed, file, reason(errno));

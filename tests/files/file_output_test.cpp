@@ -89,6 +89,66 @@ TEST_F(FileOutput, ASymbolicLinkIsWrittenThroughToItsTarget) {
     EXPECT_EQ(namesIn(folder), (std::set<std::string>{"real", "relative.png", "absolute.png", "dangling.png"}));
 }
 
+// As the kernel's fs.protected_symlinks has it: in a folder everyone may
+// write that keeps files to their owners (sticky, as /tmp), a link is
+// followed only when it is the writer's own or the folder owner's. Giving a
+// link to another user needs root; elsewhere the test is skipped.
+TEST_F(FileOutput, AnotherUsersLinkInASharedFolderIsNotFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a link to another user needs root";
+    constexpr uid_t kOther = 65534;  // nobody
+    const auto makeFolder = [&](const std::string& name, mode_t mode, uid_t owner) {
+        const std::filesystem::path made = folder / name;
+        std::filesystem::create_directories(made);
+        EXPECT_EQ(::chmod(made.c_str(), mode), 0);
+        EXPECT_EQ(::chown(made.c_str(), owner, owner), 0);
+        return made;
+    };
+    const auto makeLink = [](const std::filesystem::path& to, const std::filesystem::path& link, uid_t owner) {
+        std::filesystem::create_symlink(to, link);
+        EXPECT_EQ(::lchown(link.c_str(), owner, owner), 0) << link;
+    };
+    const std::filesystem::path shared = makeFolder("shared", 01777, 0);
+    const std::filesystem::path othersShared = makeFolder("others-shared", 01777, kOther);
+    const std::filesystem::path open = makeFolder("open", 0777, 0);
+    writeOld(folder / "victim");
+
+    makeLink(folder / "victim", shared / "planted.png", kOther);
+    makeLink(folder / "made-there", shared / "dangling.png", kOther);
+    makeLink(shared / "planted.png", folder / "to-planted.png", 0);
+    makeLink(folder / "mine", shared / "mine.png", 0);
+    makeLink(folder / "theirs", othersShared / "theirs.png", kOther);
+    makeLink(folder / "unshared", open / "open.png", kOther);
+
+    struct Case {
+        std::filesystem::path link;
+        std::string refusedAs;  // empty: followed
+        std::filesystem::path writes;
+    } const cases[] = {
+        {shared / "planted.png", "it", folder / "victim"},
+        {shared / "dangling.png", "it", folder / "made-there"},
+        {folder / "to-planted.png", (shared / "planted.png").string(), folder / "victim"},
+        {shared / "mine.png", "", folder / "mine"},               // the writer's own link
+        {othersShared / "theirs.png", "", folder / "theirs"},     // the folder owner's link
+        {open / "open.png", "", folder / "unshared"},             // a folder that is not sticky
+    };
+    for (const Case& c : cases) {
+        const Outcome written = writeFileAtomically(c.link, kNew);
+        EXPECT_TRUE(std::filesystem::is_symlink(c.link)) << c.link;
+        if (c.refusedAs.empty()) {
+            EXPECT_TRUE(written) << c.link << ": " << written.message;
+            EXPECT_EQ(readBytes(c.writes), kNew) << c.link;
+            continue;
+        }
+        EXPECT_EQ(written.failure, Failure::WriteFailed) << c.link;
+        EXPECT_EQ(written.message, "Could not write " + c.link.string() + ": " + c.refusedAs +
+                                       " is another user's symbolic link in a folder everyone may write; it is "
+                                       "not followed, and nothing is written");
+    }
+    EXPECT_EQ(readBytes(folder / "victim"), kOld);
+    EXPECT_FALSE(std::filesystem::exists(folder / "made-there"));
+    EXPECT_EQ(namesIn(shared), (std::set<std::string>{"planted.png", "dangling.png", "mine.png"}));
+}
+
 TEST_F(FileOutput, ALoopOfLinksIsReported) {
     std::filesystem::create_symlink("b.png", folder / "a.png");
     std::filesystem::create_symlink("a.png", folder / "b.png");
