@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -99,7 +100,9 @@ pid_t makerOf(std::string_view name) {
 }
 
 // Removes the temporary files that processes now gone left in the folder
-// (a write killed at the wrong moment), once per folder in each process.
+// (a write killed at the wrong moment), once per folder in each process,
+// whoever made them: only our own names, only regular files, and only
+// where this user may remove them.
 void removeLeftTemporaries(int folder) {
     struct stat self {};
     if (::fstat(folder, &self) != 0) return;
@@ -122,7 +125,6 @@ void removeLeftTemporaries(int folder) {
         if (::kill(maker, 0) == 0 || errno != ESRCH) continue;  // still running, or not ours to know
         struct stat st {};
         if (::fstatat(listed, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
-        if (st.st_uid != ::geteuid()) continue;
         (void)::unlinkat(listed, entry->d_name, 0);
     }
     ::closedir(dir);
@@ -143,8 +145,9 @@ void syncFolder(int folder) { (void)::fsync(folder); }
 // The bytes of a file to be, written and flushed to disk in its folder
 // before the file gets its name. Where the file system allows, the file has
 // no name at all until then (O_TMPFILE), so that a process killed meanwhile
-// leaves nothing behind; elsewhere it has a short temporary name, which a
-// later write into the same folder removes once its process is gone. A
+// leaves nothing behind; elsewhere, and for the moment of replacing a file,
+// it has a short temporary name, which a later write into the same folder
+// removes once its process is gone. A
 // staged file not placed is given up. Every name is taken within the folder
 // opened as `folder`, wherever that folder is moved meanwhile.
 class StagedFile {
@@ -187,9 +190,13 @@ public:
     // asked).
     int place(const std::string& name, Replace replace) {
         if (temporary_.empty()) {
-            if (replace == Replace::Never) return linkTo(name);
+            // A name that is free gets the file at once, which is never
+            // seen under another name.
+            const int linked = linkTo(name);
+            if (replace == Replace::Never || linked != EEXIST) return linked;
             // A file without a name cannot replace another: it gets a
-            // temporary name for the moment of the rename.
+            // temporary name for the moment of the rename, the only moment
+            // a process killed leaves a file behind.
             for (int attempt = 0; temporary_.empty(); ++attempt) {
                 const std::string candidate = nextTemporaryName();
                 if (const int error = linkTo(candidate); error == 0)
@@ -207,9 +214,14 @@ public:
     }
 
 private:
+    // ".textscape-PID-N.tmp", with N drawn at random: names planted ahead
+    // cannot keep a write from finding a free one.
     static std::string nextTemporaryName() {
+        unsigned number = 0;
+        if (::getrandom(&number, sizeof number, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof number))
+            number = temporaryCounter++;
         std::string name(kTemporaryPrefix);
-        name.append(std::to_string(::getpid())).append("-").append(std::to_string(temporaryCounter++));
+        name.append(std::to_string(::getpid())).append("-").append(std::to_string(number));
         name.append(kTemporarySuffix);
         return name;
     }

@@ -23,10 +23,13 @@ Outcome ensureFolder(const std::filesystem::path& folder);
 
 // Writes the bytes to a file, so that `file` is either left as it was or
 // holds all the bytes: never a partial or empty file. The bytes are written
-// and flushed to disk in a file without a name (O_TMPFILE) which then gets
-// `file`'s name; where the file system cannot make a file without a name, a
-// short temporary name (".textscape-PID-N.tmp") stands in, and a later write
-// into the same folder removes such a file once its process is gone.
+// and flushed to disk in a file without a name (O_TMPFILE), which then gets
+// `file`'s name at once when that is free. Replacing a file takes a rename,
+// so for that moment the new file has a short temporary name
+// (".textscape-PID-N.tmp"), as it has all along where the file system
+// cannot make a file without a name. A process killed meanwhile leaves that
+// file; the next write into the folder, by any user who may remove it there,
+// removes it once its process is gone.
 //
 // With Replace::Allowed an existing regular file is replaced by the new one,
 // which keeps its owner and permission bits (its other hard links keep the

@@ -1,15 +1,21 @@
 #include "files/file_output.hpp"
 
 #include <gtest/gtest.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -264,6 +270,81 @@ TEST_F(FileOutput, AWriteKilledHalfwayLeavesNothingOnceTheFolderIsWrittenAgain) 
         ASSERT_TRUE(writeFileAtomically(inner / "next.png", kNew, replace));
         EXPECT_EQ(namesIn(inner), std::set<std::string>{"next.png"});
     }
+}
+
+// Makes this process die the moment it renames a file, as
+// `strace -e inject=rename:signal=KILL` does: by a seccomp filter, which
+// kills it with SIGSYS before the call does anything. False where the
+// filter cannot be set up.
+bool dieAtRename() {
+#if defined(__x86_64__)
+    constexpr std::uint32_t kArchitecture = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+    constexpr std::uint32_t kArchitecture = AUDIT_ARCH_AARCH64;
+#else
+    return false;
+#endif
+    std::vector<sock_filter> filter = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kArchitecture, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+    };
+    std::vector<long> renames = {SYS_renameat, SYS_renameat2};
+#ifdef SYS_rename
+    renames.push_back(SYS_rename);
+#endif
+    for (const long call : renames) {
+        filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<std::uint32_t>(call), 0, 1));
+        filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS));
+    }
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    const sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// Runs `body` in a child process and returns its wait status.
+template <typename Body>
+int inChild(Body&& body) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(body());
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+// A process killed at the moment a write renames: a new file never had
+// another name, so nothing is left; a file being replaced leaves the new
+// bytes under a temporary name, which the next write into the folder
+// removes, whoever makes it (another user, when the test runs as root).
+TEST_F(FileOutput, AWriteKilledAtItsRenameLeavesNothingOnceTheFolderIsWrittenAgain) {
+    const int fresh = inChild([&] {
+        if (!dieAtRename()) return 2;
+        return writeFileAtomically(folder / "fresh.png", kNew) && writeNumberedFile(folder, "T1", ".png", kNew) ? 0
+                                                                                                             : 1;
+    });
+    if (WIFEXITED(fresh) && WEXITSTATUS(fresh) == 2) GTEST_SKIP() << "no seccomp filter on this machine";
+    EXPECT_TRUE(WIFEXITED(fresh) && WEXITSTATUS(fresh) == 0) << "a new file was renamed into place: " << fresh;
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"fresh.png", "T1.png"}));
+
+    writeOld(folder / "old.png");
+    const int replacing = inChild([&] {
+        if (!dieAtRename()) return 2;
+        return writeFileAtomically(folder / "old.png", kNew) ? 0 : 1;
+    });
+    ASSERT_TRUE(WIFSIGNALED(replacing) && WTERMSIG(replacing) == SIGSYS) << replacing;
+    EXPECT_EQ(readBytes(folder / "old.png"), kOld);
+    EXPECT_EQ(namesIn(folder).size(), 4u) << "the new bytes under a temporary name";
+
+    const bool asAnotherUser = ::geteuid() == 0;
+    if (asAnotherUser) ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+    const int next = inChild([&] {
+        if (asAnotherUser && ::setuid(65534) != 0) return 2;
+        return writeFileAtomically(folder / "next.png", kNew) ? 0 : 1;
+    });
+    EXPECT_TRUE(WIFEXITED(next) && WEXITSTATUS(next) == 0) << next;
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"fresh.png", "T1.png", "old.png", "next.png"}));
 }
 
 // What a process that is gone left is removed; a running process's
