@@ -16,6 +16,7 @@
 #include <set>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "numeric/check.hpp"
 
@@ -140,7 +141,19 @@ int renameNoReplace(int folder, const std::string& from, const std::string& to) 
     return 0;
 }
 
-void syncFolder(int folder) { (void)::fsync(folder); }
+// Flushes the folder's entries to disk, so that a file's new name lasts;
+// 0, or the errno of what failed. A file system that cannot flush folders
+// (EINVAL), and a folder this user may write but not read (opened without
+// the right to flush it, EBADF), are taken as they are.
+int syncFolder(int folder) {
+    if (::fsync(folder) == 0 || errno == EINVAL || errno == EBADF) return 0;
+    return errno;
+}
+
+Outcome unsynced(const std::filesystem::path& file, int error) {
+    return writeFailure(Failure::WriteFailed, file,
+                        "it is written, but its folder could not be flushed to disk: " + reason(error));
+}
 
 // The bytes of a file to be, written and flushed to disk in its folder
 // before the file gets its name. Where the file system allows, the file has
@@ -320,6 +333,15 @@ Outcome writeIn(int start, std::string name, const std::filesystem::path& file, 
         name = leafOf(leadsTo);
         target = leadsTo.is_absolute() ? leadsTo : folderOf(target) / leadsTo;
     }
+    // A link whose text names nothing, though the kernel follows it to
+    // something: one of /proc's, such as /dev/stdout's into a pipe.
+    struct stat reached {};
+    if (!exists && target != file && ::fstatat(start, leafOf(file).c_str(), &reached, 0) == 0) {
+        const char* what = S_ISREG(reached.st_mode) ? "a file that its link does not name"
+                           : S_ISFIFO(reached.st_mode) ? "a pipe, not a regular file"
+                                                       : kindOf(reached.st_mode);
+        return writeFailure(Failure::WriteFailed, file, std::string("it leads to ") + what + "; it is left as it is");
+    }
     if (exists && !S_ISREG(st.st_mode)) {
         const std::string named = target == file ? "it" : target.string();
         return writeFailure(Failure::WriteFailed, file,
@@ -333,7 +355,7 @@ Outcome writeIn(int start, std::string name, const std::filesystem::path& file, 
         if (error == EEXIST) return nameTaken(file);
         return writeFailure(Failure::WriteFailed, file, reason(error));
     }
-    syncFolder(folder);
+    if (const int error = syncFolder(folder); error != 0) return unsynced(file, error);
     return Outcome::ok(file);
 }
 
@@ -347,14 +369,33 @@ std::string numberedName(std::string_view stem, int number, std::string_view ext
 }
 
 Outcome ensureFolder(const std::filesystem::path& folder) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(folder, ec)) return Outcome::ok(folder);
-    std::filesystem::create_directories(folder, ec);
-    if (ec || !std::filesystem::is_directory(folder)) {
-        const std::string why = ec ? ec.message() : std::string("it is not a folder");
+    const auto cannot = [&](const std::string& why) {
         return Outcome::failed(Failure::FolderUnavailable, "the folder " + folder.string() + " cannot be made: " + why,
                                folder);
+    };
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec)) return Outcome::ok(folder);
+    // The folders along the path that are missing, the innermost first.
+    std::vector<std::filesystem::path> missing;
+    for (std::filesystem::path p = folder; !p.empty(); p = p.parent_path()) {
+        struct stat st {};
+        if (::stat(p.c_str(), &st) == 0 || p == p.parent_path()) break;
+        missing.push_back(p);
     }
+    // Made from the outside in; when one cannot be, those made before it
+    // go again, and nothing is left of the attempt.
+    std::vector<std::filesystem::path> made;
+    for (auto p = missing.rbegin(); p != missing.rend(); ++p) {
+        if (::mkdir(p->c_str(), 0777) == 0) {
+            made.push_back(*p);
+            continue;
+        }
+        const int error = errno;
+        if (error == EEXIST && std::filesystem::is_directory(*p, ec)) continue;  // made meanwhile by another
+        for (auto back = made.rbegin(); back != made.rend(); ++back) ::rmdir(back->c_str());
+        return cannot(reason(error == EEXIST ? ENOTDIR : error));
+    }
+    if (!std::filesystem::is_directory(folder, ec)) return cannot("it is not a folder");
     return Outcome::ok(folder);
 }
 
@@ -390,7 +431,7 @@ Outcome writeNumberedFile(const std::filesystem::path& folder, std::string_view 
         const int error = staged.place(name, Replace::Never);
         if (error == EEXIST) continue;
         if (error != 0) return writeFailure(Failure::WriteFailed, file, reason(error));
-        syncFolder(opened.get());
+        if (const int sync = syncFolder(opened.get()); sync != 0) return unsynced(file, sync);
         return Outcome::ok(file);
     }
     return Outcome::failed(Failure::NameTaken, "Could not write " + first.string() + ": every numbered name is taken",

@@ -18,7 +18,8 @@ enum class Replace { Allowed, Never };
 // "T1-3.bmp", ... for number 1, 2, 3, ...
 std::string numberedName(std::string_view stem, int number, std::string_view extension);
 
-// Makes the folder and its parents when missing.
+// Makes the folder and its parents when missing. When it cannot, the
+// parents it made are removed again.
 Outcome ensureFolder(const std::filesystem::path& folder);
 
 // Writes the bytes to a file, so that `file` is either left as it was or
@@ -34,10 +35,15 @@ Outcome ensureFolder(const std::filesystem::path& folder);
 // With Replace::Allowed an existing regular file is replaced by the new one,
 // which keeps its owner and permission bits (its other hard links keep the
 // old bytes); a symbolic link is followed and its target written (made
-// when missing); anything else (a folder, a device, a named pipe, a socket)
-// is refused and left as it is. With Replace::Never any existing name, a
-// symbolic link included, is kept and NameTaken returned.
-// On success the Outcome names `file`.
+// when missing), unless it is another user's link in a sticky folder that
+// everyone may write and its owner is not the folder's (refused, as the
+// kernel's fs.protected_symlinks refuses it); anything else (a folder, a device, a named pipe, a socket)
+// is refused and left as it is, as is whatever a link of /proc leads to
+// without naming it (/dev/stdout into a pipe). With Replace::Never any
+// existing name, a symbolic link included, is kept and NameTaken returned.
+// The folder is flushed to disk after the file gets its name; when that
+// fails, so does the write (the file is there, but may not outlast a
+// crash). On success the Outcome names `file`.
 Outcome writeFileAtomically(const std::filesystem::path& file, std::span<const std::uint8_t> bytes,
                             Replace replace = Replace::Allowed);
 

@@ -80,6 +80,9 @@ TEST_F(RenderOutput, ProgramGivesOneStatusForEachKindOfFailure) {
         {{"--batch", "missing.txt", "--out-dir", "out"}, {}, 1, "missing.txt: No such file"},
         {{"--from", "missing.png"}, {}, 1, "missing.png: No such file"},
         {{"-o", "missing/x.png", "x"}, {}, 1, "Could not write missing/x.png"},
+        // Standard output is a pipe here: -o - writes to it, a file name does not.
+        {{"--format", "png", "-o", "/dev/stdout", "x"}, {}, 1,
+         "Could not write /dev/stdout: it leads to a pipe, not a regular file"},
     };
     for (const Case& c : cases) {
         const RunResult r = runProgram(c.args, folder, c.input);
@@ -173,6 +176,27 @@ TEST_F(RenderOutput, ProgramRefusesEndlessInputWithinAMemoryLimit) {
     EXPECT_NE(batch.err.find("standard input:2: the text has more than 100 characters"), std::string::npos)
         << batch.err;
     EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png"}));
+}
+
+// A disk that fails to flush a folder (through a library preloaded into
+// the program): the write is a failure, one line and status 1, though the
+// file is in place; a batch stops at it.
+TEST_F(RenderOutput, ProgramReportsAFolderThatCannotBeFlushedToDisk) {
+    if (kAddressSanitizer) GTEST_SKIP() << "AddressSanitizer must be the first library loaded";
+    QProcessEnvironment failingSync = QProcessEnvironment::systemEnvironment();
+    failingSync.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(TEXTSCAPE_FAILING_FOLDER_SYNC));
+    const std::string unsynced = ": it is written, but its folder could not be flushed to disk: Input/output error\n";
+
+    const RunResult single = runProgram({"-o", "a.png", "hello"}, folder, {}, {}, failingSync);
+    EXPECT_EQ(single.status, 1);
+    EXPECT_EQ(single.err, "textscape-render: Could not write a.png" + unsynced);
+
+    testing::writeText(folder / "list.txt", "one\ntwo\n");
+    const RunResult batch = runProgram({"--batch", "list.txt", "--out-dir", "out"}, folder, {}, {}, failingSync);
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(batch.err, "textscape-render: Could not write out/0001.png" + unsynced +
+                             "textscape-render: 2 lines: 0 written, 0 skipped, 1 failed, 1 not tried "
+                             "(the batch stops at a failed write)\n");
 }
 
 TEST_F(RenderOutput, ProgramKeepsASecondBatchOutOfAFolderInUse) {

@@ -1,5 +1,6 @@
 #include "files/file_output.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/audit.h>
 #include <linux/filter.h>
@@ -165,6 +166,57 @@ TEST_F(FileOutput, ALoopOfLinksIsReported) {
 }
 
 // What is not a regular file is refused with one line and left as it is.
+// A link of /proc names something no file could be made as ("pipe:[1234]",
+// "/x/gone.png (deleted)"), though the kernel follows it: refused with what
+// it leads to, and nothing made under the name it gives.
+TEST_F(FileOutput, WhatALinkOfProcLeadsToWithoutNamingItIsRefused) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const int gone = ::open((folder / "gone.png").c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(gone, 0);
+    ASSERT_EQ(::unlink((folder / "gone.png").c_str()), 0);
+    struct Case {
+        int fd;
+        std::string leadsTo;
+    } const cases[] = {{ends[1], "a pipe, not a regular file"}, {gone, "a file that its link does not name"}};
+    for (const Case& c : cases) {
+        const std::filesystem::path link = "/proc/self/fd/" + std::to_string(c.fd);
+        const Outcome written = writeFileAtomically(link, kNew);
+        EXPECT_EQ(written.failure, Failure::WriteFailed);
+        EXPECT_EQ(written.message, "Could not write " + link.string() + ": it leads to " + c.leadsTo +
+                                       "; it is left as it is");
+    }
+    EXPECT_TRUE(namesIn(folder).empty());
+    ::close(gone);
+    ::close(ends[0]);
+    ::close(ends[1]);
+}
+
+// A folder made with its parents; one that cannot be made leaves none of
+// the parents made for it, and those that were there stay.
+TEST_F(FileOutput, AFolderThatCannotBeMadeLeavesNoneOfTheFoldersMadeForIt) {
+    ASSERT_TRUE(ensureFolder(folder / "a" / "b" / "c"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "a" / "b" / "c"));
+    EXPECT_TRUE(ensureFolder(folder / "a" / "b"));
+    writeOld(folder / "file");
+    struct Case {
+        std::filesystem::path wanted;
+        std::string why;
+    } const cases[] = {
+        {folder / "new" / "sub" / std::string(300, 'x'), std::strerror(ENAMETOOLONG)},
+        {folder / "a" / "new" / std::string(300, 'x'), std::strerror(ENAMETOOLONG)},
+        {folder / "file" / "sub", std::strerror(ENOTDIR)},
+        {folder / "file", "it is not a folder"},
+    };
+    for (const Case& c : cases) {
+        const Outcome made = ensureFolder(c.wanted);
+        EXPECT_EQ(made.failure, Failure::FolderUnavailable) << c.wanted;
+        EXPECT_EQ(made.message, "the folder " + c.wanted.string() + " cannot be made: " + c.why);
+    }
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"a", "file"}));
+    EXPECT_EQ(namesIn(folder / "a"), std::set<std::string>{"b"});
+}
+
 TEST_F(FileOutput, AnythingButARegularFileIsRefusedAndLeftAlone) {
     struct Special {
         std::string name;

@@ -83,6 +83,19 @@ TEST(PngRecipe, ReadsFilesWrittenWithTheOlderKeys) {
     EXPECT_EQ(read.parameters, kRecipe.parameters);
 }
 
+TEST(PngRecipe, EitherProgramWithOrWithoutItsVersionIsOurs) {
+    for (const char* software : {"textscape-render 1.0.0", "textscape 1.0.0", "textscape", "textscape-render"}) {
+        std::vector<std::uint8_t> png = tinyPng();
+        addPngText(png, "Software", software);
+        addPngText(png, "Title", "Holiday");
+        PictureRecipe read;
+        const Outcome outcome = readPngRecipe(png, read);
+        ASSERT_TRUE(outcome) << software << ": " << outcome.message;
+        EXPECT_EQ(read.software, software);
+        EXPECT_EQ(read.text, "Holiday");
+    }
+}
+
 TEST(PngRecipe, LatinOneTextChunksAreGivenAsUtf8) {
     std::vector<std::uint8_t> png = tinyPng();
     addPngText(png, "Software", "textscape-render 1.0.0");
@@ -105,6 +118,12 @@ TEST(PngRecipe, RefusesWhatIsNotARecipeAndSaysWhich) {
     addPngText(foreign, "Title", "Holiday");
     std::vector<std::uint8_t> noSoftware = tinyPng();
     addPngText(noSoftware, "Title", "Holiday");
+    const auto titledBy = [](const std::string& software) {
+        std::vector<std::uint8_t> png = tinyPng();
+        addPngText(png, "Software", software);
+        addPngText(png, "Title", "Holiday");
+        return png;
+    };
     const std::vector<std::uint8_t> zipped =
         withChunkAfterHeader(tinyPng(), chunk("zTXt", std::string("Title\0\0\x78\x9c\x03\0\0\0\0\x01", 14)));
     const std::vector<std::uint8_t> zippedItxt =
@@ -130,6 +149,9 @@ TEST(PngRecipe, RefusesWhatIsNotARecipeAndSaysWhich) {
         {"no text chunks", tinyPng(), "no Textscape recipe"},
         {"another program's title", foreign, "not a Textscape program"},
         {"a title without Software", noSoftware, "not a Textscape program"},
+        {"a program whose name begins alike", titledBy("textscapeXYZ 1.0"), "not a Textscape program"},
+        {"another program of the family", titledBy("textscape-renderer 2"), "not a Textscape program"},
+        {"a program's name later in Software", titledBy("GIMP textscape"), "not a Textscape program"},
         {"a compressed zTXt title", zipped, "compressed"},
         {"a compressed iTXt title", zippedItxt, "compressed"},
     };
