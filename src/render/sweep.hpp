@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <stop_token>
+#include <thread>
 
 #include "state/form_state.hpp"
 #include "platform/raster.hpp"
@@ -21,6 +23,11 @@ struct SweepOptions {
     std::function<void(std::int64_t done, std::int64_t total)> progress;
 };
 
+// Starts one of a sweep's threads, running `work`; an empty one starts a
+// std::jthread. Tests put one in its place that fails as a machine does
+// when it has no threads, or no memory for their stacks, left.
+using ThreadStarter = std::function<std::jthread(std::function<void(std::stop_token)> work)>;
+
 // RenderField on several threads. Every pixel and every member left in the
 // state come out exactly as RenderField's, whatever the thread and chunk
 // counts, failed statements and the values they carry included.
@@ -33,7 +40,12 @@ struct SweepOptions {
 // before it. Each chunk after the first is drawn from that visit on in
 // parallel; the visits before it (usually none) are drawn again in order
 // afterwards, from the true state the previous chunk left.
-void RenderFieldThreaded(FormState& s, Raster& canvas, const SweepOptions& options = {});
+//
+// A thread that cannot be started (std::system_error or std::bad_alloc from
+// `startThread`) leaves the work to those that did start and the calling
+// thread: the same picture on fewer threads, and no more are tried.
+void RenderFieldThreaded(FormState& s, Raster& canvas, const SweepOptions& options = {},
+                         const ThreadStarter& startThread = {});
 
 // The sizes RenderFieldAtSize draws, in pixels on either side.
 inline constexpr int kMinPictureSide = 16;
@@ -60,6 +72,9 @@ inline constexpr int kMaxPictureSide = 16384;
 //
 // At exactly 600 x 450 it is RenderFieldThreaded: the standard picture, with
 // its step-by-step pole angle, byte for byte.
-void RenderFieldAtSize(FormState& s, Raster& canvas, const SweepOptions& options = {});
+//
+// Threads that cannot be started are taken as RenderFieldThreaded takes them.
+void RenderFieldAtSize(FormState& s, Raster& canvas, const SweepOptions& options = {},
+                       const ThreadStarter& startThread = {});
 
 }  // namespace ts
