@@ -57,6 +57,18 @@ int fail(std::ostream& err, const std::string& message) {
     return 1;
 }
 
+// The status of a run that could not write standard output and has said
+// so: runRenderer makes it 1 without saying it again.
+constexpr int kOutputFailed = -1;
+
+// Reports that standard output could not be written, for the reason
+// `error` (an errno; 0 when none is known).
+int outputFailed(std::ostream& err, int error) {
+    err << kProgram << "could not write to standard output" << (error != 0 ? ": " : "")
+        << (error != 0 ? std::strerror(error) : "") << '\n';
+    return kOutputFailed;
+}
+
 std::string readFailure(const std::filesystem::path& file, const std::string& why) {
     return "Could not read " + file.string() + ": " + why;
 }
@@ -214,9 +226,14 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
 
     if (options.toStandardOutput()) {
         const std::vector<std::uint8_t> bytes = encode(picture, options.format.value_or(ImageFormat::Png));
+        // Flushed at once, while errno still says why a write failed (a
+        // full disk, a closed pipe).
+        errno = 0;
         io.out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        io.out.flush();
+        if (!io.out) return outputFailed(io.err, errno);
         printInfo();
-        return 0;  // a failed write is reported by finishOutput
+        return 0;
     }
     if (!options.output.empty()) {
         const Outcome written = writeFileAtomically(options.output, encode(picture, formatFor(options, options.output)),
@@ -352,15 +369,14 @@ int finishOutput(std::ostream& out, std::ostream& err, int status) {
     errno = 0;
     out.flush();
     if (out) return status;
-    const int error = errno;
-    err << kProgram << "could not write to standard output" << (error != 0 ? ": " : "")
-        << (error != 0 ? std::strerror(error) : "") << '\n';
+    outputFailed(err, errno);
     return 1;
 }
 
 int runRenderer(const RenderOptions& options, RenderStreams io, Clock& clock) {
     const int status = options.action == RenderOptions::Action::Batch ? renderBatch(options, io, clock)
                                                                       : renderOne(options, io, clock);
+    if (status == kOutputFailed) return 1;
     return finishOutput(io.out, io.err, status);
 }
 

@@ -1,12 +1,17 @@
 // The built textscape-render, run as a shell runs it: exit statuses, what
 // reaches standard output, and what happens between two processes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 #include "cli/render_helpers.hpp"
@@ -35,8 +40,8 @@ TEST_F(RenderOutput, ProgramAnswersHelpAndVersionInEveryForm) {
 }
 
 TEST_F(RenderOutput, ProgramReportsAFullStandardOutput) {
-    const QStringList cases[] = {
-        {"--help"}, {"--version"}, {"-V"}, {"--info", "hello"}, {"--info", "-o", "a.png", "x"}};
+    const QStringList cases[] = {{"--help"},     {"--version"}, {"-V"}, {"--info", "hello"}, {"--info", "-o", "a.png", "x"},
+                                 {"-o", "-", "x"}, {"--info", "-o", "-", "x"}};
     for (const QStringList& args : cases) {
         const RunResult r = runProgram(args, folder, {}, QStringLiteral("/dev/full"));
         EXPECT_EQ(r.status, 1) << args.join(' ').toStdString();
@@ -197,6 +202,88 @@ TEST_F(RenderOutput, ProgramReportsAFolderThatCannotBeFlushedToDisk) {
     EXPECT_EQ(batch.err, "textscape-render: Could not write out/0001.png" + unsynced +
                              "textscape-render: 2 lines: 0 written, 0 skipped, 1 failed, 1 not tried "
                              "(the batch stops at a failed write)\n");
+}
+
+// How the program ended: its exit status, or the signal that killed it.
+struct Ending {
+    int waitStatus = -1;
+    std::string err;
+
+    bool exited(int status) const { return WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == status; }
+    std::string describe() const {
+        if (WIFSIGNALED(waitStatus)) return "killed by signal " + std::to_string(WTERMSIG(waitStatus));
+        return "exit status " + std::to_string(WEXITSTATUS(waitStatus)) + ", standard error: " + err;
+    }
+};
+
+// The program as a shell starts it, with SIGPIPE and SIGXFSZ at their
+// default whatever this process does with them, reading nothing; its
+// standard output is a pipe whose reading end is already closed when
+// `closedPipe`, /dev/null otherwise, and it may write files of at most
+// `fileSizeLimit` bytes when that is not 0 (as `ulimit -f` sets it).
+Ending startProgram(const std::vector<std::string>& arguments, const std::filesystem::path& folder, bool closedPipe,
+                    rlim_t fileSizeLimit = 0) {
+    std::vector<std::string> words = {TEXTSCAPE_RENDER_PROGRAM};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    int output[2], errors[2];
+    if (::pipe2(output, O_CLOEXEC) != 0 || ::pipe2(errors, O_CLOEXEC) != 0) return {};
+    const int nothing = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(nothing, 0);
+        ::dup2(closedPipe ? output[1] : nothing, 1);
+        ::dup2(errors[1], 2);
+        std::signal(SIGPIPE, SIG_DFL);
+        std::signal(SIGXFSZ, SIG_DFL);
+        if (fileSizeLimit > 0) {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (::chdir(folder.c_str()) == 0) ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(nothing);
+    ::close(output[0]);  // nobody reads the picture
+    ::close(output[1]);
+    ::close(errors[1]);
+    Ending ending;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(errors[0], buffer, sizeof buffer)) > 0;) ending.err.append(buffer, static_cast<std::size_t>(n));
+    ::close(errors[0]);
+    ::waitpid(child, &ending.waitStatus, 0);
+    return ending;
+}
+
+// A pipe closed before the picture is written (`-o - | true`), and a file
+// size limit smaller than a picture (`ulimit -f 16`): each is a failed
+// write with one line, a batch's summary and status 1, not a death by
+// SIGPIPE or SIGXFSZ.
+TEST_F(RenderOutput, ProgramReportsAClosedPipeAndAFileSizeLimitWithStatusOne) {
+    const Ending piped = startProgram({"-o", "-", "hello"}, folder, true);
+    EXPECT_TRUE(piped.exited(1)) << piped.describe();
+    EXPECT_EQ(piped.err, "textscape-render: could not write to standard output: " + std::string(std::strerror(EPIPE)) +
+                             "\n");
+    const Ending info = startProgram({"--info", "hello"}, folder, true);
+    EXPECT_TRUE(info.exited(1)) << info.describe();
+    EXPECT_EQ(info.err, piped.err);
+
+    constexpr rlim_t kLimit = 16 * 1024;
+    const std::string tooLarge = std::strerror(EFBIG);
+    const Ending single = startProgram({"-o", "a.png", "hello"}, folder, false, kLimit);
+    EXPECT_TRUE(single.exited(1)) << single.describe();
+    EXPECT_EQ(single.err, "textscape-render: Could not write a.png: " + tooLarge + "\n");
+
+    testing::writeText(folder / "list.txt", "one\ntwo\nthree\n");
+    const Ending batch = startProgram({"--batch", "list.txt", "--out-dir", "out"}, folder, false, kLimit);
+    EXPECT_TRUE(batch.exited(1)) << batch.describe();
+    EXPECT_EQ(batch.err, "textscape-render: Could not write out/0001.png: " + tooLarge +
+                             "\ntextscape-render: 3 lines: 0 written, 0 skipped, 1 failed, 2 not tried "
+                             "(the batch stops at a failed write)\n");
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"list.txt", "out"}));
+    EXPECT_TRUE(namesIn(folder / "out").empty());
 }
 
 TEST_F(RenderOutput, ProgramKeepsASecondBatchOutOfAFolderInUse) {

@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -25,6 +26,12 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 }
 
 int run(int argc, char** argv) {
+    // A closed pipe (EPIPE) and a file past the size limit (EFBIG) are
+    // failed writes like any other: one line, a batch's summary and status
+    // 1, rather than a silent death by SIGPIPE or SIGXFSZ.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = ts::parseRenderOptions(arguments);
     if (const auto* error = std::get_if<ts::OptionError>(&parsed)) {
