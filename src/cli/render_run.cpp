@@ -270,7 +270,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
         if (!file) return fail(io.err, readFailure(options.batchList, std::strerror(errno)));
         list = readBatchList(file);
     }
-    if (list.readFailed) return fail(io.err, "Could not read " + listName + ": a read error");
+    if (list.readFailed) return fail(io.err, "Could not read " + listName + ": " + list.readError);
     if (list.tooManyLines) {
         return fail(io.err, listName + " has more than " + std::to_string(kMaxBatchLines) +
                                 " lines; split it into smaller lists");

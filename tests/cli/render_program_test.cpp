@@ -216,13 +216,18 @@ struct Ending {
     }
 };
 
+// How the program is started.
+struct Start {
+    enum class Input { Empty, Folder, Closed };
+    Input input = Input::Empty;  // standard input: /dev/null, the folder it runs in (`< .`), or none (`<&-`)
+    bool closedPipe = false;     // standard output: a pipe whose reading end is closed; /dev/null otherwise
+    rlim_t fileSizeLimit = 0;    // the largest file it may write (`ulimit -f`); 0: no limit
+};
+
 // The program as a shell starts it, with SIGPIPE and SIGXFSZ at their
-// default whatever this process does with them, reading nothing; its
-// standard output is a pipe whose reading end is already closed when
-// `closedPipe`, /dev/null otherwise, and it may write files of at most
-// `fileSizeLimit` bytes when that is not 0 (as `ulimit -f` sets it).
-Ending startProgram(const std::vector<std::string>& arguments, const std::filesystem::path& folder, bool closedPipe,
-                    rlim_t fileSizeLimit = 0) {
+// default whatever this process does with them.
+Ending startProgram(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+                    const Start& start) {
     std::vector<std::string> words = {TEXTSCAPE_RENDER_PROGRAM};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -231,21 +236,26 @@ Ending startProgram(const std::vector<std::string>& arguments, const std::filesy
     int output[2], errors[2];
     if (::pipe2(output, O_CLOEXEC) != 0 || ::pipe2(errors, O_CLOEXEC) != 0) return {};
     const int nothing = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    const int here = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const pid_t child = ::fork();
     if (child == 0) {
-        ::dup2(nothing, 0);
-        ::dup2(closedPipe ? output[1] : nothing, 1);
+        if (start.input == Start::Input::Closed)
+            ::close(0);
+        else
+            ::dup2(start.input == Start::Input::Folder ? here : nothing, 0);
+        ::dup2(start.closedPipe ? output[1] : nothing, 1);
         ::dup2(errors[1], 2);
         std::signal(SIGPIPE, SIG_DFL);
         std::signal(SIGXFSZ, SIG_DFL);
-        if (fileSizeLimit > 0) {
-            const rlimit limit{fileSizeLimit, fileSizeLimit};
+        if (start.fileSizeLimit > 0) {
+            const rlimit limit{start.fileSizeLimit, start.fileSizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
         if (::chdir(folder.c_str()) == 0) ::execv(argv[0], argv.data());
         ::_exit(127);
     }
     ::close(nothing);
+    ::close(here);
     ::close(output[0]);  // nobody reads the picture
     ::close(output[1]);
     ::close(errors[1]);
@@ -262,28 +272,48 @@ Ending startProgram(const std::vector<std::string>& arguments, const std::filesy
 // write with one line, a batch's summary and status 1, not a death by
 // SIGPIPE or SIGXFSZ.
 TEST_F(RenderOutput, ProgramReportsAClosedPipeAndAFileSizeLimitWithStatusOne) {
-    const Ending piped = startProgram({"-o", "-", "hello"}, folder, true);
+    const Ending piped = startProgram({"-o", "-", "hello"}, folder, {.closedPipe = true});
     EXPECT_TRUE(piped.exited(1)) << piped.describe();
     EXPECT_EQ(piped.err, "textscape-render: could not write to standard output: " + std::string(std::strerror(EPIPE)) +
                              "\n");
-    const Ending info = startProgram({"--info", "hello"}, folder, true);
+    const Ending info = startProgram({"--info", "hello"}, folder, {.closedPipe = true});
     EXPECT_TRUE(info.exited(1)) << info.describe();
     EXPECT_EQ(info.err, piped.err);
 
     constexpr rlim_t kLimit = 16 * 1024;
     const std::string tooLarge = std::strerror(EFBIG);
-    const Ending single = startProgram({"-o", "a.png", "hello"}, folder, false, kLimit);
+    const Ending single = startProgram({"-o", "a.png", "hello"}, folder, {.fileSizeLimit = kLimit});
     EXPECT_TRUE(single.exited(1)) << single.describe();
     EXPECT_EQ(single.err, "textscape-render: Could not write a.png: " + tooLarge + "\n");
 
     testing::writeText(folder / "list.txt", "one\ntwo\nthree\n");
-    const Ending batch = startProgram({"--batch", "list.txt", "--out-dir", "out"}, folder, false, kLimit);
+    const Ending batch = startProgram({"--batch", "list.txt", "--out-dir", "out"}, folder, {.fileSizeLimit = kLimit});
     EXPECT_TRUE(batch.exited(1)) << batch.describe();
     EXPECT_EQ(batch.err, "textscape-render: Could not write out/0001.png: " + tooLarge +
                              "\ntextscape-render: 3 lines: 0 written, 0 skipped, 1 failed, 2 not tried "
                              "(the batch stops at a failed write)\n");
     EXPECT_EQ(namesIn(folder), (std::set<std::string>{"list.txt", "out"}));
     EXPECT_TRUE(namesIn(folder / "out").empty());
+}
+
+// Standard input that is a folder (`< .`) or closed (`<&-`) cannot be
+// read: that is a failure with its reason, not the empty text, for TEXT "-"
+// and for --batch - alike; no picture and no folder is made.
+TEST_F(RenderOutput, ProgramTakesStandardInputThatCannotBeReadAsAFailure) {
+    struct Case {
+        Start::Input input;
+        int error;
+    } const cases[] = {{Start::Input::Folder, EISDIR}, {Start::Input::Closed, EBADF}};
+    for (const Case& c : cases) {
+        const std::string why = std::strerror(c.error);
+        const Ending single = startProgram({"-o", "a.png", "-"}, folder, {.input = c.input});
+        EXPECT_TRUE(single.exited(1)) << why << ": " << single.describe();
+        EXPECT_EQ(single.err, "textscape-render: Could not read standard input: " + why + "\n");
+        const Ending batch = startProgram({"--batch", "-", "--out-dir", "out"}, folder, {.input = c.input});
+        EXPECT_TRUE(batch.exited(1)) << why << ": " << batch.describe();
+        EXPECT_EQ(batch.err, "textscape-render: Could not read standard input: " + why + "\n");
+        EXPECT_TRUE(namesIn(folder).empty()) << why;
+    }
 }
 
 TEST_F(RenderOutput, ProgramKeepsASecondBatchOutOfAFolderInUse) {
