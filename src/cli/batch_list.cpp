@@ -36,8 +36,7 @@ std::string readErrorOf(std::exception_ptr thrown) {
     } catch (const std::system_error& e) {
         if (e.code().category() == std::system_category() || e.code().category() == std::generic_category())
             return e.code().message();
-    } catch (...) {
-    }
+    } catch (...) {}
     return "a read error";
 }
 

@@ -218,9 +218,8 @@ public:
                     return error;
             }
         }
-        const int renamed = replace == Replace::Allowed
-                                ? ::renameat(folder_, temporary_.c_str(), folder_, name.c_str())
-                                : renameNoReplace(folder_, temporary_, name);
+        const int renamed = replace == Replace::Allowed ? ::renameat(folder_, temporary_.c_str(), folder_, name.c_str())
+                                                        : renameNoReplace(folder_, temporary_, name);
         if (renamed != 0) return errno;
         temporary_.clear();
         return 0;
@@ -315,13 +314,15 @@ Outcome writeIn(int start, std::string name, const std::filesystem::path& file, 
         if (!mayFollow(folder, st)) {
             const std::string named = target == file ? "it" : target.string();
             return writeFailure(Failure::WriteFailed, file,
-                                named + " is another user's symbolic link in a folder everyone may write; "
-                                        "it is not followed, and nothing is written");
+                                named +
+                                    " is another user's symbolic link in a folder everyone may write; "
+                                    "it is not followed, and nothing is written");
         }
         std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0) + 256, '\0');
         const ssize_t length = ::readlinkat(folder, name.c_str(), link.data(), link.size());
         if (length < 0) return writeFailure(Failure::WriteFailed, file, reason(errno));
-        if (static_cast<std::size_t>(length) == link.size()) return writeFailure(Failure::WriteFailed, file, reason(ENAMETOOLONG));
+        if (static_cast<std::size_t>(length) == link.size())
+            return writeFailure(Failure::WriteFailed, file, reason(ENAMETOOLONG));
         link.resize(static_cast<std::size_t>(length));
         const std::filesystem::path leadsTo(link);
         if (leadsTo.has_parent_path()) {
@@ -337,7 +338,7 @@ Outcome writeIn(int start, std::string name, const std::filesystem::path& file, 
     // something: one of /proc's, such as /dev/stdout's into a pipe.
     struct stat reached {};
     if (!exists && target != file && ::fstatat(start, leafOf(file).c_str(), &reached, 0) == 0) {
-        const char* what = S_ISREG(reached.st_mode) ? "a file that its link does not name"
+        const char* what = S_ISREG(reached.st_mode)    ? "a file that its link does not name"
                            : S_ISFIFO(reached.st_mode) ? "a pipe, not a regular file"
                                                        : kindOf(reached.st_mode);
         return writeFailure(Failure::WriteFailed, file, std::string("it leads to ") + what + "; it is left as it is");

@@ -438,8 +438,7 @@ Number int16(int v) { return Number::int16(static_cast<std::int16_t>(v)); }
 
 }  // namespace
 
-void RenderFieldThreaded(FormState& s, Raster& canvas, const SweepOptions& options,
-                         const ThreadStarter& startThread) {
+void RenderFieldThreaded(FormState& s, Raster& canvas, const SweepOptions& options, const ThreadStarter& startThread) {
     // The same geometry, taken the same way, as RenderField's.
     const int lastColumn = loopEnd(s.sir);
     const int lastRow = loopEnd(s.vis);
@@ -482,8 +481,7 @@ void RenderFieldThreaded(FormState& s, Raster& canvas, const SweepOptions& optio
     s.j = int16(lastRow + 1);
 }
 
-void RenderFieldAtSize(FormState& s, Raster& canvas, const SweepOptions& options,
-                       const ThreadStarter& startThread) {
+void RenderFieldAtSize(FormState& s, Raster& canvas, const SweepOptions& options, const ThreadStarter& startThread) {
     const int width = canvas.width(), height = canvas.height();
     const auto inRange = [](int side) { return side >= kMinPictureSide && side <= kMaxPictureSide; };
     TS_CHECK(inRange(width) && inRange(height), "a picture of 16 to 16384 pixels on either side");

@@ -477,7 +477,6 @@ TEST_F(RenderOutput, ALongBatchLineIsReportedWithItsNumber) {
     EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png"}));
 }
 
-
 // The test clock, which also runs `onReading` each time the picture sequence
 // reads it: once per picture, as the picture starts.
 class HookedClock final : public Clock {

@@ -40,8 +40,13 @@ TEST_F(RenderOutput, ProgramAnswersHelpAndVersionInEveryForm) {
 }
 
 TEST_F(RenderOutput, ProgramReportsAFullStandardOutput) {
-    const QStringList cases[] = {{"--help"},     {"--version"}, {"-V"}, {"--info", "hello"}, {"--info", "-o", "a.png", "x"},
-                                 {"-o", "-", "x"}, {"--info", "-o", "-", "x"}};
+    const QStringList cases[] = {{"--help"},
+                                 {"--version"},
+                                 {"-V"},
+                                 {"--info", "hello"},
+                                 {"--info", "-o", "a.png", "x"},
+                                 {"-o", "-", "x"},
+                                 {"--info", "-o", "-", "x"}};
     for (const QStringList& args : cases) {
         const RunResult r = runProgram(args, folder, {}, QStringLiteral("/dev/full"));
         EXPECT_EQ(r.status, 1) << args.join(' ').toStdString();
@@ -86,7 +91,9 @@ TEST_F(RenderOutput, ProgramGivesOneStatusForEachKindOfFailure) {
         {{"--from", "missing.png"}, {}, 1, "missing.png: No such file"},
         {{"-o", "missing/x.png", "x"}, {}, 1, "Could not write missing/x.png"},
         // Standard output is a pipe here: -o - writes to it, a file name does not.
-        {{"--format", "png", "-o", "/dev/stdout", "x"}, {}, 1,
+        {{"--format", "png", "-o", "/dev/stdout", "x"},
+         {},
+         1,
          "Could not write /dev/stdout: it leads to a pipe, not a regular file"},
     };
     for (const Case& c : cases) {
@@ -261,7 +268,8 @@ Ending startProgram(const std::vector<std::string>& arguments, const std::filesy
     ::close(errors[1]);
     Ending ending;
     char buffer[4096];
-    for (ssize_t n; (n = ::read(errors[0], buffer, sizeof buffer)) > 0;) ending.err.append(buffer, static_cast<std::size_t>(n));
+    for (ssize_t n; (n = ::read(errors[0], buffer, sizeof buffer)) > 0;)
+        ending.err.append(buffer, static_cast<std::size_t>(n));
     ::close(errors[0]);
     ::waitpid(child, &ending.waitStatus, 0);
     return ending;
@@ -274,8 +282,8 @@ Ending startProgram(const std::vector<std::string>& arguments, const std::filesy
 TEST_F(RenderOutput, ProgramReportsAClosedPipeAndAFileSizeLimitWithStatusOne) {
     const Ending piped = startProgram({"-o", "-", "hello"}, folder, {.closedPipe = true});
     EXPECT_TRUE(piped.exited(1)) << piped.describe();
-    EXPECT_EQ(piped.err, "textscape-render: could not write to standard output: " + std::string(std::strerror(EPIPE)) +
-                             "\n");
+    EXPECT_EQ(piped.err,
+              "textscape-render: could not write to standard output: " + std::string(std::strerror(EPIPE)) + "\n");
     const Ending info = startProgram({"--info", "hello"}, folder, {.closedPipe = true});
     EXPECT_TRUE(info.exited(1)) << info.describe();
     EXPECT_EQ(info.err, piped.err);

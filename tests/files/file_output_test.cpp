@@ -134,9 +134,9 @@ TEST_F(FileOutput, AnotherUsersLinkInASharedFolderIsNotFollowed) {
         {shared / "planted.png", "it", folder / "victim"},
         {shared / "dangling.png", "it", folder / "made-there"},
         {folder / "to-planted.png", (shared / "planted.png").string(), folder / "victim"},
-        {shared / "mine.png", "", folder / "mine"},               // the writer's own link
-        {othersShared / "theirs.png", "", folder / "theirs"},     // the folder owner's link
-        {open / "open.png", "", folder / "unshared"},             // a folder that is not sticky
+        {shared / "mine.png", "", folder / "mine"},            // the writer's own link
+        {othersShared / "theirs.png", "", folder / "theirs"},  // the folder owner's link
+        {open / "open.png", "", folder / "unshared"},          // a folder that is not sticky
     };
     for (const Case& c : cases) {
         const Outcome written = writeFileAtomically(c.link, kNew);
@@ -183,8 +183,8 @@ TEST_F(FileOutput, WhatALinkOfProcLeadsToWithoutNamingItIsRefused) {
         const std::filesystem::path link = "/proc/self/fd/" + std::to_string(c.fd);
         const Outcome written = writeFileAtomically(link, kNew);
         EXPECT_EQ(written.failure, Failure::WriteFailed);
-        EXPECT_EQ(written.message, "Could not write " + link.string() + ": it leads to " + c.leadsTo +
-                                       "; it is left as it is");
+        EXPECT_EQ(written.message,
+                  "Could not write " + link.string() + ": it leads to " + c.leadsTo + "; it is left as it is");
     }
     EXPECT_TRUE(namesIn(folder).empty());
     ::close(gone);
@@ -352,8 +352,7 @@ bool dieAtRename() {
     }
     filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
     const sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
-    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
-           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
 
 // Runs `body` in a child process and returns its wait status.
@@ -373,8 +372,7 @@ int inChild(Body&& body) {
 TEST_F(FileOutput, AWriteKilledAtItsRenameLeavesNothingOnceTheFolderIsWrittenAgain) {
     const int fresh = inChild([&] {
         if (!dieAtRename()) return 2;
-        return writeFileAtomically(folder / "fresh.png", kNew) && writeNumberedFile(folder, "T1", ".png", kNew) ? 0
-                                                                                                             : 1;
+        return writeFileAtomically(folder / "fresh.png", kNew) && writeNumberedFile(folder, "T1", ".png", kNew) ? 0 : 1;
     });
     if (WIFEXITED(fresh) && WEXITSTATUS(fresh) == 2) GTEST_SKIP() << "no seccomp filter on this machine";
     EXPECT_TRUE(WIFEXITED(fresh) && WEXITSTATUS(fresh) == 0) << "a new file was renamed into place: " << fresh;

@@ -275,8 +275,8 @@ void withinAMinute(const std::string& what, Body&& body) {
 // draw the same picture, and no more threads are tried after it.
 TEST(RenderFieldThreaded, ThreadsThatCannotStartLeaveTheSamePictureToTheOthers) {
     struct Case {
-        int started;        // threads that start before one cannot
-        bool outOfMemory;   // std::bad_alloc rather than std::system_error
+        int started;       // threads that start before one cannot
+        bool outOfMemory;  // std::bad_alloc rather than std::system_error
     } const cases[] = {{0, false}, {1, false}, {3, false}, {2, true}};
     for (const Size& size : {Size{600, 450}, Size{300, 100}}) {
         FormState want;
