@@ -1,8 +1,14 @@
 #include "cli/batch_list.hpp"
 
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <exception>
 #include <istream>
 #include <streambuf>
 #include <string_view>
+#include <system_error>
 
 #include "seed/read_text_seed.hpp"
 
@@ -23,7 +29,37 @@ void dropByteOrderMark(std::string& text) {
     if (text.starts_with(kByteOrderMark)) text.erase(0, kByteOrderMark.size());
 }
 
+// Why a stream's buffer failed, from what it threw.
+std::string readErrorOf(std::exception_ptr thrown) {
+    try {
+        std::rethrow_exception(thrown);
+    } catch (const std::system_error& e) {
+        if (e.code().category() == std::system_category() || e.code().category() == std::generic_category())
+            return e.code().message();
+    } catch (...) {}
+    return "a read error";
+}
+
 }  // namespace
+
+DescriptorInput::int_type DescriptorInput::underflow() {
+    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
+        if (n > 0) {
+            setg(buffer_, buffer_, buffer_ + n);
+            return traits_type::to_int_type(*gptr());
+        }
+        if (n == 0) return traits_type::eof();
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            pollfd ready{fd_, POLLIN, 0};
+            (void)::poll(&ready, 1, -1);
+            continue;
+        }
+        throw std::system_error(errno, std::system_category());
+    }
+}
 
 BatchList readBatchList(std::istream& in) {
     BatchList list;
@@ -49,6 +85,7 @@ BatchList readBatchList(std::istream& in) {
     std::streambuf* buffer = in.rdbuf();
     if (!in || buffer == nullptr) {
         list.readFailed = true;
+        list.readError = "a read error";
         return list;
     }
     using Traits = std::char_traits<char>;
@@ -74,6 +111,7 @@ BatchList readBatchList(std::istream& in) {
         }
     } catch (...) {
         list.readFailed = true;
+        list.readError = readErrorOf(std::current_exception());
         in.setstate(std::ios::badbit);
         return list;
     }
@@ -89,10 +127,22 @@ BatchList readBatchList(std::istream& in) {
 }
 
 Outcome readTextInput(std::istream& in, std::string& text) {
+    const auto failed = [](const std::string& why) {
+        return Outcome::failed(Failure::Refused, "Could not read standard input: " + why);
+    };
+    // Straight from the stream's buffer, so that what a failed read throws
+    // says why.
+    std::streambuf* buffer = in.rdbuf();
+    if (!in || buffer == nullptr) return failed("a read error");
     std::string input(kMaxInputBytes + 1, '\0');
-    in.read(input.data(), static_cast<std::streamsize>(input.size()));
-    input.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) return Outcome::failed(Failure::Refused, "standard input could not be read");
+    std::streamsize got = 0;
+    try {
+        got = buffer->sgetn(input.data(), static_cast<std::streamsize>(input.size()));
+    } catch (...) {
+        in.setstate(std::ios::badbit);
+        return failed(readErrorOf(std::current_exception()));
+    }
+    input.resize(static_cast<std::size_t>(got));
     if (input.size() > kMaxInputBytes) return tooLong();
 
     dropByteOrderMark(input);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <iosfwd>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,24 @@ struct BatchList {
     std::vector<BatchLine> lines;  // line 1 first
     bool tooManyLines = false;     // the list goes on past kMaxBatchLines lines; reading stopped there
     bool readFailed = false;       // the stream failed before its end
+    std::string readError;         // why, in a few words ("Is a directory"), when readFailed
+};
+
+// The stream of a file descriptor (standard input) for the readers below.
+// A read that fails throws std::system_error with its errno, where
+// std::cin would take it for the end of the input: standard input that is
+// a folder (EISDIR) or closed (EBADF) is an error, not an empty text. A
+// descriptor that is not blocking is waited on.
+class DescriptorInput final : public std::streambuf {
+public:
+    explicit DescriptorInput(int fd) : fd_(fd) {}
+
+protected:
+    int_type underflow() override;
+
+private:
+    int fd_;
+    char buffer_[16384];
 };
 
 // Reads a batch list: one text per line, split at "\n"; a "\r" before the
@@ -33,14 +52,16 @@ struct BatchList {
 // counts, blank ones too (the empty text). A line is kept only up to a few
 // bytes past kMaxTextBytes: a longer one is refused as having more than 100
 // characters, and the rest of it is read past, not kept. Nothing but the
-// stream is read; any bytes are answered.
+// stream is read; any bytes are answered. A stream whose buffer fails
+// (throws, as DescriptorInput and a file's buffer do) is a failed read.
 BatchList readBatchList(std::istream& in);
 
 // Reads a text from a stream such as standard input, taking no more than a
 // few bytes past kMaxTextBytes: a longer input is refused (Failure::Refused)
 // as soon as that is known. A UTF-8 byte-order mark at the start and one
 // final line break ("\n" or "\r\n") are dropped, and the text is checked
-// with checkText. On success `text` holds it.
+// with checkText. On success `text` holds it. A stream that fails is
+// refused with "Could not read standard input: " and the reason.
 Outcome readTextInput(std::istream& in, std::string& text);
 
 }  // namespace ts

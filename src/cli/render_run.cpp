@@ -53,6 +53,18 @@ int fail(std::ostream& err, const std::string& message) {
     return 1;
 }
 
+// The status of a run that could not write standard output and has said
+// so: runRenderer makes it 1 without saying it again.
+constexpr int kOutputFailed = -1;
+
+// Reports that standard output could not be written, for the reason
+// `error` (an errno; 0 when none is known).
+int outputFailed(std::ostream& err, int error) {
+    err << kProgram << "could not write to standard output" << (error != 0 ? ": " : "")
+        << (error != 0 ? std::strerror(error) : "") << '\n';
+    return kOutputFailed;
+}
+
 std::string readFailure(const std::filesystem::path& file, const std::string& why) {
     return "Could not read " + file.string() + ": " + why;
 }
@@ -185,9 +197,14 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
 
     if (options.toStandardOutput()) {
         const std::vector<std::uint8_t> bytes = encode(picture, options.format.value_or(defaultImageFormat()));
+        // Flushed at once, while errno still says why a write failed (a
+        // full disk, a closed pipe).
+        errno = 0;
         io.out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        io.out.flush();
+        if (!io.out) return outputFailed(io.err, errno);
         printInfo();
-        return 0;  // a failed write is reported by finishOutput
+        return 0;
     }
     if (!options.output.empty()) {
         const Outcome written = writeFileAtomically(options.output, encode(picture, formatFor(options, options.output)),
@@ -224,7 +241,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
         if (!file) return fail(io.err, readFailure(options.batchList, std::strerror(errno)));
         list = readBatchList(file);
     }
-    if (list.readFailed) return fail(io.err, "Could not read " + listName + ": a read error");
+    if (list.readFailed) return fail(io.err, "Could not read " + listName + ": " + list.readError);
     if (list.tooManyLines) {
         return fail(io.err, listName + " has more than " + std::to_string(kMaxBatchLines) +
                                 " lines; split it into smaller lists");
@@ -283,7 +300,9 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             name << std::setw(digits) << std::setfill('0') << number << extensionOf(format);
             // A write that fails would fail alike for the lines after it (a
             // full disk, a folder that cannot be written): the batch stops.
-            Outcome done = writeFileAtomically(options.outDir / name.str(), drawn.bytes, replaceFor(options));
+            // Every picture goes into the folder the lock holds, even if it
+            // is moved away meanwhile.
+            Outcome done = writeFileAtomically(lock, name.str(), drawn.bytes, replaceFor(options));
             if (!done && done.failure == Failure::NameTaken) {  // with -n: the file there stays, the batch goes on
                 bar.clear();
                 io.err << kProgram << listName << ':' << number << ": " << done.message << "; skipped\n";
@@ -321,9 +340,7 @@ int finishOutput(std::ostream& out, std::ostream& err, int status) {
     errno = 0;
     out.flush();
     if (out) return status;
-    const int error = errno;
-    err << kProgram << "could not write to standard output" << (error != 0 ? ": " : "")
-        << (error != 0 ? std::strerror(error) : "") << '\n';
+    outputFailed(err, errno);
     return 1;
 }
 
@@ -335,6 +352,7 @@ int runRenderer(const RenderOptions& options, RenderStreams io, Clock& clock) {
     }
     const int status = options.action == RenderOptions::Action::Batch ? renderBatch(options, io, clock)
                                                                       : renderOne(options, io, clock);
+    if (status == kOutputFailed) return 1;
     return finishOutput(io.out, io.err, status);
 }
 

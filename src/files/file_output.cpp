@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,10 @@
 #include <mutex>
 #include <set>
 #include <system_error>
+#include <utility>
+#include <vector>
+
+#include "numeric/check.hpp"
 
 #include "files/file_input.hpp"
 
@@ -32,6 +37,45 @@ Outcome nameTaken(const std::filesystem::path& file) {
 
 std::filesystem::path folderOf(const std::filesystem::path& file) {
     return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+// A file's own name within its folder; "." for a path that ends in a
+// folder's name ("out/"), which is then refused as a folder.
+std::string leafOf(const std::filesystem::path& file) {
+    const std::string name = file.filename().string();
+    return name.empty() ? std::string(".") : name;
+}
+
+// A file descriptor, closed when it goes.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        if (this != &other) {
+            if (fd_ >= 0) ::close(fd_);
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+// Opens a folder for the *at calls that write into it and for flushing it;
+// a folder that may be written but not read is opened for the calls alone.
+Descriptor openFolder(int at, const std::filesystem::path& folder) {
+    int fd = ::openat(at, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES) fd = ::openat(at, folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return Descriptor(fd);
 }
 
 constexpr std::string_view kTemporaryPrefix = ".textscape-";
@@ -58,68 +102,84 @@ pid_t makerOf(std::string_view name) {
     return pid;
 }
 
-// Removes the temporary files that processes now gone left in `folder` (a
-// write killed at the wrong moment), once per folder in each process.
-void removeLeftTemporaries(const std::filesystem::path& folder) {
+// Removes the temporary files that processes now gone left in the folder
+// (a write killed at the wrong moment), once per folder in each process,
+// whoever made them: only our own names, only regular files, and only
+// where this user may remove them.
+void removeLeftTemporaries(int folder) {
+    struct stat self {};
+    if (::fstat(folder, &self) != 0) return;
     static std::mutex lock;
-    static std::set<std::filesystem::path> cleaned;
+    static std::set<std::pair<dev_t, ino_t>> cleaned;
     {
         const std::lock_guard<std::mutex> guard(lock);
-        if (!cleaned.insert(folder).second) return;
+        if (!cleaned.insert({self.st_dev, self.st_ino}).second) return;
     }
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return;
-    const int dirFd = ::dirfd(dir);
+    const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listed < 0) return;
+    DIR* dir = ::fdopendir(listed);
+    if (!dir) {
+        ::close(listed);
+        return;
+    }
     while (const dirent* entry = ::readdir(dir)) {
         const pid_t maker = makerOf(entry->d_name);
         if (maker == 0 || maker == ::getpid()) continue;
         if (::kill(maker, 0) == 0 || errno != ESRCH) continue;  // still running, or not ours to know
         struct stat st {};
-        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
-        if (st.st_uid != ::geteuid()) continue;
-        (void)::unlinkat(dirFd, entry->d_name, 0);
+        if (::fstatat(listed, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) continue;
+        (void)::unlinkat(listed, entry->d_name, 0);
     }
     ::closedir(dir);
 }
 
 // Renames without replacing an existing file; falls back to a hard link
 // where the file system does not offer that kind of rename.
-int renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+int renameNoReplace(int folder, const std::string& from, const std::string& to) {
+    if (::renameat2(folder, from.c_str(), folder, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return -1;
-    if (::link(from.c_str(), to.c_str()) != 0) return -1;
-    ::unlink(from.c_str());
+    if (::linkat(folder, from.c_str(), folder, to.c_str(), 0) != 0) return -1;
+    ::unlinkat(folder, from.c_str(), 0);
     return 0;
 }
 
-void syncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    (void)::fsync(fd);
-    ::close(fd);
+// Flushes the folder's entries to disk, so that a file's new name lasts;
+// 0, or the errno of what failed. A file system that cannot flush folders
+// (EINVAL), and a folder this user may write but not read (opened without
+// the right to flush it, EBADF), are taken as they are.
+int syncFolder(int folder) {
+    if (::fsync(folder) == 0 || errno == EINVAL || errno == EBADF) return 0;
+    return errno;
+}
+
+Outcome unsynced(const std::filesystem::path& file, int error) {
+    return writeFailure(Failure::WriteFailed, file,
+                        "it is written, but its folder could not be flushed to disk: " + reason(error));
 }
 
 // The bytes of a file to be, written and flushed to disk in its folder
 // before the file gets its name. Where the file system allows, the file has
 // no name at all until then (O_TMPFILE), so that a process killed meanwhile
-// leaves nothing behind; elsewhere it has a short temporary name, which a
-// later write into the same folder removes once its process is gone. A
-// staged file not placed is given up.
+// leaves nothing behind; elsewhere, and for the moment of replacing a file,
+// it has a short temporary name, which a later write into the same folder
+// removes once its process is gone. A
+// staged file not placed is given up. Every name is taken within the folder
+// opened as `folder`, wherever that folder is moved meanwhile.
 class StagedFile {
 public:
-    explicit StagedFile(std::filesystem::path folder) : folder_(std::move(folder)) {}
+    explicit StagedFile(int folder) : folder_(folder) {}
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
     ~StagedFile() {
         if (fd_ >= 0) ::close(fd_);
-        if (!temporary_.empty()) ::unlink(temporary_.c_str());
+        if (!temporary_.empty()) ::unlinkat(folder_, temporary_.c_str(), 0);
     }
 
     // 0, or the errno of what failed. `keep`: the owner and permission bits
     // of the file this one replaces.
     int write(std::span<const std::uint8_t> bytes, const struct stat* keep) {
         removeLeftTemporaries(folder_);
-        fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        fd_ = ::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
         if (fd_ < 0) {
             if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
             if (const int error = openNamed(); error != 0) return error;
@@ -140,40 +200,50 @@ public:
         return 0;
     }
 
-    // Gives the written file its name; 0, or the errno of what failed
-    // (EEXIST: the name is taken and Replace::Never was asked).
-    int place(const std::filesystem::path& file, Replace replace) {
+    // Gives the written file the name `name` in the folder; 0, or the errno
+    // of what failed (EEXIST: the name is taken and Replace::Never was
+    // asked).
+    int place(const std::string& name, Replace replace) {
         if (temporary_.empty()) {
-            if (replace == Replace::Never) return linkTo(file);
+            // A name that is free gets the file at once, which is never
+            // seen under another name.
+            const int linked = linkTo(name);
+            if (replace == Replace::Never || linked != EEXIST) return linked;
             // A file without a name cannot replace another: it gets a
-            // temporary name for the moment of the rename.
+            // temporary name for the moment of the rename, the only moment
+            // a process killed leaves a file behind.
             for (int attempt = 0; temporary_.empty(); ++attempt) {
-                const std::filesystem::path name = nextTemporaryName();
-                if (const int error = linkTo(name); error == 0)
-                    temporary_ = name;
+                const std::string candidate = nextTemporaryName();
+                if (const int error = linkTo(candidate); error == 0)
+                    temporary_ = candidate;
                 else if (error != EEXIST || attempt > 100)
                     return error;
             }
         }
-        const int renamed = replace == Replace::Allowed ? ::rename(temporary_.c_str(), file.c_str())
-                                                        : renameNoReplace(temporary_, file);
+        const int renamed = replace == Replace::Allowed ? ::renameat(folder_, temporary_.c_str(), folder_, name.c_str())
+                                                        : renameNoReplace(folder_, temporary_, name);
         if (renamed != 0) return errno;
         temporary_.clear();
         return 0;
     }
 
 private:
-    std::filesystem::path nextTemporaryName() const {
+    // ".textscape-PID-N.tmp", with N drawn at random: names planted ahead
+    // cannot keep a write from finding a free one.
+    static std::string nextTemporaryName() {
+        unsigned number = 0;
+        if (::getrandom(&number, sizeof number, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof number))
+            number = temporaryCounter++;
         std::string name(kTemporaryPrefix);
-        name.append(std::to_string(::getpid())).append("-").append(std::to_string(temporaryCounter++));
+        name.append(std::to_string(::getpid())).append("-").append(std::to_string(number));
         name.append(kTemporarySuffix);
-        return folder_ / name;
+        return name;
     }
 
     int openNamed() {
         for (int attempt = 0;; ++attempt) {
-            const std::filesystem::path name = nextTemporaryName();
-            fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            const std::string name = nextTemporaryName();
+            fd_ = ::openat(folder_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ >= 0) {
                 temporary_ = name;
                 return 0;
@@ -183,19 +253,105 @@ private:
     }
 
     // Links the unnamed file under `name`, never replacing a file.
-    int linkTo(const std::filesystem::path& name) const {
+    int linkTo(const std::string& name) const {
         const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+        if (::linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
         if (errno != ENOENT) return errno;
         // Without /proc: the file descriptor itself, which needs privileges.
-        if (::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return 0;
+        if (::linkat(fd_, "", folder_, name.c_str(), AT_EMPTY_PATH) == 0) return 0;
         return errno;
     }
 
-    const std::filesystem::path folder_;
-    std::filesystem::path temporary_;  // the file's name while it has a temporary one
+    const int folder_;
+    std::string temporary_;  // the file's name while it has a temporary one
     int fd_ = -1;
 };
+
+// Whether a symbolic link may be followed: not when it lies in a folder
+// that everyone may write and that keeps its files to their owners (sticky,
+// as /tmp is), and belongs to neither this user nor the folder's owner. The
+// kernel's fs.protected_symlinks draws the same line; links are followed
+// here by hand, so the kernel never gets to. Otherwise anyone could plant a
+// link there that makes a program run by another user, root included,
+// replace a file of theirs.
+bool mayFollow(int folder, const struct stat& link) {
+    struct stat shared {};
+    if (::fstat(folder, &shared) != 0) return false;
+    if ((shared.st_mode & S_ISVTX) == 0 || (shared.st_mode & S_IWOTH) == 0) return true;
+    return link.st_uid == ::geteuid() || link.st_uid == shared.st_uid;
+}
+
+// Writes the file `name` in the folder opened as `start`; `file` is the path
+// messages give for it.
+Outcome writeIn(int start, std::string name, const std::filesystem::path& file, std::span<const std::uint8_t> bytes,
+                Replace replace) {
+    // Where the bytes go: the file, or the file a symbolic link leads to,
+    // by the folder it is in and its name there; `target` is its path.
+    int folder = start;
+    Descriptor linkedFolder;
+    std::filesystem::path target = file;
+    struct stat st {};
+    bool exists = false;
+    constexpr int kMaxLinks = 40;
+    for (int links = 0;; ++links) {
+        if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT && errno != ENOTDIR) return writeFailure(Failure::WriteFailed, file, reason(errno));
+            break;
+        }
+        if (replace == Replace::Never) return nameTaken(file);
+        if (!S_ISLNK(st.st_mode)) {
+            exists = true;
+            break;
+        }
+        if (links == kMaxLinks) return writeFailure(Failure::WriteFailed, file, reason(ELOOP));
+        if (!mayFollow(folder, st)) {
+            const std::string named = target == file ? "it" : target.string();
+            return writeFailure(Failure::WriteFailed, file,
+                                named +
+                                    " is another user's symbolic link in a folder everyone may write; "
+                                    "it is not followed, and nothing is written");
+        }
+        std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0) + 256, '\0');
+        const ssize_t length = ::readlinkat(folder, name.c_str(), link.data(), link.size());
+        if (length < 0) return writeFailure(Failure::WriteFailed, file, reason(errno));
+        if (static_cast<std::size_t>(length) == link.size())
+            return writeFailure(Failure::WriteFailed, file, reason(ENAMETOOLONG));
+        link.resize(static_cast<std::size_t>(length));
+        const std::filesystem::path leadsTo(link);
+        if (leadsTo.has_parent_path()) {
+            Descriptor next = openFolder(leadsTo.is_absolute() ? AT_FDCWD : folder, leadsTo.parent_path());
+            if (!next) return writeFailure(Failure::WriteFailed, file, reason(errno));
+            linkedFolder = std::move(next);
+            folder = linkedFolder.get();
+        }
+        name = leafOf(leadsTo);
+        target = leadsTo.is_absolute() ? leadsTo : folderOf(target) / leadsTo;
+    }
+    // A link whose text names nothing, though the kernel follows it to
+    // something: one of /proc's, such as /dev/stdout's into a pipe.
+    struct stat reached {};
+    if (!exists && target != file && ::fstatat(start, leafOf(file).c_str(), &reached, 0) == 0) {
+        const char* what = S_ISREG(reached.st_mode)    ? "a file that its link does not name"
+                           : S_ISFIFO(reached.st_mode) ? "a pipe, not a regular file"
+                                                       : kindOfFile(reached.st_mode);
+        return writeFailure(Failure::WriteFailed, file, std::string("it leads to ") + what + "; it is left as it is");
+    }
+    if (exists && !S_ISREG(st.st_mode)) {
+        const std::string named = target == file ? "it" : target.string();
+        return writeFailure(Failure::WriteFailed, file,
+                            named + " is " + kindOfFile(st.st_mode) + ", not a regular file; it is left as it is");
+    }
+
+    StagedFile staged(folder);
+    if (const int error = staged.write(bytes, exists ? &st : nullptr); error != 0)
+        return writeFailure(Failure::WriteFailed, file, reason(error));
+    if (const int error = staged.place(name, replace); error != 0) {
+        if (error == EEXIST) return nameTaken(file);
+        return writeFailure(Failure::WriteFailed, file, reason(error));
+    }
+    if (const int error = syncFolder(folder); error != 0) return unsynced(file, error);
+    return Outcome::ok(file);
+}
 
 }  // namespace
 
@@ -207,54 +363,48 @@ std::string numberedName(std::string_view stem, int number, std::string_view ext
 }
 
 Outcome ensureFolder(const std::filesystem::path& folder) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(folder, ec)) return Outcome::ok(folder);
-    std::filesystem::create_directories(folder, ec);
-    if (ec || !std::filesystem::is_directory(folder)) {
-        const std::string why = ec ? ec.message() : std::string("it is not a folder");
+    const auto cannot = [&](const std::string& why) {
         return Outcome::failed(Failure::FolderUnavailable, "the folder " + folder.string() + " cannot be made: " + why,
                                folder);
+    };
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec)) return Outcome::ok(folder);
+    // The folders along the path that are missing, the innermost first.
+    std::vector<std::filesystem::path> missing;
+    for (std::filesystem::path p = folder; !p.empty(); p = p.parent_path()) {
+        struct stat st {};
+        if (::stat(p.c_str(), &st) == 0 || p == p.parent_path()) break;
+        missing.push_back(p);
     }
+    // Made from the outside in; when one cannot be, those made before it
+    // go again, and nothing is left of the attempt.
+    std::vector<std::filesystem::path> made;
+    for (auto p = missing.rbegin(); p != missing.rend(); ++p) {
+        if (::mkdir(p->c_str(), 0777) == 0) {
+            made.push_back(*p);
+            continue;
+        }
+        const int error = errno;
+        if (error == EEXIST && std::filesystem::is_directory(*p, ec)) continue;  // made meanwhile by another
+        for (auto back = made.rbegin(); back != made.rend(); ++back) ::rmdir(back->c_str());
+        return cannot(reason(error == EEXIST ? ENOTDIR : error));
+    }
+    if (!std::filesystem::is_directory(folder, ec)) return cannot("it is not a folder");
     return Outcome::ok(folder);
 }
 
 Outcome writeFileAtomically(const std::filesystem::path& file, std::span<const std::uint8_t> bytes, Replace replace) {
-    // Where the bytes go: the file, or the file a symbolic link leads to.
-    std::filesystem::path target = file;
-    struct stat st {};
-    bool exists = false;
-    constexpr int kMaxLinks = 40;
-    for (int links = 0;; ++links) {
-        if (::lstat(target.c_str(), &st) != 0) {
-            if (errno != ENOENT && errno != ENOTDIR) return writeFailure(Failure::WriteFailed, file, reason(errno));
-            break;
-        }
-        if (replace == Replace::Never) return nameTaken(file);
-        if (!S_ISLNK(st.st_mode)) {
-            exists = true;
-            break;
-        }
-        if (links == kMaxLinks) return writeFailure(Failure::WriteFailed, file, reason(ELOOP));
-        std::error_code ec;
-        const std::filesystem::path link = std::filesystem::read_symlink(target, ec);
-        if (ec) return writeFailure(Failure::WriteFailed, file, ec.message());
-        target = link.is_absolute() ? link : folderOf(target) / link;
-    }
-    if (exists && !S_ISREG(st.st_mode)) {
-        const std::string named = target == file ? "it" : target.string();
-        return writeFailure(Failure::WriteFailed, file,
-                            named + " is " + kindOfFile(st.st_mode) + ", not a regular file; it is left as it is");
-    }
+    const Descriptor folder = openFolder(AT_FDCWD, folderOf(file));
+    if (!folder) return writeFailure(Failure::WriteFailed, file, reason(errno));
+    return writeIn(folder.get(), leafOf(file), file, bytes, replace);
+}
 
-    StagedFile staged(folderOf(target));
-    if (const int error = staged.write(bytes, exists ? &st : nullptr); error != 0)
-        return writeFailure(Failure::WriteFailed, file, reason(error));
-    if (const int error = staged.place(target, replace); error != 0) {
-        if (error == EEXIST) return nameTaken(file);
-        return writeFailure(Failure::WriteFailed, file, reason(error));
-    }
-    syncFolder(folderOf(target));
-    return Outcome::ok(file);
+Outcome writeFileAtomically(const FolderLock& folder, std::string_view name, std::span<const std::uint8_t> bytes,
+                            Replace replace) {
+    TS_CHECK(folder.held(), "a locked folder to write into");
+    const std::filesystem::path file = folder.folder() / name;
+    TS_CHECK(!name.empty() && file.filename() == name, "a file's name without a folder");
+    return writeIn(folder.descriptor(), std::string(name), file, bytes, replace);
 }
 
 Outcome writeNumberedFile(const std::filesystem::path& folder, std::string_view stem, std::string_view extension,
@@ -263,16 +413,19 @@ Outcome writeNumberedFile(const std::filesystem::path& folder, std::string_view 
     // Enough suffixes for any number of pictures a person makes in one second.
     constexpr int kMaxNumber = 10000;
     const std::filesystem::path first = folder / numberedName(stem, 1, extension);
-    StagedFile staged(folder.empty() ? std::filesystem::path(".") : folder);
+    const Descriptor opened = openFolder(AT_FDCWD, folder.empty() ? std::filesystem::path(".") : folder);
+    if (!opened) return writeFailure(Failure::WriteFailed, first, reason(errno));
+    StagedFile staged(opened.get());
     if (const int error = staged.write(bytes, nullptr); error != 0)
         return writeFailure(Failure::WriteFailed, first, reason(error));
     for (int number = 1; number <= kMaxNumber; ++number) {
-        const std::filesystem::path file = folder / numberedName(stem, number, extension);
+        const std::string name = numberedName(stem, number, extension);
+        const std::filesystem::path file = folder / name;
         if (skip && skip(file)) continue;
-        const int error = staged.place(file, Replace::Never);
+        const int error = staged.place(name, Replace::Never);
         if (error == EEXIST) continue;
         if (error != 0) return writeFailure(Failure::WriteFailed, file, reason(error));
-        syncFolder(folder.empty() ? std::filesystem::path(".") : folder);
+        if (const int sync = syncFolder(opened.get()); sync != 0) return unsynced(file, sync);
         return Outcome::ok(file);
     }
     return Outcome::failed(Failure::NameTaken, "Could not write " + first.string() + ": every numbered name is taken",

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/folder_lock.hpp"
 #include "platform/outcome.hpp"
 
 namespace ts {
@@ -17,24 +18,41 @@ enum class Replace { Allowed, Never };
 // "T1-3.bmp", ... for number 1, 2, 3, ...
 std::string numberedName(std::string_view stem, int number, std::string_view extension);
 
-// Makes the folder and its parents when missing.
+// Makes the folder and its parents when missing. When it cannot, the
+// parents it made are removed again.
 Outcome ensureFolder(const std::filesystem::path& folder);
 
 // Writes the bytes to a file, so that `file` is either left as it was or
 // holds all the bytes: never a partial or empty file. The bytes are written
-// and flushed to disk in a file without a name (O_TMPFILE) which then gets
-// `file`'s name; where the file system cannot make a file without a name, a
-// short temporary name (".textscape-PID-N.tmp") stands in, and a later write
-// into the same folder removes such a file once its process is gone.
+// and flushed to disk in a file without a name (O_TMPFILE), which then gets
+// `file`'s name at once when that is free. Replacing a file takes a rename,
+// so for that moment the new file has a short temporary name
+// (".textscape-PID-N.tmp"), as it has all along where the file system
+// cannot make a file without a name. A process killed meanwhile leaves that
+// file; the next write into the folder, by any user who may remove it there,
+// removes it once its process is gone.
 //
 // With Replace::Allowed an existing regular file is replaced by the new one,
 // which keeps its owner and permission bits (its other hard links keep the
 // old bytes); a symbolic link is followed and its target written (made
-// when missing); anything else (a folder, a device, a named pipe, a socket)
-// is refused and left as it is. With Replace::Never any existing name, a
-// symbolic link included, is kept and NameTaken returned.
-// On success the Outcome names `file`.
+// when missing), unless it is another user's link in a sticky folder that
+// everyone may write and its owner is not the folder's (refused, as the
+// kernel's fs.protected_symlinks refuses it); anything else (a folder, a device, a named pipe, a socket)
+// is refused and left as it is, as is whatever a link of /proc leads to
+// without naming it (/dev/stdout into a pipe). With Replace::Never any
+// existing name, a symbolic link included, is kept and NameTaken returned.
+// The folder is flushed to disk after the file gets its name; when that
+// fails, so does the write (the file is there, but may not outlast a
+// crash). On success the Outcome names `file`.
 Outcome writeFileAtomically(const std::filesystem::path& file, std::span<const std::uint8_t> bytes,
+                            Replace replace = Replace::Allowed);
+
+// The same, for the file `name` (a name without a folder) in a folder that
+// this process holds locked: the file is written into that folder itself,
+// through the descriptor the lock holds, even when the folder is moved or
+// renamed meanwhile and another takes its old path. The Outcome names the
+// file by the path the folder was locked under.
+Outcome writeFileAtomically(const FolderLock& folder, std::string_view name, std::span<const std::uint8_t> bytes,
                             Replace replace = Replace::Allowed);
 
 // Writes the bytes into `folder` under the first free one of the numbered

@@ -10,12 +10,14 @@
 
 namespace ts {
 
-FolderLock::FolderLock(FolderLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+FolderLock::FolderLock(FolderLock&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), folder_(std::move(other.folder_)) {}
 
 FolderLock& FolderLock::operator=(FolderLock&& other) noexcept {
     if (this != &other) {
         release();
         fd_ = std::exchange(other.fd_, -1);
+        folder_ = std::move(other.folder_);
     }
     return *this;
 }
@@ -46,6 +48,7 @@ Outcome FolderLock::acquire(const std::filesystem::path& folder) {
         return Outcome::failed(Failure::FolderUnavailable, "the folder " + folder.string() + why, folder);
     }
     fd_ = fd;
+    folder_ = folder;
     return Outcome::ok(folder);
 }
 

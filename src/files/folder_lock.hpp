@@ -28,8 +28,14 @@ public:
     void release();
     bool held() const { return fd_ >= 0; }
 
+    // The folder as it was named to acquire(), and the descriptor the lock
+    // is held on: files written through it go into the locked folder itself.
+    const std::filesystem::path& folder() const { return folder_; }
+    int descriptor() const { return fd_; }
+
 private:
     int fd_ = -1;
+    std::filesystem::path folder_;
 };
 
 }  // namespace ts

@@ -88,6 +88,14 @@ std::optional<int> definitionNumber(std::string_view text) {
     return number;
 }
 
+// Whether a Software value names one of the two programs, "textscape" or
+// "textscape-render", alone or before a space and its version; a name that
+// only begins like them ("textscapeXYZ") is another program's.
+bool namesOurProgram(std::string_view software) {
+    const std::string_view program = software.substr(0, software.find(' '));
+    return program == "textscape" || program == "textscape-render";
+}
+
 std::string twoDigits(int value) { return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)}; }
 
 }  // namespace
@@ -170,7 +178,7 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
         if (textCompressed) return refused("its recipe is compressed (zTXt or compressed iTXt), which is not read");
         return refused("no Textscape recipe in its text chunks");
     }
-    if (!software || software->rfind("textscape", 0) != 0)
+    if (!software || !namesOurProgram(*software))
         return refused("no Textscape recipe in its text chunks (its Software is not a Textscape program)");
     // Files written before definitions were recorded are of the first.
     const std::optional<int> number = definition ? definitionNumber(*definition) : kOldestPictureDefinition;

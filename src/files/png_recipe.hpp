@@ -54,7 +54,8 @@ std::vector<std::uint8_t> encodePngFile(const Raster& raster, const PictureRecip
 // Latin-1 is given as UTF-8, and uncompressed iTXt) under the keys above;
 // Title is preferred to the older Text, Description to Parameters, and the
 // first chunk of a key counts. A file counts as carrying a recipe when it
-// has the text and its Software names a Textscape program; without a
+// has the text and its Software names a Textscape program ("textscape" or
+// "textscape-render", alone or followed by a space and more); without a
 // Picture Definition it is of definition 1. Any input is answered, never
 // trusted: on failure the Outcome (Failure::Refused) says in a few words,
 // without a file name, whether the bytes are not a PNG file, a damaged one,

@@ -6,8 +6,10 @@
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -292,7 +294,8 @@ struct Chunk {
 };
 
 template <Pole kPole>
-void sweep(PixelState& p, const Plan& plan, const PaletteWindow& window, Raster& canvas, const SweepOptions& options) {
+void sweep(PixelState& p, const Plan& plan, const PaletteWindow& window, Raster& canvas, const SweepOptions& options,
+           const ThreadStarter& startThread) {
     const std::int64_t visits = plan.visits();
     Progress progress(options.progress, visits);
     const int columns = static_cast<int>(plan.columns.size());
@@ -395,13 +398,23 @@ void sweep(PixelState& p, const Plan& plan, const PaletteWindow& window, Raster&
     };
 
     // threads - 1 more threads, and the calling thread, which sums the
-    // pole angle offsets for them first and tells the progress.
+    // pole angle offsets for them first and tells the progress. Those that
+    // start wait for the sums, so once one cannot start, no more are tried
+    // and the sums are made all the same: the chunks are shared among the
+    // threads there are.
     std::vector<std::jthread> pool;
     pool.reserve(static_cast<std::size_t>(threads - 1));
+    const auto work = [&draw, &done](std::stop_token stop) {
+        draw(stop, [&done](std::int64_t n) { done.fetch_add(n, std::memory_order_relaxed); });
+    };
     for (int t = 1; t < threads; ++t) {
-        pool.emplace_back([&draw, &done](std::stop_token stop) {
-            draw(stop, [&done](std::int64_t n) { done.fetch_add(n, std::memory_order_relaxed); });
-        });
+        try {
+            pool.push_back(startThread ? startThread(work) : std::jthread(work));
+        } catch (const std::system_error&) {
+            break;
+        } catch (const std::bad_alloc&) {
+            break;
+        }
     }
     setStarts();
     const std::int64_t step = std::max<std::int64_t>(1, visits / 200);
@@ -442,7 +455,7 @@ Number int16(int v) { return Number::int16(static_cast<std::int16_t>(v)); }
 
 }  // namespace
 
-void RenderFieldThreaded(FormState& s, Raster& canvas, const SweepOptions& options) {
+void RenderFieldThreaded(FormState& s, Raster& canvas, const SweepOptions& options, const ThreadStarter& startThread) {
     // y and the trigonometry of x and y depend on the row or the column
     // only, so they are computed once per row and once per column.
     const int lastColumn = loopEnd(s.sir);
@@ -477,7 +490,7 @@ void RenderFieldThreaded(FormState& s, Raster& canvas, const SweepOptions& optio
 
     // No accepted text gives a column or row that cannot be computed.
     TS_CHECK(failure == nullptr, failure);
-    sweep<Pole::Stepped>(p, plan, window, canvas, options);
+    sweep<Pole::Stepped>(p, plan, window, canvas, options, startThread);
 
     p.store(s);
     s.x = x;
@@ -486,12 +499,12 @@ void RenderFieldThreaded(FormState& s, Raster& canvas, const SweepOptions& optio
     s.j = int16(lastRow + 1);
 }
 
-void RenderFieldAtSize(FormState& s, Raster& canvas, const SweepOptions& options) {
+void RenderFieldAtSize(FormState& s, Raster& canvas, const SweepOptions& options, const ThreadStarter& startThread) {
     const int width = canvas.width(), height = canvas.height();
     const auto inRange = [](int side) { return side >= kMinPictureSide && side <= kMaxPictureSide; };
     TS_CHECK(inRange(width) && inRange(height), "a picture of 16 to 16384 pixels on either side");
     if (width == 600 && height == 450) {
-        RenderFieldThreaded(s, canvas, options);
+        RenderFieldThreaded(s, canvas, options, startThread);
         return;
     }
 
@@ -513,7 +526,7 @@ void RenderFieldAtSize(FormState& s, Raster& canvas, const SweepOptions& options
         plan.columns.push_back({x, std::sin(x), 451 * i});
     }
 
-    sweep<Pole::FromPosition>(p, plan, window, canvas, options);
+    sweep<Pole::FromPosition>(p, plan, window, canvas, options, startThread);
 
     p.store(s);
     s.x = Number::real(plan.columns.back().x);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <stop_token>
+#include <thread>
 #include <utility>
 
 #include "platform/raster.hpp"
@@ -35,6 +36,11 @@ struct SweepOptions {
     std::stop_token stop;
 };
 
+// Starts one of a sweep's threads, running `work`; an empty one starts a
+// std::jthread. Tests put one in its place that fails as a machine does
+// when it has no threads, or no memory for their stacks, left.
+using ThreadStarter = std::function<std::jthread(std::function<void(std::stop_token)> work)>;
+
 // The standard sweep: visits columns 0..sir and rows 0..vis of the state's
 // geometry, column by column, and at each runs the five per-pixel
 // procedures (PolarAboutPole, ShapeValue, ChannelValues, MixColourIndex,
@@ -51,7 +57,12 @@ struct SweepOptions {
 // before it. Each chunk after the first is drawn from that visit on in
 // parallel; the visits before it (usually none) are drawn again in order
 // afterwards, from the true state the previous chunk left.
-void RenderFieldThreaded(FormState& s, Raster& canvas, const SweepOptions& options = {});
+//
+// A thread that cannot be started (std::system_error or std::bad_alloc from
+// `startThread`) leaves the work to those that did start and the calling
+// thread: the same picture on fewer threads, and no more are tried.
+void RenderFieldThreaded(FormState& s, Raster& canvas, const SweepOptions& options = {},
+                         const ThreadStarter& startThread = {});
 
 // The standard sweep on one thread, as the tests and the benchmark draw the
 // 600 x 450 picture: the same code as on any number of threads.
@@ -82,6 +93,9 @@ inline constexpr int kMaxPictureSide = 16384;
 //
 // At exactly 600 x 450 it is RenderFieldThreaded: the standard picture, with
 // its step-by-step pole angle, byte for byte.
-void RenderFieldAtSize(FormState& s, Raster& canvas, const SweepOptions& options = {});
+//
+// Threads that cannot be started are taken as RenderFieldThreaded takes them.
+void RenderFieldAtSize(FormState& s, Raster& canvas, const SweepOptions& options = {},
+                       const ThreadStarter& startThread = {});
 
 }  // namespace ts

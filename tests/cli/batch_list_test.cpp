@@ -1,9 +1,17 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "cli/batch_list.hpp"
@@ -128,25 +136,38 @@ TEST(ReadBatchList, StopsAtTheLineLimit) {
 }
 
 // A stream that gives some lines, then fails as a file's buffer does on a
-// read error (a folder opened as a file, an I/O error): it throws.
+// read error (a folder opened as a file, an I/O error): it throws, with the
+// errno `error` when that is not 0.
 class FailingInput final : public std::streambuf {
 public:
-    explicit FailingInput(std::string start) : start_(std::move(start)) {
+    explicit FailingInput(std::string start, int error = 0) : start_(std::move(start)), error_(error) {
         setg(start_.data(), start_.data(), start_.data() + start_.size());
     }
 
 protected:
-    int_type underflow() override { throw std::ios_base::failure("read error"); }
+    int_type underflow() override {
+        if (error_ != 0) throw std::system_error(error_, std::system_category());
+        throw std::ios_base::failure("read error");
+    }
 
 private:
     std::string start_;
+    int error_;
 };
 
-TEST(ReadBatchList, ReportsAStreamThatFails) {
-    FailingInput source("one\ntwo\n");
-    std::istream failing(&source);
-    EXPECT_TRUE(readBatchList(failing).readFailed);
-    EXPECT_TRUE(failing.bad());
+TEST(ReadBatchList, ReportsAStreamThatFailsAndWhy) {
+    struct Case {
+        int error;
+        std::string why;
+    } const cases[] = {{0, "a read error"}, {EISDIR, std::strerror(EISDIR)}, {EIO, std::strerror(EIO)}};
+    for (const Case& c : cases) {
+        FailingInput source("one\ntwo\n", c.error);
+        std::istream failing(&source);
+        const BatchList list = readBatchList(failing);
+        EXPECT_TRUE(list.readFailed) << c.why;
+        EXPECT_EQ(list.readError, c.why);
+        EXPECT_TRUE(failing.bad());
+    }
 
     std::istringstream alreadyBad("one\ntwo\n");
     alreadyBad.setstate(std::ios::badbit);
@@ -154,6 +175,67 @@ TEST(ReadBatchList, ReportsAStreamThatFails) {
 
     std::istringstream fine("one\ntwo\n");
     EXPECT_FALSE(readBatchList(fine).readFailed);
+}
+
+TEST(ReadTextInput, AStreamThatFailsIsAFailureThatSaysWhy) {
+    struct Case {
+        int error;
+        std::string why;
+    } const cases[] = {{0, "a read error"}, {EISDIR, std::strerror(EISDIR)}, {EBADF, std::strerror(EBADF)}};
+    for (const Case& c : cases) {
+        FailingInput source("hello", c.error);
+        std::istream failing(&source);
+        std::string text = "untouched";
+        const Outcome read = readTextInput(failing, text);
+        EXPECT_EQ(read.failure, Failure::Refused);
+        EXPECT_EQ(read.message, "Could not read standard input: " + c.why);
+        EXPECT_EQ(text, "untouched");
+    }
+    std::istringstream alreadyBad("hello");
+    alreadyBad.setstate(std::ios::badbit);
+    std::string text;
+    EXPECT_EQ(readTextInput(alreadyBad, text).message, "Could not read standard input: a read error");
+}
+
+// Standard input as the program reads it: a folder (`< folder`) and a
+// descriptor not open for reading (as `<&-` leaves it) are failures with
+// their reason; a pipe, one that does not block too, is read to its end.
+TEST(DescriptorInput, AFailedReadIsAFailureAndAPipeIsReadWhole) {
+    const int folder = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int writeOnly = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    ASSERT_GE(writeOnly, 0);
+    for (const auto& [fd, why] : {std::pair{folder, std::strerror(EISDIR)}, {writeOnly, std::strerror(EBADF)}}) {
+        DescriptorInput text(fd), list(fd);
+        std::istream textIn(&text), listIn(&list);
+        std::string read;
+        EXPECT_EQ(readTextInput(textIn, read).message, std::string("Could not read standard input: ") + why);
+        const BatchList lines = readBatchList(listIn);
+        EXPECT_TRUE(lines.readFailed);
+        EXPECT_EQ(lines.readError, why);
+    }
+    ::close(folder);
+    ::close(writeOnly);
+
+    for (const bool blocking : {true, false}) {
+        int ends[2];
+        ASSERT_EQ(::pipe2(ends, O_CLOEXEC | (blocking ? 0 : O_NONBLOCK)), 0);
+        std::thread writer([&] {
+            for (const char* part : {"one\n", "two\n", "three"}) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                EXPECT_GT(::write(ends[1], part, std::strlen(part)), 0);
+            }
+            ::close(ends[1]);
+        });
+        DescriptorInput input(ends[0]);
+        std::istream in(&input);
+        const BatchList list = readBatchList(in);
+        writer.join();
+        ::close(ends[0]);
+        EXPECT_FALSE(list.readFailed) << list.readError;
+        ASSERT_EQ(list.lines.size(), 3u) << (blocking ? "blocking" : "not blocking");
+        EXPECT_EQ(list.lines[2].text, "three");
+    }
 }
 
 TEST(ReadTextInput, DropsTheMarkAndOneLineBreakAndChecksTheText) {

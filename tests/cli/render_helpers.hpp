@@ -106,8 +106,10 @@ protected:
 // The program itself, as a shell runs it; its standard output goes to
 // `outputFile` when one is given (and is then not returned).
 inline RunResult runProgram(const QStringList& arguments, const std::filesystem::path& folder,
-                            const QByteArray& input = {}, const QString& outputFile = {}) {
+                            const QByteArray& input = {}, const QString& outputFile = {},
+                            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.setWorkingDirectory(QString::fromStdString(folder.string()));
     if (!outputFile.isEmpty()) process.setStandardOutputFile(outputFile);
     process.start(QStringLiteral(TEXTSCAPE_RENDER_PROGRAM), arguments);

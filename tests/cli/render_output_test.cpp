@@ -493,6 +493,45 @@ TEST_F(RenderOutput, ALongBatchLineIsReportedWithItsNumber) {
     EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png"}));
 }
 
+// The test clock, which also runs `onReading` each time the picture sequence
+// reads it: once per picture, as the picture starts.
+class HookedClock final : public Clock {
+public:
+    explicit HookedClock(std::function<void()> onReading) : onReading_(std::move(onReading)) {}
+    float secondsSinceMidnight() override { return clock_.secondsSinceMidnight(); }
+    std::string date() override {
+        onReading_();
+        return clock_.date();
+    }
+    std::string time() override { return clock_.time(); }
+
+private:
+    FixedClock clock_ = testing::testClock();
+    std::function<void()> onReading_;
+};
+
+// `mv out out.old; mkdir out` while the batch runs: the batch writes on
+// into the folder it locked, and the new folder stays empty for another.
+TEST_F(RenderOutput, BatchWritesIntoTheFolderItLockedWhereverItIsMoved) {
+    testing::writeText(folder / "list.txt", "one\ntwo\nthree\n");
+    RenderOptions o = batchOf(folder / "list.txt", folder / "out");
+    o.jobs = 1;  // each picture is drawn after the one before it is written
+    bool moved = false;
+    HookedClock clock([&] {
+        if (moved || !std::filesystem::exists(folder / "out" / "0001.png")) return;
+        std::filesystem::rename(folder / "out", folder / "out.old");
+        std::filesystem::create_directory(folder / "out");
+        moved = true;
+    });
+    std::istringstream in;
+    std::ostringstream out, err;
+    EXPECT_EQ(runRenderer(o, {in, out, err, false}, clock), 0) << err.str();
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(namesIn(folder / "out.old"), (std::set<std::string>{"0001.png", "0002.png", "0003.png"}));
+    EXPECT_TRUE(namesIn(folder / "out").empty());
+    FolderLock another;
+    EXPECT_TRUE(another.acquire(folder / "out"));
+}
 // ---- The recipe read back -------------------------------------------------
 
 RenderOptions fromRecipe(const std::filesystem::path& file, const std::filesystem::path& output) {

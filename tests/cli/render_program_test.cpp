@@ -1,12 +1,17 @@
 // The built textscape-render, run as a shell runs it: exit statuses, what
 // reaches standard output, and what happens between two processes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 #include "cli/render_helpers.hpp"
@@ -35,8 +40,13 @@ TEST_F(RenderOutput, ProgramAnswersHelpAndVersionInEveryForm) {
 }
 
 TEST_F(RenderOutput, ProgramReportsAFullStandardOutput) {
-    const QStringList cases[] = {
-        {"--help"}, {"--version"}, {"-V"}, {"--info", "hello"}, {"--info", "-o", "a.png", "x"}};
+    const QStringList cases[] = {{"--help"},
+                                 {"--version"},
+                                 {"-V"},
+                                 {"--info", "hello"},
+                                 {"--info", "-o", "a.png", "x"},
+                                 {"-o", "-", "x"},
+                                 {"--info", "-o", "-", "x"}};
     for (const QStringList& args : cases) {
         const RunResult r = runProgram(args, folder, {}, QStringLiteral("/dev/full"));
         EXPECT_EQ(r.status, 1) << args.join(' ').toStdString();
@@ -80,6 +90,11 @@ TEST_F(RenderOutput, ProgramGivesOneStatusForEachKindOfFailure) {
         {{"--batch", "missing.txt", "--out-dir", "out"}, {}, 1, "missing.txt: No such file"},
         {{"--from", "missing.png"}, {}, 1, "missing.png: No such file"},
         {{"-o", "missing/x.png", "x"}, {}, 1, "Could not write missing/x.png"},
+        // Standard output is a pipe here: -o - writes to it, a file name does not.
+        {{"--format", "png", "-o", "/dev/stdout", "x"},
+         {},
+         1,
+         "Could not write /dev/stdout: it leads to a pipe, not a regular file"},
     };
     for (const Case& c : cases) {
         const RunResult r = runProgram(c.args, folder, c.input);
@@ -174,6 +189,140 @@ TEST_F(RenderOutput, ProgramRefusesEndlessInputWithinAMemoryLimit) {
     EXPECT_NE(batch.err.find("standard input:2: the text has more than 100 characters"), std::string::npos)
         << batch.err;
     EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png"}));
+}
+
+// A disk that fails to flush a folder (through a library preloaded into
+// the program): the write is a failure, one line and status 1, though the
+// file is in place; a batch stops at it.
+TEST_F(RenderOutput, ProgramReportsAFolderThatCannotBeFlushedToDisk) {
+    if (kAddressSanitizer) GTEST_SKIP() << "AddressSanitizer must be the first library loaded";
+    QProcessEnvironment failingSync = QProcessEnvironment::systemEnvironment();
+    failingSync.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(TEXTSCAPE_FAILING_FOLDER_SYNC));
+    const std::string unsynced = ": it is written, but its folder could not be flushed to disk: Input/output error\n";
+
+    const RunResult single = runProgram({"-o", "a.png", "hello"}, folder, {}, {}, failingSync);
+    EXPECT_EQ(single.status, 1);
+    EXPECT_EQ(single.err, "textscape-render: Could not write a.png" + unsynced);
+
+    testing::writeText(folder / "list.txt", "one\ntwo\n");
+    const RunResult batch = runProgram({"--batch", "list.txt", "--out-dir", "out"}, folder, {}, {}, failingSync);
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_EQ(batch.err, "textscape-render: Could not write out/0001.png" + unsynced +
+                             "textscape-render: 2 lines: 0 written, 0 skipped, 1 failed, 1 not tried "
+                             "(the batch stops at a failed write)\n");
+}
+
+// How the program ended: its exit status, or the signal that killed it.
+struct Ending {
+    int waitStatus = -1;
+    std::string err;
+
+    bool exited(int status) const { return WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == status; }
+    std::string describe() const {
+        if (WIFSIGNALED(waitStatus)) return "killed by signal " + std::to_string(WTERMSIG(waitStatus));
+        return "exit status " + std::to_string(WEXITSTATUS(waitStatus)) + ", standard error: " + err;
+    }
+};
+
+// How the program is started.
+struct Start {
+    enum class Input { Empty, Folder, Closed };
+    Input input = Input::Empty;  // standard input: /dev/null, the folder it runs in (`< .`), or none (`<&-`)
+    bool closedPipe = false;     // standard output: a pipe whose reading end is closed; /dev/null otherwise
+    rlim_t fileSizeLimit = 0;    // the largest file it may write (`ulimit -f`); 0: no limit
+};
+
+// The program as a shell starts it, with SIGPIPE and SIGXFSZ at their
+// default whatever this process does with them.
+Ending startProgram(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+                    const Start& start) {
+    std::vector<std::string> words = {TEXTSCAPE_RENDER_PROGRAM};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    int output[2], errors[2];
+    if (::pipe2(output, O_CLOEXEC) != 0 || ::pipe2(errors, O_CLOEXEC) != 0) return {};
+    const int nothing = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    const int here = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (start.input == Start::Input::Closed)
+            ::close(0);
+        else
+            ::dup2(start.input == Start::Input::Folder ? here : nothing, 0);
+        ::dup2(start.closedPipe ? output[1] : nothing, 1);
+        ::dup2(errors[1], 2);
+        std::signal(SIGPIPE, SIG_DFL);
+        std::signal(SIGXFSZ, SIG_DFL);
+        if (start.fileSizeLimit > 0) {
+            const rlimit limit{start.fileSizeLimit, start.fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (::chdir(folder.c_str()) == 0) ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(nothing);
+    ::close(here);
+    ::close(output[0]);  // nobody reads the picture
+    ::close(output[1]);
+    ::close(errors[1]);
+    Ending ending;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(errors[0], buffer, sizeof buffer)) > 0;)
+        ending.err.append(buffer, static_cast<std::size_t>(n));
+    ::close(errors[0]);
+    ::waitpid(child, &ending.waitStatus, 0);
+    return ending;
+}
+
+// A pipe closed before the picture is written (`-o - | true`), and a file
+// size limit smaller than a picture (`ulimit -f 16`): each is a failed
+// write with one line, a batch's summary and status 1, not a death by
+// SIGPIPE or SIGXFSZ.
+TEST_F(RenderOutput, ProgramReportsAClosedPipeAndAFileSizeLimitWithStatusOne) {
+    const Ending piped = startProgram({"-o", "-", "hello"}, folder, {.closedPipe = true});
+    EXPECT_TRUE(piped.exited(1)) << piped.describe();
+    EXPECT_EQ(piped.err,
+              "textscape-render: could not write to standard output: " + std::string(std::strerror(EPIPE)) + "\n");
+    const Ending info = startProgram({"--info", "hello"}, folder, {.closedPipe = true});
+    EXPECT_TRUE(info.exited(1)) << info.describe();
+    EXPECT_EQ(info.err, piped.err);
+
+    constexpr rlim_t kLimit = 16 * 1024;
+    const std::string tooLarge = std::strerror(EFBIG);
+    const Ending single = startProgram({"-o", "a.png", "hello"}, folder, {.fileSizeLimit = kLimit});
+    EXPECT_TRUE(single.exited(1)) << single.describe();
+    EXPECT_EQ(single.err, "textscape-render: Could not write a.png: " + tooLarge + "\n");
+
+    testing::writeText(folder / "list.txt", "one\ntwo\nthree\n");
+    const Ending batch = startProgram({"--batch", "list.txt", "--out-dir", "out"}, folder, {.fileSizeLimit = kLimit});
+    EXPECT_TRUE(batch.exited(1)) << batch.describe();
+    EXPECT_EQ(batch.err, "textscape-render: Could not write out/0001.png: " + tooLarge +
+                             "\ntextscape-render: 3 lines: 0 written, 0 skipped, 1 failed, 2 not tried "
+                             "(the batch stops at a failed write)\n");
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"list.txt", "out"}));
+    EXPECT_TRUE(namesIn(folder / "out").empty());
+}
+
+// Standard input that is a folder (`< .`) or closed (`<&-`) cannot be
+// read: that is a failure with its reason, not the empty text, for TEXT "-"
+// and for --batch - alike; no picture and no folder is made.
+TEST_F(RenderOutput, ProgramTakesStandardInputThatCannotBeReadAsAFailure) {
+    struct Case {
+        Start::Input input;
+        int error;
+    } const cases[] = {{Start::Input::Folder, EISDIR}, {Start::Input::Closed, EBADF}};
+    for (const Case& c : cases) {
+        const std::string why = std::strerror(c.error);
+        const Ending single = startProgram({"-o", "a.png", "-"}, folder, {.input = c.input});
+        EXPECT_TRUE(single.exited(1)) << why << ": " << single.describe();
+        EXPECT_EQ(single.err, "textscape-render: Could not read standard input: " + why + "\n");
+        const Ending batch = startProgram({"--batch", "-", "--out-dir", "out"}, folder, {.input = c.input});
+        EXPECT_TRUE(batch.exited(1)) << why << ": " << batch.describe();
+        EXPECT_EQ(batch.err, "textscape-render: Could not read standard input: " + why + "\n");
+        EXPECT_TRUE(namesIn(folder).empty()) << why;
+    }
 }
 
 TEST_F(RenderOutput, ProgramKeepsASecondBatchOutOfAFolderInUse) {

@@ -1,19 +1,27 @@
 #include "files/file_output.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "files/folder_lock.hpp"
 #include "support/test_folder.hpp"
 
 namespace ts {
@@ -88,6 +96,66 @@ TEST_F(FileOutput, ASymbolicLinkIsWrittenThroughToItsTarget) {
     EXPECT_EQ(namesIn(folder), (std::set<std::string>{"real", "relative.png", "absolute.png", "dangling.png"}));
 }
 
+// As the kernel's fs.protected_symlinks has it: in a folder everyone may
+// write that keeps files to their owners (sticky, as /tmp), a link is
+// followed only when it is the writer's own or the folder owner's. Giving a
+// link to another user needs root; elsewhere the test is skipped.
+TEST_F(FileOutput, AnotherUsersLinkInASharedFolderIsNotFollowed) {
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a link to another user needs root";
+    constexpr uid_t kOther = 65534;  // nobody
+    const auto makeFolder = [&](const std::string& name, mode_t mode, uid_t owner) {
+        const std::filesystem::path made = folder / name;
+        std::filesystem::create_directories(made);
+        EXPECT_EQ(::chmod(made.c_str(), mode), 0);
+        EXPECT_EQ(::chown(made.c_str(), owner, owner), 0);
+        return made;
+    };
+    const auto makeLink = [](const std::filesystem::path& to, const std::filesystem::path& link, uid_t owner) {
+        std::filesystem::create_symlink(to, link);
+        EXPECT_EQ(::lchown(link.c_str(), owner, owner), 0) << link;
+    };
+    const std::filesystem::path shared = makeFolder("shared", 01777, 0);
+    const std::filesystem::path othersShared = makeFolder("others-shared", 01777, kOther);
+    const std::filesystem::path open = makeFolder("open", 0777, 0);
+    writeOld(folder / "victim");
+
+    makeLink(folder / "victim", shared / "planted.png", kOther);
+    makeLink(folder / "made-there", shared / "dangling.png", kOther);
+    makeLink(shared / "planted.png", folder / "to-planted.png", 0);
+    makeLink(folder / "mine", shared / "mine.png", 0);
+    makeLink(folder / "theirs", othersShared / "theirs.png", kOther);
+    makeLink(folder / "unshared", open / "open.png", kOther);
+
+    struct Case {
+        std::filesystem::path link;
+        std::string refusedAs;  // empty: followed
+        std::filesystem::path writes;
+    } const cases[] = {
+        {shared / "planted.png", "it", folder / "victim"},
+        {shared / "dangling.png", "it", folder / "made-there"},
+        {folder / "to-planted.png", (shared / "planted.png").string(), folder / "victim"},
+        {shared / "mine.png", "", folder / "mine"},            // the writer's own link
+        {othersShared / "theirs.png", "", folder / "theirs"},  // the folder owner's link
+        {open / "open.png", "", folder / "unshared"},          // a folder that is not sticky
+    };
+    for (const Case& c : cases) {
+        const Outcome written = writeFileAtomically(c.link, kNew);
+        EXPECT_TRUE(std::filesystem::is_symlink(c.link)) << c.link;
+        if (c.refusedAs.empty()) {
+            EXPECT_TRUE(written) << c.link << ": " << written.message;
+            EXPECT_EQ(readBytes(c.writes), kNew) << c.link;
+            continue;
+        }
+        EXPECT_EQ(written.failure, Failure::WriteFailed) << c.link;
+        EXPECT_EQ(written.message, "Could not write " + c.link.string() + ": " + c.refusedAs +
+                                       " is another user's symbolic link in a folder everyone may write; it is "
+                                       "not followed, and nothing is written");
+    }
+    EXPECT_EQ(readBytes(folder / "victim"), kOld);
+    EXPECT_FALSE(std::filesystem::exists(folder / "made-there"));
+    EXPECT_EQ(namesIn(shared), (std::set<std::string>{"planted.png", "dangling.png", "mine.png"}));
+}
+
 TEST_F(FileOutput, ALoopOfLinksIsReported) {
     std::filesystem::create_symlink("b.png", folder / "a.png");
     std::filesystem::create_symlink("a.png", folder / "b.png");
@@ -98,6 +166,57 @@ TEST_F(FileOutput, ALoopOfLinksIsReported) {
 }
 
 // What is not a regular file is refused with one line and left as it is.
+// A link of /proc names something no file could be made as ("pipe:[1234]",
+// "/x/gone.png (deleted)"), though the kernel follows it: refused with what
+// it leads to, and nothing made under the name it gives.
+TEST_F(FileOutput, WhatALinkOfProcLeadsToWithoutNamingItIsRefused) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const int gone = ::open((folder / "gone.png").c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(gone, 0);
+    ASSERT_EQ(::unlink((folder / "gone.png").c_str()), 0);
+    struct Case {
+        int fd;
+        std::string leadsTo;
+    } const cases[] = {{ends[1], "a pipe, not a regular file"}, {gone, "a file that its link does not name"}};
+    for (const Case& c : cases) {
+        const std::filesystem::path link = "/proc/self/fd/" + std::to_string(c.fd);
+        const Outcome written = writeFileAtomically(link, kNew);
+        EXPECT_EQ(written.failure, Failure::WriteFailed);
+        EXPECT_EQ(written.message,
+                  "Could not write " + link.string() + ": it leads to " + c.leadsTo + "; it is left as it is");
+    }
+    EXPECT_TRUE(namesIn(folder).empty());
+    ::close(gone);
+    ::close(ends[0]);
+    ::close(ends[1]);
+}
+
+// A folder made with its parents; one that cannot be made leaves none of
+// the parents made for it, and those that were there stay.
+TEST_F(FileOutput, AFolderThatCannotBeMadeLeavesNoneOfTheFoldersMadeForIt) {
+    ASSERT_TRUE(ensureFolder(folder / "a" / "b" / "c"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "a" / "b" / "c"));
+    EXPECT_TRUE(ensureFolder(folder / "a" / "b"));
+    writeOld(folder / "file");
+    struct Case {
+        std::filesystem::path wanted;
+        std::string why;
+    } const cases[] = {
+        {folder / "new" / "sub" / std::string(300, 'x'), std::strerror(ENAMETOOLONG)},
+        {folder / "a" / "new" / std::string(300, 'x'), std::strerror(ENAMETOOLONG)},
+        {folder / "file" / "sub", std::strerror(ENOTDIR)},
+        {folder / "file", "it is not a folder"},
+    };
+    for (const Case& c : cases) {
+        const Outcome made = ensureFolder(c.wanted);
+        EXPECT_EQ(made.failure, Failure::FolderUnavailable) << c.wanted;
+        EXPECT_EQ(made.message, "the folder " + c.wanted.string() + " cannot be made: " + c.why);
+    }
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"a", "file"}));
+    EXPECT_EQ(namesIn(folder / "a"), std::set<std::string>{"b"});
+}
+
 TEST_F(FileOutput, AnythingButARegularFileIsRefusedAndLeftAlone) {
     struct Special {
         std::string name;
@@ -205,6 +324,79 @@ TEST_F(FileOutput, AWriteKilledHalfwayLeavesNothingOnceTheFolderIsWrittenAgain) 
     }
 }
 
+// Makes this process die the moment it renames a file, as
+// `strace -e inject=rename:signal=KILL` does: by a seccomp filter, which
+// kills it with SIGSYS before the call does anything. False where the
+// filter cannot be set up.
+bool dieAtRename() {
+#if defined(__x86_64__)
+    constexpr std::uint32_t kArchitecture = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+    constexpr std::uint32_t kArchitecture = AUDIT_ARCH_AARCH64;
+#else
+    return false;
+#endif
+    std::vector<sock_filter> filter = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kArchitecture, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+    };
+    std::vector<long> renames = {SYS_renameat, SYS_renameat2};
+#ifdef SYS_rename
+    renames.push_back(SYS_rename);
+#endif
+    for (const long call : renames) {
+        filter.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<std::uint32_t>(call), 0, 1));
+        filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_KILL_PROCESS));
+    }
+    filter.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+    const sock_fprog program{static_cast<unsigned short>(filter.size()), filter.data()};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// Runs `body` in a child process and returns its wait status.
+template <typename Body>
+int inChild(Body&& body) {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(body());
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+// A process killed at the moment a write renames: a new file never had
+// another name, so nothing is left; a file being replaced leaves the new
+// bytes under a temporary name, which the next write into the folder
+// removes, whoever makes it (another user, when the test runs as root).
+TEST_F(FileOutput, AWriteKilledAtItsRenameLeavesNothingOnceTheFolderIsWrittenAgain) {
+    const int fresh = inChild([&] {
+        if (!dieAtRename()) return 2;
+        return writeFileAtomically(folder / "fresh.png", kNew) && writeNumberedFile(folder, "T1", ".png", kNew) ? 0 : 1;
+    });
+    if (WIFEXITED(fresh) && WEXITSTATUS(fresh) == 2) GTEST_SKIP() << "no seccomp filter on this machine";
+    EXPECT_TRUE(WIFEXITED(fresh) && WEXITSTATUS(fresh) == 0) << "a new file was renamed into place: " << fresh;
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"fresh.png", "T1.png"}));
+
+    writeOld(folder / "old.png");
+    const int replacing = inChild([&] {
+        if (!dieAtRename()) return 2;
+        return writeFileAtomically(folder / "old.png", kNew) ? 0 : 1;
+    });
+    ASSERT_TRUE(WIFSIGNALED(replacing) && WTERMSIG(replacing) == SIGSYS) << replacing;
+    EXPECT_EQ(readBytes(folder / "old.png"), kOld);
+    EXPECT_EQ(namesIn(folder).size(), 4u) << "the new bytes under a temporary name";
+
+    const bool asAnotherUser = ::geteuid() == 0;
+    if (asAnotherUser) ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+    const int next = inChild([&] {
+        if (asAnotherUser && ::setuid(65534) != 0) return 2;
+        return writeFileAtomically(folder / "next.png", kNew) ? 0 : 1;
+    });
+    EXPECT_TRUE(WIFEXITED(next) && WEXITSTATUS(next) == 0) << next;
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"fresh.png", "T1.png", "old.png", "next.png"}));
+}
+
 // What a process that is gone left is removed; a running process's
 // temporary file and other hidden files are kept.
 TEST_F(FileOutput, TemporaryFilesOfProcessesGoneAreRemovedByTheNextWrite) {
@@ -224,6 +416,30 @@ TEST_F(FileOutput, TemporaryFilesOfProcessesGoneAreRemovedByTheNextWrite) {
     std::set<std::string> expected = kept;
     expected.insert("T1.bmp");
     EXPECT_EQ(namesIn(folder), expected);
+}
+
+// A folder moved away after it was locked still gets the files; what now
+// has its old path does not. Messages keep the path it was locked under.
+TEST_F(FileOutput, AFileWrittenInALockedFolderGoesIntoThatFolderWhereverItIsMoved) {
+    std::filesystem::create_directories(folder / "out");
+    FolderLock lock;
+    ASSERT_TRUE(lock.acquire(folder / "out"));
+    ASSERT_TRUE(writeFileAtomically(lock, "1.png", kOld));
+    std::filesystem::rename(folder / "out", folder / "moved");
+    std::filesystem::create_directories(folder / "out");
+
+    for (const Replace replace : {Replace::Allowed, Replace::Never}) {
+        const std::string name = replace == Replace::Allowed ? "2.png" : "3.png";
+        const Outcome written = writeFileAtomically(lock, name, kNew, replace);
+        ASSERT_TRUE(written) << written.message;
+        EXPECT_EQ(written.file, folder / "out" / name);
+    }
+    ASSERT_TRUE(writeFileAtomically(lock, "1.png", kNew));  // replacing
+    const Outcome taken = writeFileAtomically(lock, "1.png", kOld, Replace::Never);
+    EXPECT_EQ(taken.message, "Could not write " + (folder / "out" / "1.png").string() + ": a file of that name exists");
+    EXPECT_EQ(namesIn(folder / "moved"), (std::set<std::string>{"1.png", "2.png", "3.png"}));
+    EXPECT_EQ(readBytes(folder / "moved" / "1.png"), kNew);
+    EXPECT_TRUE(namesIn(folder / "out").empty());
 }
 
 TEST_F(FileOutput, NumberedNamesPassOverEveryExistingName) {

@@ -162,6 +162,17 @@ TEST(PngRecipe, ReadsFilesWrittenWithTheOlderKeys) {
     EXPECT_EQ(read.parameters, kRecipe.parameters);
 }
 
+TEST(PngRecipe, EitherProgramWithOrWithoutItsVersionIsOurs) {
+    for (const char* software : {"textscape-render 1.0.0", "textscape 1.0.0", "textscape", "textscape-render"}) {
+        const std::vector<std::uint8_t> png = pngWithTexts({{"Title", "Holiday"}, {"Software", software}});
+        PictureRecipe read;
+        const Outcome outcome = readPngRecipe(png, read);
+        ASSERT_TRUE(outcome) << software << ": " << outcome.message;
+        EXPECT_EQ(read.software, software);
+        EXPECT_EQ(read.text, "Holiday");
+    }
+}
+
 TEST(PngRecipe, LatinOneTextChunksAreGivenAsUtf8) {
     std::vector<std::uint8_t> png = pngWithTexts({{"Software", "textscape-render 1.0.0"}});
     png = withChunkAfterHeader(png, pngChunk("tEXt", std::string("Title\0caf\xE9 \xBD", 12)));
@@ -180,6 +191,9 @@ TEST(PngRecipe, RefusesWhatIsNotARecipeAndSaysWhich) {
     };
     const std::vector<std::uint8_t> foreign = pngWithTexts({{"Title", "Holiday"}, {"Software", "GIMP 2.10"}});
     const std::vector<std::uint8_t> noSoftware = pngWithTexts({{"Title", "Holiday"}});
+    const auto titledBy = [](const std::string& software) {
+        return pngWithTexts({{"Title", "Holiday"}, {"Software", software}});
+    };
     const std::vector<std::uint8_t> zipped =
         withChunkAfterHeader(tinyPng(), pngChunk("zTXt", std::string("Title\0\0\x78\x9c\x03\0\0\0\0\x01", 14)));
     const std::vector<std::uint8_t> zippedItxt =
@@ -206,6 +220,9 @@ TEST(PngRecipe, RefusesWhatIsNotARecipeAndSaysWhich) {
         {"only pHYs", pngWith(PngMetadata{{}, kScreenPixelsPerMetre}), "no Textscape recipe"},
         {"another program's title", foreign, "not a Textscape program"},
         {"a title without Software", noSoftware, "not a Textscape program"},
+        {"a program whose name begins alike", titledBy("textscapeXYZ 1.0"), "not a Textscape program"},
+        {"another program of the family", titledBy("textscape-renderer 2"), "not a Textscape program"},
+        {"a program's name later in Software", titledBy("GIMP textscape"), "not a Textscape program"},
         {"a compressed zTXt title", zipped, "compressed"},
         {"a compressed iTXt title", zippedItxt, "compressed"},
     };

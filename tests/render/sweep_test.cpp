@@ -2,8 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <new>
 #include <stdexcept>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "numeric/operations.hpp"
@@ -231,6 +240,69 @@ TEST(RenderFieldThreadedDeathTest, AFailingColumnStopsTheProgramAsRenderFieldDoe
     Raster canvas(600, 450);
     EXPECT_DEATH(RenderField(s, canvas), "column / dx");
     EXPECT_DEATH(RenderFieldThreaded(s, canvas, {2, 0, {}}), "column / dx");
+}
+
+// Runs `body`, and ends the test program at once, failed, if it has not
+// returned within a minute: a sweep waiting for a thread that never
+// started would otherwise never end. An error it throws fails the test.
+template <typename Body>
+void withinAMinute(const std::string& what, Body&& body) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool finished = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(mutex);
+        if (!changed.wait_for(lock, std::chrono::minutes(1), [&] { return finished; })) {
+            std::fprintf(stderr, "%s: still running after a minute\n", what.c_str());
+            std::_Exit(1);
+        }
+    });
+    try {
+        body();
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << what << ": " << e.what();
+    }
+    {
+        const std::lock_guard lock(mutex);
+        finished = true;
+    }
+    changed.notify_one();
+    watchdog.join();
+}
+
+// A thread that cannot be started, as on a machine out of threads or out of
+// memory for their stacks: the threads that did start and the calling one
+// draw the same picture, and no more threads are tried after it.
+TEST(RenderFieldThreaded, ThreadsThatCannotStartLeaveTheSamePictureToTheOthers) {
+    struct Case {
+        int started;       // threads that start before one cannot
+        bool outOfMemory;  // std::bad_alloc rather than std::system_error
+    } const cases[] = {{0, false}, {1, false}, {3, false}, {2, true}};
+    for (const Size& size : {Size{600, 450}, Size{300, 100}}) {
+        FormState want;
+        prepareTextPicture(want, "threads that cannot start");
+        const FormState before = want;
+        Raster wantCanvas(size.width, size.height);
+        RenderFieldAtSize(want, wantCanvas, {1, 0, {}});
+        for (const Case& c : cases) {
+            const std::string what = std::to_string(size.width) + " x " + std::to_string(size.height) + ", " +
+                                     std::to_string(c.started) + " started";
+            std::atomic<int> tried{0};
+            const ThreadStarter failing = [&](std::function<void(std::stop_token)> work) {
+                if (tried++ == c.started) {
+                    if (c.outOfMemory) throw std::bad_alloc();
+                    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+                }
+                return std::jthread(std::move(work));
+            };
+            FormState got = before;
+            Raster gotCanvas(size.width, size.height);
+            withinAMinute(what, [&] { RenderFieldAtSize(got, gotCanvas, {8, 0, {}}, failing); });
+            EXPECT_EQ(tried.load(), c.started + 1) << what;
+            EXPECT_TRUE(gotCanvas == wantCanvas) << what << ": " << firstDifference(gotCanvas, wantCanvas);
+            EXPECT_EQ(differentMembers(got, want), "none") << what;
+        }
+    }
 }
 
 // Sweeps that have no visits still leave what RenderField leaves.

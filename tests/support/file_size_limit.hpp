@@ -6,9 +6,13 @@
 
 namespace ts::testing {
 
-// Lets this process, and the programs it starts, write files no larger than
-// `bytes`, as a nearly full disk would, for as long as it lives. A write past
-// the limit fails with EFBIG instead of raising SIGXFSZ.
+// Lets this process write files no larger than `bytes`, as a nearly full
+// disk would, for as long as it lives. A write past the limit fails with
+// EFBIG, since SIGXFSZ is ignored meanwhile. Not for starting a program
+// under: it would inherit the ignored signal, and a test would never see
+// the death by SIGXFSZ the program meets in a shell under `ulimit -f`; set
+// the limit in the child, with SIGXFSZ at its default, instead
+// (tests/cli/render_program_test.cpp's startProgram does).
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {

@@ -1,15 +1,19 @@
 // textscape-render: the window's picture for a text, written to a file,
 // without a display.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QGuiApplication>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "cli/batch_list.hpp"
 #include "cli/render_options.hpp"
 #include "cli/render_run.hpp"
 #include "platform/clock.hpp"
@@ -24,7 +28,29 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
         std::cerr << "textscape-render: " << message.toLocal8Bit().constData() << '\n';
 }
 
+// A standard descriptor the program was started without (`<&-`) is opened
+// on /dev/null the wrong way round: reading standard input or writing
+// standard output then fails with EBADF as it would closed, and no file the
+// program opens (Qt's fonts) can take its number and be read as the text.
+void holdClosedStandardDescriptors() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int held = ::open("/dev/null", fd == STDOUT_FILENO ? O_RDONLY : O_WRONLY);
+        if (held >= 0 && held != fd) {
+            ::dup2(held, fd);
+            ::close(held);
+        }
+    }
+}
+
 int run(int argc, char** argv) {
+    holdClosedStandardDescriptors();
+    // A closed pipe (EPIPE) and a file past the size limit (EFBIG) are
+    // failed writes like any other: one line, a batch's summary and status
+    // 1, rather than a silent death by SIGPIPE or SIGXFSZ.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
+
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const auto parsed = ts::parseRenderOptions(arguments);
     if (const auto* error = std::get_if<ts::OptionError>(&parsed)) {
@@ -46,9 +72,13 @@ int run(int argc, char** argv) {
     qInstallMessageHandler(quietQtMessages);
     QGuiApplication app(argc, argv);
 
+    // Standard input through a buffer that reports a failed read as one,
+    // where std::cin would take it for the end of the input.
+    ts::DescriptorInput input(STDIN_FILENO);
+    std::istream in(&input);
     ts::SystemClock clock;
     return ts::runRenderer(
-        options, {std::cin, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1, ::isatty(STDOUT_FILENO) == 1}, clock);
+        options, {in, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1, ::isatty(STDOUT_FILENO) == 1}, clock);
 }
 
 }  // namespace

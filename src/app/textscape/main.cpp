@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -34,6 +35,10 @@ void connectingMessages(QtMsgType type, const QMessageLogContext& context, const
 }
 
 int run(int argc, char** argv) {
+    // A picture saved past the file size limit fails with EFBIG, which the
+    // save reports, rather than ending the window by SIGXFSZ.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     switch (ts::windowAction(argc, argv)) {
         case ts::WindowAction::Help:
             std::fputs(ts::windowUsage().c_str(), stdout);
