@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "state/picture_sizes.hpp"
+
 namespace ts {
 namespace {
 
@@ -65,6 +67,13 @@ std::string formatLine(const ImageFormatInfo& info) {
     return line + '\n';
 }
 
+// "canvas, 2x, 4x, ...": the names --size takes.
+std::string sizeNames() {
+    std::string names;
+    for (const PictureSize& size : pictureSizes()) names += (names.empty() ? "" : ", ") + std::string(size.name);
+    return names;
+}
+
 }  // namespace
 
 std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std::string> arguments) {
@@ -112,6 +121,10 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
         } else if (name == "-V" || name == "--version") {
             o.action = RenderOptions::Action::Version;
             return o;
+        } else if (name == "--list-sizes") {
+            if (inlineValue) return OptionError{"option --list-sizes takes no value"};
+            o.action = RenderOptions::Action::ListSizes;
+            return o;
         } else if (name == "-q" || name == "--quiet") {
             if (auto e = flag(o.quiet)) return *e;
         } else if (name == "--no-caption") {
@@ -150,12 +163,18 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
             seenOutDir = true;
         } else if (name == "--size") {
             const auto v = takeValue();
-            const auto size = v ? numberPair(*v, 'x') : std::nullopt;
+            // A name from the table of sizes, or WIDTHxHEIGHT.
+            std::optional<std::pair<int, int>> size;
+            if (const auto named = v ? pictureSizeNamed(*v) : std::nullopt) {
+                size = std::pair{named->width, named->height};
+            } else if (v) {
+                size = numberPair(*v, 'x');
+            }
             const auto inRange = [](int side) { return side >= kMinPictureSide && side <= kMaxPictureSide; };
             if (!size || !inRange(size->first) || !inRange(size->second)) {
                 return OptionError{"option --size needs WIDTHxHEIGHT in pixels, each from " +
                                    std::to_string(kMinPictureSide) + " to " + std::to_string(kMaxPictureSide) +
-                                   " (e.g. 1920x1080)"};
+                                   " (e.g. 1920x1080), or a name --list-sizes shows"};
             }
             o.width = size->first;
             o.height = size->second;
@@ -239,6 +258,8 @@ std::string renderUsage() {
            "  --size WxH          draw the picture W pixels wide and H high, each side\n"
            "                      16 to 16384 (default 600x450): the same composition,\n"
            "                      scaled to the height and centred across\n"
+           "  --size NAME         a named size, in either case: " + sizeNames() + "\n"
+           "  --list-sizes        list the named sizes with their pixels and exit\n"
            "  -j, --jobs N        use N cores (default: all); a batch draws N pictures\n"
            "                      side by side, with the same files and messages\n"
            "  --shard K/N         with --batch, only the lines L with (L - 1) mod N = K - 1\n"
@@ -252,6 +273,18 @@ std::string renderUsage() {
            "\n"
            "Exit status: 0 done; 1 a failure while running (a refused text, a file that\n"
            "could not be read or written, a batch line skipped); 2 a bad command line.\n";
+}
+
+std::string sizeListing() {
+    std::string listing;
+    for (const PictureSize& size : pictureSizes()) {
+        std::string line = size.name;
+        line.resize(std::max<std::size_t>(line.size() + 1, 8), ' ');
+        line += std::to_string(size.width) + "x" + std::to_string(size.height);
+        line.resize(std::max<std::size_t>(line.size() + 1, 21), ' ');
+        listing += line + size.purpose + '\n';
+    }
+    return listing;
 }
 
 }  // namespace ts

@@ -15,7 +15,7 @@ namespace ts {
 
 // What a textscape-render command line asks for.
 struct RenderOptions {
-    enum class Action { Render, Batch, Help, Version };
+    enum class Action { Render, Batch, Help, Version, ListSizes };
     Action action = Action::Render;
 
     std::string text;                   // the text to render (Render), not yet checked
@@ -29,7 +29,7 @@ struct RenderOptions {
     bool quiet = false;                 // -q: no progress bar, no summary, no name of the file written
     std::filesystem::path batchList;    // --batch; "-" is standard input
     std::filesystem::path outDir;       // --out-dir
-    int width = layout::kCanvasWidth;   // --size WxH: the picture's size in pixels
+    int width = layout::kCanvasWidth;   // --size WxH or NAME: the picture's size in pixels
     int height = layout::kCanvasHeight;
     int jobs = 0;               // -j, --jobs: cores to use; 0 is every one
     int shard = 1, shards = 1;  // --shard K/N: the lines L with (L - 1) mod N = K - 1
@@ -55,5 +55,9 @@ inline constexpr int kMaxShards = 1000000;
 
 // The usage text printed by --help.
 std::string renderUsage();
+
+// The named sizes --size takes, one a line: "a4      3508x2480    A4 at 300 dpi",
+// printed by --list-sizes.
+std::string sizeListing();
 
 }  // namespace ts

@@ -2,7 +2,6 @@
 
 #include <QThread>
 
-#include <array>
 #include <new>
 #include <utility>
 #include <vector>
@@ -17,23 +16,7 @@
 
 namespace ts {
 
-namespace {
-
-// A4 and A3 lie on their long side, as the picture does: 297 x 210 mm and
-// 420 x 297 mm at 300 dots per inch.
-constexpr std::array kSizes = {
-    PictureSize{layout::kCanvasWidth, layout::kCanvasHeight, "the canvas"},
-    PictureSize{2 * layout::kCanvasWidth, 2 * layout::kCanvasHeight, "2 \u00d7"},
-    PictureSize{4 * layout::kCanvasWidth, 4 * layout::kCanvasHeight, "4 \u00d7"},
-    PictureSize{1920, 1080, "full HD"},
-    PictureSize{3840, 2160, "4K"},
-    PictureSize{3508, 2480, "A4 at 300 dpi"},
-    PictureSize{4961, 3508, "A3 at 300 dpi"},
-};
-
-}  // namespace
-
-std::span<const PictureSize> exportSizes() { return kSizes; }
+std::span<const PictureSize> exportSizes() { return pictureSizes(); }
 
 Raster renderPictureAt(const std::string& text, int width, int height, int definition, const ExportProgress& progress,
                        std::stop_token stop) {

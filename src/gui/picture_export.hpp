@@ -14,22 +14,13 @@
 #include "platform/outcome.hpp"
 #include "platform/raster.hpp"
 #include "state/picture_definition.hpp"
+#include "state/picture_sizes.hpp"
 
 class QThread;
 
 namespace ts {
 
-// A size "Save as" offers, with the words that say what it is for.
-struct PictureSize {
-    int width;
-    int height;
-    const char* purpose;  // "the canvas", "2 ×", "A4 at 300 dpi", ...
-    friend bool operator==(const PictureSize& a, const PictureSize& b) {
-        return a.width == b.width && a.height == b.height;
-    }
-};
-
-// The sizes "Save as" offers, the canvas first.
+// The sizes "Save as" offers, the canvas first: the table of named sizes.
 std::span<const PictureSize> exportSizes();
 
 // Told how much of a picture is drawn, from 0 to 1, on the thread that

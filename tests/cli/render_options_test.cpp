@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "cli/render_options.hpp"
+#include "state/picture_sizes.hpp"
 
 namespace ts {
 namespace {
@@ -79,6 +81,10 @@ TEST(ParseRenderOptions, AcceptsEachFormOfACommandLine) {
     // The text is checked when it is used, wherever it comes from.
     add({std::string(101, 'a')}, [](RenderOptions& o) { o.text = std::string(101, 'a'); });
     add({"\xff\xfe"}, [](RenderOptions& o) { o.text = "\xff\xfe"; });
+    add({"--size", "a4", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 3508, o.height = 2480; });
+    add({"--size=HD", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 1920, o.height = 1080; });
+    cases.push_back({{"--list-sizes"}, options(Action::ListSizes)});
+    cases.push_back({{"--list-sizes", "--bogus"}, options(Action::ListSizes)});
     cases.push_back({{"--help"}, options(Action::Help)});
     cases.push_back({{"-V"}, options(Action::Version)});
     cases.push_back({{"-h", "--bogus"}, options(Action::Help)});
@@ -172,6 +178,61 @@ TEST(ParseRenderOptions, RefusesSizesAndShardsOutsideTheirLimitsNamingThem) {
     }
 }
 
+// --size takes every name of the table of sizes, in any case, for the
+// pixels the window's "Save as" draws at.
+TEST(ParseRenderOptions, TakesEveryNamedSizeInAnyCase) {
+    struct Case {
+        const char* name;
+        int width, height;
+    } const cases[] = {
+        {"canvas", 600, 450}, {"2x", 1200, 900},  {"2X", 1200, 900},    {"4x", 2400, 1800},  {"hd", 1920, 1080},
+        {"HD", 1920, 1080},   {"4k", 3840, 2160}, {"4K", 3840, 2160},   {"a4", 3508, 2480},  {"A4", 3508, 2480},
+        {"a3", 4961, 3508},   {"A3", 4961, 3508}, {"Canvas", 600, 450},
+    };
+    for (const Case& c : cases) {
+        const auto parsed = parse({"--size", c.name, "x"});
+        ASSERT_TRUE(std::holds_alternative<RenderOptions>(parsed)) << c.name;
+        EXPECT_EQ(std::get<RenderOptions>(parsed).width, c.width) << c.name;
+        EXPECT_EQ(std::get<RenderOptions>(parsed).height, c.height) << c.name;
+    }
+    // Every entry of the table has a name of its own that --size takes.
+    std::vector<std::string> seen;
+    for (const PictureSize& size : pictureSizes()) {
+        ASSERT_STRNE(size.name, "") << size.purpose;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), size.name), 0) << size.name;
+        seen.emplace_back(size.name);
+        const auto parsed = parse({"--size=" + std::string(size.name), "x"});
+        ASSERT_TRUE(std::holds_alternative<RenderOptions>(parsed)) << size.name;
+        EXPECT_EQ(std::get<RenderOptions>(parsed).width, size.width) << size.name;
+        EXPECT_EQ(std::get<RenderOptions>(parsed).height, size.height) << size.name;
+    }
+    for (const char* unknown : {"a5", "a", "4", "hd ", " hd", "fullhd", "2x2", "x2", "4kk", "-hd"}) {
+        const auto parsed = parse({"--size", unknown, "x"});
+        ASSERT_TRUE(std::holds_alternative<OptionError>(parsed)) << unknown;
+        EXPECT_NE(std::get<OptionError>(parsed).message.find("--list-sizes"), std::string::npos) << unknown;
+    }
+    EXPECT_TRUE(std::holds_alternative<OptionError>(parse({"--list-sizes=a4"})));
+}
+
+TEST(SizeListing, ShowsEachNamedSizeOnALineWithItsPixelsAndPurpose) {
+    const std::string listing = sizeListing();
+    EXPECT_EQ(listing.substr(0, listing.find('\n')), "canvas  600x450      the canvas");
+    EXPECT_NE(listing.find("a4      3508x2480    A4 at 300 dpi\n"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("hd      1920x1080    full HD\n"), std::string::npos) << listing;
+    std::size_t lines = 0;
+    for (const PictureSize& size : pictureSizes()) {
+        const std::string line = std::string(size.name) + " ";
+        const std::string pixels = std::to_string(size.width) + "x" + std::to_string(size.height);
+        const auto at = listing.find("\n" + line) == std::string::npos ? listing.find(line) : listing.find("\n" + line) + 1;
+        ASSERT_NE(at, std::string::npos) << size.name;
+        const std::string row = listing.substr(at, listing.find('\n', at) - at);
+        EXPECT_NE(row.find(pixels), std::string::npos) << row;
+        EXPECT_NE(row.find(size.purpose), std::string::npos) << row;
+        ++lines;
+    }
+    EXPECT_EQ(static_cast<std::size_t>(std::count(listing.begin(), listing.end(), '\n')), lines);
+}
+
 TEST(ImageFormatOf, FollowsTheExtensionInAnyCase) {
     struct Case {
         const char* file;
@@ -189,7 +250,7 @@ TEST(RenderUsage, NamesEveryOption) {
     const std::string usage = renderUsage();
     for (const char* option :
          {"-o", "--no-caption", "--info", "--batch", "--out-dir", "--help", "--version", "TEXT", "--format", "--from",
-          "-q", "--quiet", "-V", "Exit status", "--size", "-j", "--jobs", "--shard"})
+          "-q", "--quiet", "-V", "Exit status", "--size", "-j", "--jobs", "--shard", "--list-sizes"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 

@@ -37,6 +37,10 @@ TEST_F(RenderOutput, ProgramAnswersHelpAndVersionInEveryForm) {
         EXPECT_EQ(version.status, 0);
         EXPECT_EQ(version.out, renderVersion() + "\n");
     }
+    const RunResult sizes = runProgram({"--list-sizes"}, folder);
+    EXPECT_EQ(sizes.status, 0);
+    EXPECT_EQ(sizes.out, sizeListing());
+    EXPECT_NE(sizes.out.find("a3      4961x3508"), std::string::npos) << sizes.out;
 }
 
 TEST_F(RenderOutput, ProgramReportsAFullStandardOutput) {

@@ -62,6 +62,10 @@ int run(int argc, char** argv) {
         std::cout << ts::renderUsage();
         return ts::finishOutput(std::cout, std::cerr, 0);
     }
+    if (options.action == ts::RenderOptions::Action::ListSizes) {
+        std::cout << ts::sizeListing();
+        return ts::finishOutput(std::cout, std::cerr, 0);
+    }
     if (options.action == ts::RenderOptions::Action::Version) {
         std::cout << ts::renderVersion() << '\n';
         return ts::finishOutput(std::cout, std::cerr, 0);
