@@ -5,8 +5,9 @@
 #
 #   bash completion_test.bash COMPLETION_FILE [RENDERER]
 #
-# With RENDERER, every option its --help lists must also be completed, and
-# --format must offer exactly the formats its --help lists.
+# With RENDERER, every option its --help lists must also be completed,
+# --format must offer exactly the formats its --help lists, and --size exactly
+# the names its --list-sizes lists.
 # The runs below change their own count of failures in subshells on purpose.
 # shellcheck disable=SC2030,SC2031
 set -uo pipefail
@@ -79,7 +80,7 @@ run_checks() {
     expect "textscape-render --no-" "--no-caption|--no-clobber"
     expect "textscape-render --ou" "--out-dir|--output"
     expect "textscape-render --v" "--version"
-    expect_among "textscape-render -" "-o --output --no-caption --info --batch --out-dir --format --size -j
+    expect_among "textscape-render -" "-o --output --no-caption --info --batch --out-dir --format --size --list-sizes -j
         --jobs --shard --from -q --quiet -V -n --no-clobber -h --help --version"
     if [[ -n $renderer ]]; then
         local listed
@@ -92,6 +93,11 @@ run_checks() {
             sort | paste -sd'|' -)
         [[ -n $formats ]] || { echo "FAIL: $renderer --help lists no formats" >&2; failures=$((failures + 1)); }
         expect "textscape-render --format " "$formats"
+        local sizes
+        sizes=$("$renderer" --list-sizes | cut -d' ' -f1 | sort | paste -sd'|' -)
+        [[ -n $sizes ]] || { echo "FAIL: $renderer --list-sizes lists no sizes" >&2; failures=$((failures + 1)); }
+        expect "textscape-render --size " "$sizes"
+        expect "textscape-render --size=" "$sizes"
     fi
 
     expect_among "textscape-render --format " "bmp png"
@@ -110,9 +116,13 @@ run_checks() {
     expect "textscape-render --from sub/" "sub/inner.png"
 
     # Values that are numbers, the text itself, and anything after "--".
-    expect "textscape-render --size " ""
+    expect_among "textscape-render --size " "canvas 2x 4x hd 4k a4 a3"
+    expect "textscape-render --size a" "a3|a4"
+    expect "textscape-render --size=4" "4k|4x"
+    expect "textscape-render --size 1920x" ""
     expect "textscape-render -j " ""
     expect "textscape-render --shard " ""
+    expect "textscape-render --shard -" ""
     expect "textscape-render --size -" ""
     expect "textscape-render --jobs --" ""
     expect "textscape-render --info " ""

@@ -1,6 +1,7 @@
-// Fills the lists of image formats into the manual pages and the shell
-// completion, from the formats' table (files/image_format.hpp), so that a
-// format added there shows up in both without touching them:
+// Fills the lists of image formats and of named sizes into the manual pages
+// and the shell completion, from the formats' table (files/image_format.hpp)
+// and the sizes' table (state/picture_sizes.hpp), so that a format or a size
+// added there shows up in both without touching them:
 //
 //   textscape_format_lists TEMPLATE OUTPUT
 //
@@ -12,9 +13,11 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "files/image_format.hpp"
+#include "state/picture_sizes.hpp"
 
 namespace {
 
@@ -46,11 +49,42 @@ std::string formatList() {
     return roff;
 }
 
+// Text for a page, with the multiplication sign as roff names it, so that
+// the page stays ASCII.
+std::string roffText(std::string_view text) {
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        if (text.substr(at).starts_with("\u00d7")) {
+            out += "\\(mu";
+            at += std::string_view("\u00d7").size();
+        } else {
+            out += text[at++];
+        }
+    }
+    return out;
+}
+
+// The named sizes for the renderer's page: one indented item per size.
+std::string sizeList() {
+    std::string roff;
+    for (const ts::PictureSize& size : ts::pictureSizes()) {
+        if (!roff.empty()) roff += "\n";
+        roff += ".TP 8\n.B " + std::string(size.name) + "\n" + std::to_string(size.width) + "x" +
+                std::to_string(size.height) + ", " + roffText(size.purpose);
+    }
+    return roff;
+}
+
 std::map<std::string, std::string> values() {
     const ImageFormatInfo& standard = ts::imageFormatInfo(ts::defaultImageFormat());
     std::string names;
     for (const ImageFormatInfo& info : ts::imageFormats()) names += (names.empty() ? "" : " ") + std::string(info.name);
+    std::string sizeNames;
+    for (const ts::PictureSize& size : ts::pictureSizes())
+        sizeNames += (sizeNames.empty() ? "" : " ") + std::string(size.name);
     return {
+        {"SIZE_NAMES", sizeNames},  // "canvas 2x 4x ...", for the completion
+        {"SIZE_LIST", sizeList()},  // the renderer's page's list of sizes
         {"FORMAT_NAMES", names},                                          // "png bmp", for the completion
         {"FORMAT_TITLES", joined(any, title)},                            // "PNG or BMP"
         {"FORMAT_LIST", formatList()},                                    // the renderer's page's list
