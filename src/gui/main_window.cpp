@@ -192,8 +192,8 @@ QAction* Form1::addShortcut(const QString& text, QKeySequence::StandardKey key, 
     return action;
 }
 
-void Form1::start() {
-    run([this] {
+void Form1::start(const std::filesystem::path& file) {
+    run([this, &file] {
         showOnScreen();
         random_.reseed(clock_->secondsSinceMidnight());
         state_.t1 = "type any text (100 characters max)";
@@ -201,6 +201,14 @@ void Form1::start() {
         window_.clear();
         window_.setBackground(Colour::black());
         SetGeometry(state_);
+        if (!file.empty()) {
+            const OpenedPicture opened = readPictureFile(file);
+            if (opened.kind == OpenedPicture::Kind::Text) {
+                makePicture(opened.text, opened.definition);
+                return;
+            }
+            openFailureReport_(QString::fromStdString(opened.message));
+        }
         askAndMakePicture();
     });
 }

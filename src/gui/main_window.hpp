@@ -52,8 +52,9 @@ public:
     ~Form1() override;
 
     // Start-up: shows the window, fixes the geometry and makes the first
-    // picture.
-    void start();
+    // picture: the one `file` carries, as Open makes it, or else (no file,
+    // or one without a recipe, which is told) the one of the text asked for.
+    void start(const std::filesystem::path& file = {});
 
     FormState& state() { return state_; }
     PictureTools& tools() { return tools_; }

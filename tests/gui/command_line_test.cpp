@@ -7,22 +7,37 @@
 namespace ts {
 namespace {
 
-TEST(WindowAction, HelpAndVersionComeBeforeAnyWindow) {
+TEST(WindowAction, HelpVersionAndBadOptionsComeBeforeAnyWindow) {
     const struct {
         std::vector<const char*> arguments;
         WindowAction action;
+        std::string file;
     } cases[] = {
-        {{"textscape"}, WindowAction::Run},
-        {{"textscape", "-h"}, WindowAction::Help},
-        {{"textscape", "--help"}, WindowAction::Help},
-        {{"textscape", "--version"}, WindowAction::Version},
-        {{"textscape", "-platform", "offscreen", "--help"}, WindowAction::Help},
-        {{"textscape", "-platform", "offscreen"}, WindowAction::Run},
-        {{"textscape", "--helpful"}, WindowAction::Run},
+        {{"textscape"}, WindowAction::Run, ""},
+        {{"textscape", "-h"}, WindowAction::Help, ""},
+        {{"textscape", "--help"}, WindowAction::Help, ""},
+        {{"textscape", "--version"}, WindowAction::Version, ""},
+        {{"textscape", "-V"}, WindowAction::Version, ""},
+        {{"textscape", "-platform", "offscreen", "--help"}, WindowAction::Help, ""},
+        {{"textscape", "-platform", "offscreen"}, WindowAction::Run, ""},
+        {{"textscape", "--platform=offscreen", "a.png"}, WindowAction::Run, "a.png"},
+        {{"textscape", "-style", "fusion", "-reverse", "a.png", "b.png"}, WindowAction::Run, "a.png"},
+        {{"textscape", "a.png", "-V"}, WindowAction::Version, "a.png"},
+        {{"textscape", "--helpful"}, WindowAction::BadOption, ""},
+        {{"textscape", "--bogus", "--help"}, WindowAction::BadOption, ""},
+        {{"textscape", "-x"}, WindowAction::BadOption, ""},
+        {{"textscape", "-v"}, WindowAction::BadOption, ""},
+        {{"textscape", "--", "-odd.png"}, WindowAction::Run, "-odd.png"},
+        {{"textscape", "-"}, WindowAction::Run, "-"},
+        {{"textscape", "-platform"}, WindowAction::Run, ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(windowAction(static_cast<int>(c.arguments.size()), c.arguments.data()), c.action)
-            << c.arguments.back();
+    for (const auto& c : cases) {
+        const int argc = static_cast<int>(c.arguments.size());
+        EXPECT_EQ(windowAction(argc, c.arguments.data()), c.action) << c.arguments.back();
+        EXPECT_EQ(windowFile(argc, c.arguments.data()), c.file) << c.arguments.back();
+    }
+    const char* bogus[] = {"textscape", "a.png", "--bogus", "--worse"};
+    EXPECT_EQ(badWindowOption(4, bogus), "--bogus");
 }
 
 struct ProgramRun {
@@ -51,12 +66,28 @@ TEST(Textscape, HelpAndVersionPrintAndEndWithoutADisplay) {
         EXPECT_EQ(run.out, windowUsage()) << option;
         EXPECT_TRUE(run.err.empty()) << run.err;
     }
-    for (const char* listed : {"  -h, --help", "  --version"})
+    for (const char* listed : {"  -h, --help"})
         EXPECT_NE(windowUsage().find(listed), std::string::npos) << listed;
-    const ProgramRun version = runTextscape({QStringLiteral("--version")});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, windowVersion() + "\n");
-    EXPECT_TRUE(version.out.starts_with("textscape 1.")) << version.out;
+    for (const char* listed : {"  -V, --version", "FILE.png"})
+        EXPECT_NE(windowUsage().find(listed), std::string::npos) << listed;
+    for (const char* option : {"-V", "--version"}) {
+        const ProgramRun version = runTextscape({QString::fromLatin1(option)});
+        EXPECT_EQ(version.status, 0) << option;
+        EXPECT_EQ(version.out, windowVersion() + "\n") << option;
+        EXPECT_TRUE(version.out.starts_with("textscape 1.")) << version.out;
+        EXPECT_TRUE(version.err.empty()) << version.err;
+    }
+}
+
+// An option the window does not know gets the usage on standard error and
+// status 2, before any display is looked for.
+TEST(Textscape, UnknownOptionGetsTheUsageAndStatus2) {
+    for (const char* option : {"--bogus", "-x", "--helpful"}) {
+        const ProgramRun run = runTextscape({QString::fromLatin1(option), QStringLiteral("a.png")});
+        EXPECT_EQ(run.status, 2) << option;
+        EXPECT_EQ(run.err, "textscape: unknown option " + std::string(option) + "\n" + windowUsage()) << option;
+        EXPECT_TRUE(run.out.empty()) << run.out;
+    }
 }
 
 // A display that is named but cannot be opened gets one line, and status 1

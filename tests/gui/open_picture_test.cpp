@@ -127,6 +127,55 @@ TEST_F(OpenPicture, AFileWithoutADefinitionOpensAsDefinition1) {
     EXPECT_NE(parameterLine(form->state()), parameterLine(questionMarks));
 }
 
+// "textscape FILE.png": the window starts with the file's picture, as Open
+// makes it, and asks for no text; a file without a recipe is told and the
+// text is asked for as at any start.
+struct StartFileCase {
+    const char* what;
+    std::vector<PngText> texts;  // the file's chunks; none: no file at all
+    bool opens;
+};
+
+void PrintTo(const StartFileCase& c, std::ostream* os) { *os << c.what; }
+
+class StartWithFile : public testing::WindowFixture, public ::testing::WithParamInterface<StartFileCase> {
+protected:
+    void beforeStart() override {
+        startFile = base / "named.png";
+        if (!GetParam().texts.empty()) testing::writeBytes(startFile, pngWith(GetParam().texts));
+    }
+};
+
+TEST_P(StartWithFile, OpensTheNamedPictureInsteadOfThePrompt) {
+    const StartFileCase& c = GetParam();
+    const std::string privet = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+    if (c.opens) {
+        EXPECT_TRUE(dialog->requests.empty()) << "no prompt";
+        EXPECT_TRUE(openFailures.empty()) << openFailures.front();
+        EXPECT_EQ(form->state().t, privet);
+        FormState expected;
+        testing::prepareTextPicture(expected, privet);
+        EXPECT_EQ(parameterLine(form->state()), parameterLine(expected));
+    } else {
+        EXPECT_EQ(dialog->requests.size(), 1U);
+        ASSERT_EQ(openFailures.size(), 1U);
+        EXPECT_EQ(form->state().t, "Hello, Textscape");
+    }
+    EXPECT_EQ(pictures, 1);
+    EXPECT_TRUE(errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, StartWithFile,
+    ::testing::Values(StartFileCase{"a picture with its recipe",
+                                    {{"Title", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
+                                     {"Software", "textscape 1.1.0"},
+                                     {"Picture Definition", "2"}},
+                                    true},
+                      StartFileCase{"a PNG without a recipe", {{"Comment", "hello"}}, false},
+                      StartFileCase{"no such file", {}, false}),
+    [](const auto& info) { return std::string(info.param.texts.empty() ? "Missing" : info.param.opens ? "Recipe" : "NoRecipe"); });
+
 struct BadFileCase {
     const char* what;
     std::function<void(const std::filesystem::path&)> write;

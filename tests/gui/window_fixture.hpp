@@ -21,7 +21,8 @@ namespace ts::testing {
 // shown. The window starts, and makes its first picture, in SetUp.
 class WindowFixture : public ::testing::Test {
 protected:
-    // What a fixture sets up in `base` before the window starts.
+    // What a fixture sets up in `base` before the window starts (and the
+    // file the window is started with, if any).
     virtual void beforeStart() {}
 
     void SetUp() override {
@@ -42,13 +43,14 @@ protected:
         form->tools().onStage = [this](std::string_view stage) {
             if (stage == "RenderField") ++pictures;
         };
-        form->start();
+        form->start(startFile);
     }
     void TearDown() override {
         if (form && form->ended()) testing::takePendingEnd();
     }
 
     std::filesystem::path base;
+    std::filesystem::path startFile;  // as "textscape FILE.png" names it
     ScriptedDialog* dialog = nullptr;
     ScriptedFileDialogs* files = nullptr;
     std::unique_ptr<Form1> form;

@@ -46,9 +46,14 @@ int run(int argc, char** argv) {
         case ts::WindowAction::Version:
             std::printf("%s\n", ts::windowVersion().c_str());
             return 0;
+        case ts::WindowAction::BadOption:
+            std::fprintf(stderr, "textscape: unknown option %s\n", ts::badWindowOption(argc, argv).c_str());
+            std::fputs(ts::windowUsage().c_str(), stderr);
+            return 2;
         case ts::WindowAction::Run:
             break;
     }
+    const std::string file = ts::windowFile(argc, argv);
 
     // Every picture has a caption: without its fonts the window cannot work.
     if (const ts::Outcome fonts = ts::loadCaptionFonts(); !fonts) {
@@ -69,7 +74,7 @@ int run(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Textscape"));
 
     ts::Form1 form;
-    form.start();
+    form.start(file);
     // A run-time error during start-up ends the program before the loop runs.
     if (form.ended()) return form.exitStatus();
     return QApplication::exec();
