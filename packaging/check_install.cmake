@@ -32,6 +32,7 @@ set(expected bin/textscape bin/textscape-render ${desktop_entry} ${metainfo} ${c
 foreach(size IN LISTS icon_sizes)
   list(APPEND expected share/icons/hicolor/${size}x${size}/apps/textscape.png)
 endforeach()
+list(APPEND expected share/icons/hicolor/scalable/apps/textscape.svg)
 set(missing "")
 foreach(file IN LISTS expected)
   if(NOT EXISTS "${PREFIX}/${file}")
@@ -62,9 +63,24 @@ foreach(size IN LISTS icon_sizes)
   endif()
 endforeach()
 
-# --- The desktop entry starts the installed program with its icon ---------
+# --- The scalable icon is an SVG drawing of its own -----------------------
+file(READ "${PREFIX}/share/icons/hicolor/scalable/apps/textscape.svg" svg)
+if(NOT svg MATCHES "<svg [^>]*xmlns=\"http://www.w3.org/2000/svg\"" OR NOT svg MATCHES "viewBox=")
+  message(FATAL_ERROR "the scalable icon is not an SVG with a viewBox")
+endif()
+find_program(XMLLINT xmllint)
+if(XMLLINT)
+  execute_process(COMMAND "${XMLLINT}" --noout "${PREFIX}/share/icons/hicolor/scalable/apps/textscape.svg"
+                  RESULT_VARIABLE status ERROR_VARIABLE report)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "the scalable icon is not well-formed XML:\n${report}")
+  endif()
+endif()
+
+# --- The desktop entry starts the installed program with its icon, and is
+# --- offered for PNG files, which it opens by their names -----------------
 file(STRINGS "${PREFIX}/${desktop_entry}" entry)
-foreach(line "Type=Application" "Exec=textscape" "Icon=textscape")
+foreach(line "Type=Application" "Exec=textscape %F" "Icon=textscape" "MimeType=image/png;")
   if(NOT "${line}" IN_LIST entry)
     message(FATAL_ERROR "the desktop entry lacks ${line}")
   endif()
@@ -86,12 +102,31 @@ find_program(APPSTREAMCLI appstreamcli)
 if(NOT APPSTREAMCLI)
   message(FATAL_ERROR "appstreamcli not found: install appstream")
 endif()
-# Fails on errors and on warnings; notes of lower severity are only shown.
-execute_process(COMMAND "${APPSTREAMCLI}" validate --no-net "${PREFIX}/${metainfo}"
+# Fails on errors and on warnings, and on every pedantic note or info but
+# these, which are known and meant:
+#   cid-contains-uppercase-letter  the id keeps the reverse-DNS form of the
+#                                  project's address, as Flathub asks;
+#   unknown-tag developer          appstream before 1.0 does not know
+#                                  <developer>, which replaced <developer_name>.
+set(accepted_notes "cid-contains-uppercase-letter" "unknown-tag developer")
+execute_process(COMMAND "${APPSTREAMCLI}" validate --pedantic --no-net "${PREFIX}/${metainfo}"
                 RESULT_VARIABLE status OUTPUT_VARIABLE report ERROR_VARIABLE report)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "appstreamcli validate rejects ${metainfo}:\n${report}")
 endif()
+string(REGEX MATCHALL "\n[EWIP]: [^\n]*" notes "\n${report}")
+foreach(note IN LISTS notes)
+  set(known FALSE)
+  foreach(accepted IN LISTS accepted_notes)
+    string(FIND "${note}" ": ${accepted}" at)
+    if(NOT at EQUAL -1)
+      set(known TRUE)
+    endif()
+  endforeach()
+  if(NOT known)
+    message(FATAL_ERROR "appstreamcli validate --pedantic notes${note}\nin ${metainfo}:\n${report}")
+  endif()
+endforeach()
 file(READ "${PREFIX}/${metainfo}" metainfo_text)
 if(NOT metainfo_text MATCHES "<id>${app_id}</id>")
   message(FATAL_ERROR "${metainfo} does not carry the id ${app_id}")
@@ -102,6 +137,25 @@ endif()
 if(NOT EXISTS "${PREFIX}/share/applications/${CMAKE_MATCH_1}")
   message(FATAL_ERROR "${metainfo} launches ${CMAKE_MATCH_1}, which is not installed")
 endif()
+foreach(part "<developer id=\"[^\"]+\">[ \n]*<name>[^<]+</name>" "<content_rating type=\"oars-1.1\"" "<release version=\"1.0.0\" date=\"[0-9-]+\"" "<screenshot type=\"default\">")
+  if(NOT metainfo_text MATCHES "${part}")
+    message(FATAL_ERROR "${metainfo} lacks ${part}")
+  endif()
+endforeach()
+# Each screenshot is one of the project's own, in docs/.
+string(REGEX MATCHALL "<image type=\"source\">[^<]+</image>" images "${metainfo_text}")
+if(NOT images)
+  message(FATAL_ERROR "${metainfo} has no screenshots")
+endif()
+foreach(image IN LISTS images)
+  set(shown "")
+  if(image MATCHES "/docs/([^/<]+)</image>$")
+    set(shown "${CMAKE_MATCH_1}")
+  endif()
+  if(shown STREQUAL "" OR NOT EXISTS "${CMAKE_CURRENT_LIST_DIR}/../docs/${shown}")
+    message(FATAL_ERROR "${metainfo} shows ${image}, which is not a picture in docs/")
+  endif()
+endforeach()
 foreach(program textscape textscape-render)
   if(NOT metainfo_text MATCHES "<binary>${program}</binary>")
     message(FATAL_ERROR "${metainfo} does not list the program ${program}")
@@ -196,6 +250,30 @@ foreach(line IN LISTS format_lines)
   string(REGEX MATCH "[a-z0-9]+" format "${line}")
   if(NOT ".B ${format}" IN_LIST page_lines)
     message(FATAL_ERROR "textscape-render.1 has no item for the format ${format}")
+  endif()
+endforeach()
+
+# Every named size --list-sizes shows has its item on the page as well.
+execute_process(COMMAND "${PREFIX}/bin/textscape-render" --list-sizes
+                RESULT_VARIABLE status OUTPUT_VARIABLE sizes ERROR_VARIABLE errors TIMEOUT 60)
+string(REGEX MATCHALL "(^|\n)[a-z0-9]+ " size_names "${sizes}")
+if(NOT status EQUAL 0 OR NOT size_names)
+  message(FATAL_ERROR "textscape-render --list-sizes lists no sizes (${status}): ${sizes}${errors}")
+endif()
+foreach(name IN LISTS size_names)
+  string(STRIP "${name}" name)
+  if(NOT ".B ${name}" IN_LIST page_lines)
+    message(FATAL_ERROR "textscape-render.1 has no item for the size ${name}")
+  endif()
+endforeach()
+
+# The window's version needs no display either, and is the renderer's.
+foreach(option -V --version)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM
+                          "${PREFIX}/bin/textscape" ${option}
+                  RESULT_VARIABLE status OUTPUT_VARIABLE window_version ERROR_VARIABLE errors TIMEOUT 60)
+  if(NOT status EQUAL 0 OR NOT window_version STREQUAL "textscape ${version}\n")
+    message(FATAL_ERROR "textscape ${option} gives (${status}) '${window_version}' ${errors}, not version ${version}")
   endif()
 endforeach()
 
