@@ -80,8 +80,10 @@ std::map<std::string, std::string> values() {
     std::string names;
     for (const ImageFormatInfo& info : ts::imageFormats()) names += (names.empty() ? "" : " ") + std::string(info.name);
     std::string sizeNames;
-    for (const ts::PictureSize& size : ts::pictureSizes())
-        sizeNames += (sizeNames.empty() ? "" : " ") + std::string(size.name);
+    for (const ts::PictureSize& size : ts::pictureSizes()) {
+        if (!sizeNames.empty()) sizeNames += ' ';
+        sizeNames += size.name;
+    }
     return {
         {"SIZE_NAMES", sizeNames},  // "canvas 2x 4x ...", for the completion
         {"SIZE_LIST", sizeList()},  // the renderer's page's list of sizes

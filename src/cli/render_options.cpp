@@ -70,7 +70,10 @@ std::string formatLine(const ImageFormatInfo& info) {
 // "canvas, 2x, 4x, ...": the names --size takes.
 std::string sizeNames() {
     std::string names;
-    for (const PictureSize& size : pictureSizes()) names += (names.empty() ? "" : ", ") + std::string(size.name);
+    for (const PictureSize& size : pictureSizes()) {
+        if (!names.empty()) names += ", ";
+        names += size.name;
+    }
     return names;
 }
 
