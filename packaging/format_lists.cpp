@@ -85,8 +85,8 @@ std::map<std::string, std::string> values() {
         sizeNames += size.name;
     }
     return {
-        {"SIZE_NAMES", sizeNames},  // "canvas 2x 4x ...", for the completion
-        {"SIZE_LIST", sizeList()},  // the renderer's page's list of sizes
+        {"SIZE_NAMES", sizeNames},                                        // "canvas 2x 4x ...", for the completion
+        {"SIZE_LIST", sizeList()},                                        // the renderer's page's list of sizes
         {"FORMAT_NAMES", names},                                          // "png bmp", for the completion
         {"FORMAT_TITLES", joined(any, title)},                            // "PNG or BMP"
         {"FORMAT_LIST", formatList()},                                    // the renderer's page's list

@@ -261,7 +261,9 @@ std::string renderUsage() {
            "  --size WxH          draw the picture W pixels wide and H high, each side\n"
            "                      16 to 16384 (default 600x450): the same composition,\n"
            "                      scaled to the height and centred across\n"
-           "  --size NAME         a named size, in either case: " + sizeNames() + "\n"
+           "  --size NAME         a named size, in either case: " +
+           sizeNames() +
+           "\n"
            "  --list-sizes        list the named sizes with their pixels and exit\n"
            "  -j, --jobs N        use N cores (default: all); a batch draws N pictures\n"
            "                      side by side, with the same files and messages\n"

@@ -12,10 +12,15 @@ namespace ts {
 namespace {
 
 // Qt's options that take a value, with one dash or two.
-constexpr std::array kQtValueOptions = {"platform", "platformpluginpath", "platformtheme", "plugin",
-                                        "qwindowgeometry", "geometry", "qwindowtitle", "title", "qwindowicon",
-                                        "icon", "display", "name", "style", "stylesheet", "session",
-                                        "fontengine", "qmljsdebugger"};
+constexpr std::array kQtValueOptions = {"platform",        "platformpluginpath",
+                                        "platformtheme",   "plugin",
+                                        "qwindowgeometry", "geometry",
+                                        "qwindowtitle",    "title",
+                                        "qwindowicon",     "icon",
+                                        "display",         "name",
+                                        "style",           "stylesheet",
+                                        "session",         "fontengine",
+                                        "qmljsdebugger"};
 // And those that take none.
 constexpr std::array kQtFlags = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
@@ -98,8 +103,7 @@ std::string badWindowOption(int argc, const char* const* argv) {
     std::string bad;
     walk(argc, argv, [&bad](const Argument& argument) {
         if (argument.kind != Argument::Kind::Option) return false;
-        if (argument.text != "-h" && argument.text != "--help" && argument.text != "-V" &&
-            argument.text != "--version")
+        if (argument.text != "-h" && argument.text != "--help" && argument.text != "-V" && argument.text != "--version")
             bad = argument.text;
         return true;
     });

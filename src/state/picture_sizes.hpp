@@ -12,7 +12,7 @@ namespace ts {
 struct PictureSize {
     int width;
     int height;
-    const char* purpose;  // "the canvas", "2 ×", "A4 at 300 dpi", ...
+    const char* purpose;    // "the canvas", "2 ×", "A4 at 300 dpi", ...
     const char* name = "";  // "canvas", "2x", "a4", ...: what --size takes
     friend bool operator==(const PictureSize& a, const PictureSize& b) {
         return a.width == b.width && a.height == b.height;

@@ -185,8 +185,8 @@ TEST(ParseRenderOptions, TakesEveryNamedSizeInAnyCase) {
         const char* name;
         int width, height;
     } const cases[] = {
-        {"canvas", 600, 450}, {"2x", 1200, 900},  {"2X", 1200, 900},    {"4x", 2400, 1800},  {"hd", 1920, 1080},
-        {"HD", 1920, 1080},   {"4k", 3840, 2160}, {"4K", 3840, 2160},   {"a4", 3508, 2480},  {"A4", 3508, 2480},
+        {"canvas", 600, 450}, {"2x", 1200, 900},  {"2X", 1200, 900},    {"4x", 2400, 1800}, {"hd", 1920, 1080},
+        {"HD", 1920, 1080},   {"4k", 3840, 2160}, {"4K", 3840, 2160},   {"a4", 3508, 2480}, {"A4", 3508, 2480},
         {"a3", 4961, 3508},   {"A3", 4961, 3508}, {"Canvas", 600, 450},
     };
     for (const Case& c : cases) {
@@ -223,7 +223,8 @@ TEST(SizeListing, ShowsEachNamedSizeOnALineWithItsPixelsAndPurpose) {
     for (const PictureSize& size : pictureSizes()) {
         const std::string line = std::string(size.name) + " ";
         const std::string pixels = std::to_string(size.width) + "x" + std::to_string(size.height);
-        const auto at = listing.find("\n" + line) == std::string::npos ? listing.find(line) : listing.find("\n" + line) + 1;
+        const auto at =
+            listing.find("\n" + line) == std::string::npos ? listing.find(line) : listing.find("\n" + line) + 1;
         ASSERT_NE(at, std::string::npos) << size.name;
         const std::string row = listing.substr(at, listing.find('\n', at) - at);
         EXPECT_NE(row.find(pixels), std::string::npos) << row;

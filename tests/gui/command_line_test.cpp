@@ -66,8 +66,7 @@ TEST(Textscape, HelpAndVersionPrintAndEndWithoutADisplay) {
         EXPECT_EQ(run.out, windowUsage()) << option;
         EXPECT_TRUE(run.err.empty()) << run.err;
     }
-    for (const char* listed : {"  -h, --help"})
-        EXPECT_NE(windowUsage().find(listed), std::string::npos) << listed;
+    for (const char* listed : {"  -h, --help"}) EXPECT_NE(windowUsage().find(listed), std::string::npos) << listed;
     for (const char* listed : {"  -V, --version", "FILE.png"})
         EXPECT_NE(windowUsage().find(listed), std::string::npos) << listed;
     for (const char* option : {"-V", "--version"}) {

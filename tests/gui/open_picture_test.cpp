@@ -165,16 +165,19 @@ TEST_P(StartWithFile, OpensTheNamedPictureInsteadOfThePrompt) {
     EXPECT_TRUE(errors.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, StartWithFile,
-    ::testing::Values(StartFileCase{"a picture with its recipe",
-                                    {{"Title", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
-                                     {"Software", "textscape 1.1.0"},
-                                     {"Picture Definition", "2"}},
-                                    true},
-                      StartFileCase{"a PNG without a recipe", {{"Comment", "hello"}}, false},
-                      StartFileCase{"no such file", {}, false}),
-    [](const auto& info) { return std::string(info.param.texts.empty() ? "Missing" : info.param.opens ? "Recipe" : "NoRecipe"); });
+INSTANTIATE_TEST_SUITE_P(Files, StartWithFile,
+                         ::testing::Values(StartFileCase{"a picture with its recipe",
+                                                         {{"Title", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"},
+                                                          {"Software", "textscape 1.1.0"},
+                                                          {"Picture Definition", "2"}},
+                                                         true},
+                                           StartFileCase{"a PNG without a recipe", {{"Comment", "hello"}}, false},
+                                           StartFileCase{"no such file", {}, false}),
+                         [](const auto& info) {
+                             return std::string(info.param.texts.empty() ? "Missing"
+                                                : info.param.opens       ? "Recipe"
+                                                                         : "NoRecipe");
+                         });
 
 struct BadFileCase {
     const char* what;

@@ -24,11 +24,21 @@ TEST(PictureSizes, NamesAreFoundInEitherCaseAndNothingElseIs) {
         const char* name;
         std::optional<std::pair<int, int>> pixels;
     } const cases[] = {
-        {"canvas", std::pair{600, 450}},   {"CANVAS", std::pair{600, 450}}, {"2x", std::pair{1200, 900}},
-        {"4X", std::pair{2400, 1800}},     {"hd", std::pair{1920, 1080}},   {"Hd", std::pair{1920, 1080}},
-        {"4k", std::pair{3840, 2160}},     {"a4", std::pair{3508, 2480}},   {"A3", std::pair{4961, 3508}},
-        {"", std::nullopt},                {"a", std::nullopt},             {"a44", std::nullopt},
-        {"4", std::nullopt},               {"hd\n", std::nullopt},          {"canvas2", std::nullopt},
+        {"canvas", std::pair{600, 450}},
+        {"CANVAS", std::pair{600, 450}},
+        {"2x", std::pair{1200, 900}},
+        {"4X", std::pair{2400, 1800}},
+        {"hd", std::pair{1920, 1080}},
+        {"Hd", std::pair{1920, 1080}},
+        {"4k", std::pair{3840, 2160}},
+        {"a4", std::pair{3508, 2480}},
+        {"A3", std::pair{4961, 3508}},
+        {"", std::nullopt},
+        {"a", std::nullopt},
+        {"a44", std::nullopt},
+        {"4", std::nullopt},
+        {"hd\n", std::nullopt},
+        {"canvas2", std::nullopt},
         {"1920x1080", std::nullopt},
     };
     for (const Case& c : cases) {
