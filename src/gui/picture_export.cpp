@@ -12,7 +12,6 @@
 #include "files/image_encoding.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "render/sweep.hpp"
-#include "state/layout.hpp"
 
 namespace ts {
 
