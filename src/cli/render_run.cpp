@@ -19,6 +19,7 @@
 #include "files/recipe_file.hpp"
 #include "picture/picture.hpp"
 #include "platform/ordered_work.hpp"
+#include "platform/terminal_text.hpp"
 #include "platform/version.hpp"
 #include "seed/read_text_seed.hpp"
 
@@ -47,9 +48,10 @@ std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format) {
     return encodeImage(picture.canvas, format, recipeOf(picture));
 }
 
-// A failure while running: one line on err, exit status 1.
+// A failure while running: one line on err, exit status 1. The message may
+// quote a file's name or contents, so it is escaped for the terminal.
 int fail(std::ostream& err, const std::string& message) {
-    err << kProgram << message << '\n';
+    err << kProgram << terminalText(message) << '\n';
     return 1;
 }
 
@@ -187,12 +189,13 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     std::ostream& infoOut = options.toStandardOutput() ? io.err : io.out;
     const auto printInfo = [&] {
         if (!options.info) return;
-        if (!options.recipeFile.empty()) infoOut << picture.state.t << '\n';
+        // A file's text is the file's: it reaches the terminal escaped.
+        if (!options.recipeFile.empty()) infoOut << terminalText(picture.state.t) << '\n';
         infoOut << parameters << '\n';
     };
     if (!source.recipe.parameters.empty() && source.recipe.parameters != parameters) {
-        io.err << kProgram << "note: " << options.recipeFile.string() << " records the parameter line \""
-               << source.recipe.parameters << "\"; this version gives \"" << parameters << "\"\n";
+        io.err << kProgram << "note: " << terminalText(options.recipeFile.string())
+               << " records the parameter line \"" << terminalText(source.recipe.parameters) << "\"; this version gives \"" << parameters << "\"\n";
     }
 
     if (options.toStandardOutput()) {
@@ -291,7 +294,8 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             const std::size_t number = chosen[k] + 1;
             if (!line.checked) {
                 bar.clear();
-                io.err << kProgram << listName << ':' << number << ": " << line.checked.message << "; skipped\n";
+                io.err << kProgram << terminalText(listName) << ':' << number << ": " << terminalText(line.checked.message)
+                       << "; skipped\n";
                 ++skipped;
                 bar.show(static_cast<std::int64_t>(k + 1));
                 return true;
@@ -305,14 +309,15 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             Outcome done = writeFileAtomically(lock, name.str(), drawn.bytes, replaceFor(options));
             if (!done && done.failure == Failure::NameTaken) {  // with -n: the file there stays, the batch goes on
                 bar.clear();
-                io.err << kProgram << listName << ':' << number << ": " << done.message << "; skipped\n";
+                io.err << kProgram << terminalText(listName) << ':' << number << ": " << terminalText(done.message)
+                       << "; skipped\n";
                 ++skipped;
                 bar.show(static_cast<std::int64_t>(k + 1));
                 return true;
             }
             if (!done) {
                 bar.clear();
-                io.err << kProgram << done.message << '\n';
+                io.err << kProgram << terminalText(done.message) << '\n';
                 ++failed;
                 return false;
             }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/render_options.hpp"
+#include "support/png_chunks.hpp"
 #include "support/test_folder.hpp"
 
 namespace ts {
@@ -126,6 +127,85 @@ TEST_F(RenderSafety, ControlCharactersAreRefusedWithTheirPosition) {
               std::string::npos)
         << batch.err;
     EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png"}));
+}
+
+}  // namespace
+}  // namespace ts
+
+namespace ts {
+namespace {
+
+// A picture file carrying `chunks` before its IEND.
+std::vector<std::uint8_t> pngWith(const std::vector<std::vector<std::uint8_t>>& chunks) {
+    std::vector<std::uint8_t> png = testing::tinyPng();
+    const auto end = png.end() - 12;  // IEND
+    std::vector<std::uint8_t> texts;
+    for (const auto& chunk : chunks) texts.insert(texts.end(), chunk.begin(), chunk.end());
+    png.insert(end, texts.begin(), texts.end());
+    return png;
+}
+
+std::vector<std::uint8_t> iText(const std::string& key, const std::string& value) {
+    return testing::pngChunk("iTXt", key + std::string("\0\0\0\0\0", 5) + value);
+}
+
+std::vector<std::uint8_t> latin1Text(const std::string& key, const std::string& value) {
+    return testing::pngChunk("tEXt", key + std::string(1, '\0') + value);
+}
+
+// Whether `shown` could drive a terminal: a C0 control other than the line
+// ends the program writes itself, DEL, a C1 control in UTF-8, or a bidi
+// override or isolate.
+bool drivesATerminal(const std::string& shown) {
+    for (const char c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && byte != '\n') || byte == 0x7F) return true;
+    }
+    for (const char* sequence : {"\xC2\x85", "\xC2\x9B", "\xE2\x80\xAE", "\xE2\x81\xA6"})
+        if (shown.find(sequence) != std::string::npos) return true;
+    return false;
+}
+
+TEST_F(RenderSafety, WhatAFileCarriesReachesTheTerminalEscaped) {
+    const std::string software = "textscape-render 1.0.0";
+    const struct Case {
+        const char* name;
+        std::vector<std::uint8_t> png;
+        std::string shownText;         // the text line --info prints
+        std::string shownDescription;  // how the note quotes the recorded parameter line
+    } cases[] = {
+        {"screen.png",
+         pngWith({iText("Title", "abc\xE2\x80\xAE" "def\xE2\x81\xA6"), latin1Text("Software", software),
+                  iText("Description", "\x1B]0;owned\x07\x1B[2J\ntextscape-render: Could not write /etc/shadow: fake")}),
+         "abc\\u202Edef\\u2066",
+         "\\x1B]0;owned\\x07\\x1B[2J\\x0Atextscape-render: Could not write /etc/shadow: fake"},
+        {"latin1.png",
+         pngWith({latin1Text("Text", "x\x85y\x9Bz"), latin1Text("Software", software),
+                  iText("Description", "p\xC2\x9B" "31mq\r")}),
+         "x\\u0085y\\u009Bz", "p\\u009B31mq\\x0D"},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::uint8_t>& png = c.png;
+        testing::writeText(folder / c.name, std::string(png.begin(), png.end()));
+        const RunResult r = runProgram({"--from", c.name, "--info"}, folder);
+        EXPECT_EQ(r.status, 0) << c.name << ' ' << r.err;
+        EXPECT_FALSE(drivesATerminal(r.out)) << c.name << ' ' << r.out;
+        EXPECT_FALSE(drivesATerminal(r.err)) << c.name << ' ' << r.err;
+        EXPECT_EQ(r.out.rfind(c.shownText + "\n", 0), 0u) << c.name << ' ' << r.out;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << c.name << ' ' << r.out;
+        // The note quoting the file's parameter line is one line, and no
+        // line of the program's own is forged.
+        EXPECT_TRUE(isOneLine(r.err)) << c.name << ' ' << r.err;
+        EXPECT_NE(r.err.find("records the parameter line \"" + c.shownDescription + "\""), std::string::npos)
+            << c.name << ' ' << r.err;
+    }
+
+    // A file's name quoted in a refusal is escaped the same way.
+    const RunResult missing = runProgram({"--from", QString::fromUtf8("no\x1B[2J\n\xE2\x80\xAEgnp.png"), "--info"}, folder);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(isOneLine(missing.err)) << missing.err;
+    EXPECT_FALSE(drivesATerminal(missing.err)) << missing.err;
+    EXPECT_NE(missing.err.find("no\\x1B[2J\\x0A\\u202Egnp.png"), std::string::npos) << missing.err;
 }
 
 }  // namespace
