@@ -9,11 +9,13 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 #include "annotate/caption_fonts.hpp"
 #include "annotate/info_line.hpp"
 #include "cli/batch_list.hpp"
+#include "files/file_input.hpp"
 #include "files/file_output.hpp"
 #include "files/folder_lock.hpp"
 #include "files/recipe_file.hpp"
@@ -71,6 +73,37 @@ std::string readFailure(const std::filesystem::path& file, const std::string& wh
     return "Could not read " + file.string() + ": " + why;
 }
 
+// --from -: a PNG on standard input, read as a file is (readPngStream),
+// through the stream's buffer so that a failed read says why.
+RecipeRead readRecipeInput(std::istream& in) {
+    const std::filesystem::path name = "standard input";
+    std::streambuf* buffer = in.rdbuf();
+    const ReadSome readSome = [&in, buffer](std::uint8_t* into, std::size_t count) -> std::ptrdiff_t {
+        if (!in || buffer == nullptr) {
+            errno = EIO;
+            return -1;
+        }
+        try {
+            return static_cast<std::ptrdiff_t>(
+                buffer->sgetn(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count)));
+        } catch (const std::system_error& e) {
+            errno = e.code().value();
+        } catch (...) {
+            errno = EIO;
+        }
+        in.setstate(std::ios::badbit);
+        return -1;
+    };
+    std::vector<std::uint8_t> bytes;
+    if (Outcome got = readPngStream(name, readSome, kMaxPictureFileBytes, bytes); !got) {
+        RecipeRead read;
+        read.problem = RecipeRead::Problem::Unreadable;
+        read.message = std::move(got.message);
+        return read;
+    }
+    return readRecipe(name, std::move(bytes));
+}
+
 // The text a single render uses: the argument, standard input or a PNG's
 // recipe, checked the same way whichever it is.
 struct TextSource {
@@ -85,7 +118,7 @@ Outcome textFor(const RenderOptions& options, std::istream& in, TextSource& sour
         return checkText(source.text);
     }
     const std::filesystem::path& file = options.recipeFile;
-    RecipeRead read = readRecipeFile(file);
+    RecipeRead read = file == "-" ? readRecipeInput(in) : readRecipeFile(file);
     if (!read) return Outcome::failed(Failure::Refused, read.message, file);
     source.recipe = std::move(read.recipe);
     source.text = source.recipe.text;

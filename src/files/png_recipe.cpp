@@ -136,9 +136,11 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
         const std::string where = "the chunk at byte " + std::to_string(at);
         const std::size_t left = png.size() - at;
         if (left == 0) return refused("damaged: it ends before its IEND chunk");
+        // A length out of range is told from a file cut short after it.
+        if (left >= 4 && get32(png, at) > kMaxChunkLength)
+            return refused("damaged: " + where + " has a length out of range");
         if (left < 12) return refused("damaged: " + where + " is cut short");
         const std::uint32_t length = get32(png, at);
-        if (length > kMaxChunkLength) return refused("damaged: " + where + " has a length out of range");
         if (length > left - 12) return refused("damaged: " + where + " is cut short");
         const auto body = png.subspan(at + 4, std::size_t{length} + 4);  // type and data
         if (!isChunkType(body.first(4))) return refused("damaged: " + where + " has no valid type");

@@ -6,6 +6,7 @@
 #include <QProcess>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <variant>
 #include <vector>
@@ -206,6 +207,64 @@ TEST_F(RenderSafety, WhatAFileCarriesReachesTheTerminalEscaped) {
     EXPECT_TRUE(isOneLine(missing.err)) << missing.err;
     EXPECT_FALSE(drivesATerminal(missing.err)) << missing.err;
     EXPECT_NE(missing.err.find("no\\x1B[2J\\x0A\\u202Egnp.png"), std::string::npos) << missing.err;
+}
+
+}  // namespace
+}  // namespace ts
+
+namespace ts {
+namespace {
+
+// The program with its standard input read from `inputFile`.
+RunResult runWithInputFile(const QStringList& arguments, const std::filesystem::path& folder,
+                           const std::filesystem::path& inputFile) {
+    QProcess process;
+    process.setWorkingDirectory(QString::fromStdString(folder.string()));
+    process.setStandardInputFile(QString::fromStdString(inputFile.string()));
+    process.start(QStringLiteral(TEXTSCAPE_RENDER_PROGRAM), arguments);
+    EXPECT_TRUE(process.waitForFinished(20000)) << inputFile;
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+}
+
+TEST_F(RenderSafety, FromStandardInputReadsAPngAsAFileIsRead) {
+    ASSERT_EQ(runProgram({"-o", "made.png", "Hello, input"}, folder).status, 0);
+    const RunResult fromFile = runProgram({"--from", "made.png", "--info"}, folder);
+    ASSERT_EQ(fromFile.status, 0) << fromFile.err;
+    const RunResult fromInput = runWithInputFile({"--from", "-", "--info"}, folder, folder / "made.png");
+    EXPECT_EQ(fromInput.status, 0) << fromInput.err;
+    EXPECT_EQ(fromInput.out, fromFile.out);
+    EXPECT_EQ(fromInput.out.rfind("Hello, input\n", 0), 0u) << fromInput.out;
+
+    // A chunk that claims more than a picture file may hold is refused by
+    // its length, before anything of it is read.
+    std::string claims = "\x89PNG\r\n\x1A\n";
+    claims += std::string("\x12\x00\x00\x00IHDR", 8);  // 288 MiB
+    testing::writeText(folder / "claims.png", claims);
+    std::filesystem::create_directory(folder / "folder");
+
+    const struct {
+        std::filesystem::path input;
+        std::string says;
+    } refused[] = {
+        {"/dev/zero", "standard input: not a PNG file"},  // endless, and refused after 8 bytes
+        {folder / "claims.png", "Could not read standard input: it is larger than 256 MiB"},
+        {folder / "folder", "Could not read standard input: Is a directory"},
+    };
+    for (const auto& c : refused) {
+        if (!std::filesystem::exists(c.input)) continue;
+        const auto start = std::chrono::steady_clock::now();
+        const RunResult r = runWithInputFile({"--from", "-", "--info"}, folder, c.input);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(r.status, 1) << c.input;
+        EXPECT_EQ(r.err, "textscape-render: " + c.says + "\n") << c.input;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_LT(seconds, 10.0) << c.input;
+    }
 }
 
 }  // namespace
