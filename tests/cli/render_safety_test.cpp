@@ -1,7 +1,17 @@
 // What textscape-render does with what stands at its output name, and with
 // texts that hold control characters.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include <QProcess>
 
@@ -264,6 +274,117 @@ TEST_F(RenderSafety, FromStandardInputReadsAPngAsAFileIsRead) {
         EXPECT_EQ(r.err, "textscape-render: " + c.says + "\n") << c.input;
         EXPECT_TRUE(r.out.empty()) << r.out;
         EXPECT_LT(seconds, 10.0) << c.input;
+    }
+}
+
+}  // namespace
+}  // namespace ts
+
+namespace ts {
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+struct LimitedRun {
+    bool exited = false;  // ended by exit, not a signal
+    int status = -1;      // its exit status, or the signal's number
+    std::string err;
+};
+
+// The program under a resource limit set in the child before exec, as
+// `ulimit` sets it; standard output and error go to files in `folder`.
+LimitedRun runLimited(int resource, rlim_t limit, const std::vector<std::string>& arguments,
+                      const std::filesystem::path& folder) {
+    const std::string errFile = (folder / "limited.err").string();
+    std::vector<std::string> all{TEXTSCAPE_RENDER_PROGRAM};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int out = ::open((folder / "limited.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || ::chdir(folder.c_str()) != 0) ::_exit(126);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        ::close(out);
+        ::close(err);
+        const rlimit lowered{limit, limit};
+        if (::setrlimit(resource, &lowered) != 0) ::_exit(126);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    LimitedRun run;
+    if (child < 0) return run;
+    int wstatus = 0;
+    // No hang either: a run that outlives a minute is ended and fails.
+    for (int waited = 0; ::waitpid(child, &wstatus, WNOHANG) == 0; ++waited) {
+        if (waited == 600) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &wstatus, 0);
+            ADD_FAILURE() << "the program did not end";
+            break;
+        }
+        ::usleep(100000);
+    }
+    run.exited = WIFEXITED(wstatus);
+    run.status = run.exited ? WEXITSTATUS(wstatus) : WTERMSIG(wstatus);
+    std::ifstream in(errFile);
+    run.err.assign(std::istreambuf_iterator<char>(in), {});
+    return run;
+}
+
+// Too little memory or too few descriptors is the machine's state: the
+// program ends with status 1 and a line giving that reason, never a
+// programming error's abort or advice to install fonts.
+TEST_F(RenderSafety, AStarvedMachineGetsItsRealReason) {
+    if (kAddressSanitizer) GTEST_SKIP() << "the address sanitizer needs more address space than these limits";
+    testing::writeText(folder / "list.txt", "one\ntwo\nthree\n");
+    const struct {
+        const char* what;
+        int resource;
+        rlim_t limit;
+        std::vector<std::string> arguments;
+        std::vector<std::string> reasons;  // one of these ends the last line
+    } cases[] = {
+        {"75 MB, one picture", RLIMIT_AS, rlim_t{75000} << 10, {"-o", "a.png", "Hello"}, {"out of memory"}},
+        {"75 MB, a batch", RLIMIT_AS, rlim_t{75000} << 10, {"--batch", "list.txt", "-j", "2", "--out-dir", "b"},
+         {"out of memory"}},
+        {"5 descriptors, a batch", RLIMIT_NOFILE, 5, {"--batch", "list.txt", "-j", "2", "--out-dir", "c"},
+         {"Too many open files"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const LimitedRun r = runLimited(c.resource, c.limit, c.arguments, folder);
+        if (r.exited && r.status == 127 && r.err.find("error while loading shared libraries") != std::string::npos)
+            GTEST_SKIP() << "the program's libraries need more than this limit here: " << r.err;
+        EXPECT_TRUE(r.exited) << "ended by signal " << r.status << ": " << r.err;
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(r.err.find("internal error"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("install Debian"), std::string::npos) << r.err;
+        // The program's own lines; the last says why it stopped.
+        std::vector<std::string> lines;
+        std::istringstream split(r.err);
+        for (std::string line; std::getline(split, line);)
+            if (line.rfind("textscape-render: ", 0) == 0) lines.push_back(line);
+        ASSERT_FALSE(lines.empty()) << r.err;
+        const bool said = std::any_of(c.reasons.begin(), c.reasons.end(), [&](const std::string& reason) {
+            return std::any_of(lines.begin(), lines.end(),
+                               [&](const std::string& line) { return line.find(reason) != std::string::npos; });
+        });
+        EXPECT_TRUE(said) << r.err;
     }
 }
 
