@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <ctime>
+#include <initializer_list>
 #include <optional>
 
 #include "numeric/check.hpp"
@@ -119,6 +120,43 @@ std::vector<std::uint8_t> encodePngFile(const Raster& raster, const PictureRecip
     return png;
 }
 
+namespace {
+
+// What is wrong with an IHDR chunk's data, or "" when nothing is: a file
+// whose CRCs all match is still damaged when its header describes no image
+// PNG can hold.
+std::string headerFault(std::string_view data) {
+    if (data.size() != 13) return "has " + std::to_string(data.size()) + " bytes, not 13";
+    const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(data[k]); };
+    const auto value32 = [&](std::size_t k) {
+        return (std::uint32_t{byte(k)} << 24) | (std::uint32_t{byte(k + 1)} << 16) | (std::uint32_t{byte(k + 2)} << 8) |
+               std::uint32_t{byte(k + 3)};
+    };
+    const std::uint32_t width = value32(0), height = value32(4);
+    if (width == 0 || height == 0 || width > kMaxChunkLength || height > kMaxChunkLength)
+        return "gives a size of " + std::to_string(width) + " x " + std::to_string(height);
+    const unsigned depth = byte(8), colourType = byte(9);
+    const auto depthIsOneOf = [&](std::initializer_list<unsigned> depths) {
+        return std::find(depths.begin(), depths.end(), depth) != depths.end();
+    };
+    bool valid = false;
+    switch (colourType) {
+        case 0: valid = depthIsOneOf({1, 2, 4, 8, 16}); break;             // grey
+        case 3: valid = depthIsOneOf({1, 2, 4, 8}); break;                 // palette
+        case 2: case 4: case 6: valid = depthIsOneOf({8, 16}); break;      // colour, grey and alpha, colour and alpha
+        default: return "has colour type " + std::to_string(colourType) + ", which PNG does not have";
+    }
+    if (!valid)
+        return "has bit depth " + std::to_string(depth) + ", which colour type " + std::to_string(colourType) +
+               " does not take";
+    if (byte(10) != 0) return "has compression method " + std::to_string(byte(10)) + ", which PNG does not have";
+    if (byte(11) != 0) return "has filter method " + std::to_string(byte(11)) + ", which PNG does not have";
+    if (byte(12) > 1) return "has interlace method " + std::to_string(byte(12)) + ", which PNG does not have";
+    return "";
+}
+
+}  // namespace
+
 Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) {
     if (png.size() < kSignature.size() || !std::equal(kSignature.begin(), kSignature.end(), png.begin()))
         return refused("not a PNG file");
@@ -131,6 +169,7 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
     };
 
     bool ended = false;
+    bool sawImageData = false;
     std::size_t at = kSignature.size();
     for (bool first = true; !ended; first = false) {
         const std::string where = "the chunk at byte " + std::to_string(at);
@@ -149,7 +188,15 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
         const std::string_view type(reinterpret_cast<const char*>(body.data()), 4);
         const std::string_view data(reinterpret_cast<const char*>(body.data()) + 4, length);
         if (first && type != "IHDR") return refused("damaged: it does not start with an IHDR chunk");
-        if (type == "IEND") ended = true;
+        if (first) {
+            if (const std::string wrong = headerFault(data); !wrong.empty())
+                return refused("damaged: its IHDR chunk " + wrong);
+        }
+        if (type == "IDAT") sawImageData = true;
+        if (type == "IEND") {
+            if (!sawImageData) return refused("damaged: it has no image data (no IDAT chunk)");
+            ended = true;
+        }
         if (type == "tEXt" || type == "zTXt" || type == "iTXt") {
             if (std::optional<TextChunk> chunk = readTextChunk(type, data)) {
                 const bool isText = chunk->key == kTitleKey || chunk->key == kOldTextKey;
