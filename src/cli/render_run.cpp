@@ -227,8 +227,8 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
         infoOut << parameters << '\n';
     };
     if (!source.recipe.parameters.empty() && source.recipe.parameters != parameters) {
-        io.err << kProgram << "note: " << terminalText(options.recipeFile.string())
-               << " records the parameter line \"" << terminalText(source.recipe.parameters) << "\"; this version gives \"" << parameters << "\"\n";
+        io.err << kProgram << "note: " << terminalText(options.recipeFile.string()) << " records the parameter line \""
+               << terminalText(source.recipe.parameters) << "\"; this version gives \"" << parameters << "\"\n";
     }
 
     if (options.toStandardOutput()) {
@@ -327,8 +327,8 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             const std::size_t number = chosen[k] + 1;
             if (!line.checked) {
                 bar.clear();
-                io.err << kProgram << terminalText(listName) << ':' << number << ": " << terminalText(line.checked.message)
-                       << "; skipped\n";
+                io.err << kProgram << terminalText(listName) << ':' << number << ": "
+                       << terminalText(line.checked.message) << "; skipped\n";
                 ++skipped;
                 bar.show(static_cast<std::int64_t>(k + 1));
                 return true;

@@ -2,11 +2,11 @@
 
 #include <sys/types.h>
 
-#include <cstddef>
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "platform/outcome.hpp"

@@ -140,11 +140,14 @@ std::string headerFault(std::string_view data) {
         return std::find(depths.begin(), depths.end(), depth) != depths.end();
     };
     bool valid = false;
-    switch (colourType) {
-        case 0: valid = depthIsOneOf({1, 2, 4, 8, 16}); break;             // grey
-        case 3: valid = depthIsOneOf({1, 2, 4, 8}); break;                 // palette
-        case 2: case 4: case 6: valid = depthIsOneOf({8, 16}); break;      // colour, grey and alpha, colour and alpha
-        default: return "has colour type " + std::to_string(colourType) + ", which PNG does not have";
+    if (colourType == 0) {  // grey
+        valid = depthIsOneOf({1, 2, 4, 8, 16});
+    } else if (colourType == 3) {  // palette
+        valid = depthIsOneOf({1, 2, 4, 8});
+    } else if (colourType == 2 || colourType == 4 || colourType == 6) {  // colour; grey or colour with alpha
+        valid = depthIsOneOf({8, 16});
+    } else {
+        return "has colour type " + std::to_string(colourType) + ", which PNG does not have";
     }
     if (!valid)
         return "has bit depth " + std::to_string(depth) + ", which colour type " + std::to_string(colourType) +

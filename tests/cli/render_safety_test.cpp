@@ -1,7 +1,7 @@
 // What textscape-render does with what stands at its output name, and with
 // texts that hold control characters.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -186,13 +186,18 @@ TEST_F(RenderSafety, WhatAFileCarriesReachesTheTerminalEscaped) {
         std::string shownDescription;  // how the note quotes the recorded parameter line
     } cases[] = {
         {"screen.png",
-         pngWith({iText("Title", "abc\xE2\x80\xAE" "def\xE2\x81\xA6"), latin1Text("Software", software),
-                  iText("Description", "\x1B]0;owned\x07\x1B[2J\ntextscape-render: Could not write /etc/shadow: fake")}),
-         "abc\\u202Edef\\u2066",
-         "\\x1B]0;owned\\x07\\x1B[2J\\x0Atextscape-render: Could not write /etc/shadow: fake"},
+         pngWith(
+             {iText("Title",
+                    "abc\xE2\x80\xAE"
+                    "def\xE2\x81\xA6"),
+              latin1Text("Software", software),
+              iText("Description", "\x1B]0;owned\x07\x1B[2J\ntextscape-render: Could not write /etc/shadow: fake")}),
+         "abc\\u202Edef\\u2066", "\\x1B]0;owned\\x07\\x1B[2J\\x0Atextscape-render: Could not write /etc/shadow: fake"},
         {"latin1.png",
          pngWith({latin1Text("Text", "x\x85y\x9Bz"), latin1Text("Software", software),
-                  iText("Description", "p\xC2\x9B" "31mq\r")}),
+                  iText("Description",
+                        "p\xC2\x9B"
+                        "31mq\r")}),
          "x\\u0085y\\u009Bz", "p\\u009B31mq\\x0D"},
     };
     for (const Case& c : cases) {
@@ -212,7 +217,8 @@ TEST_F(RenderSafety, WhatAFileCarriesReachesTheTerminalEscaped) {
     }
 
     // A file's name quoted in a refusal is escaped the same way.
-    const RunResult missing = runProgram({"--from", QString::fromUtf8("no\x1B[2J\n\xE2\x80\xAEgnp.png"), "--info"}, folder);
+    const RunResult missing =
+        runProgram({"--from", QString::fromUtf8("no\x1B[2J\n\xE2\x80\xAEgnp.png"), "--info"}, folder);
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(isOneLine(missing.err)) << missing.err;
     EXPECT_FALSE(drivesATerminal(missing.err)) << missing.err;
@@ -360,9 +366,15 @@ TEST_F(RenderSafety, AStarvedMachineGetsItsRealReason) {
         std::vector<std::string> reasons;  // one of these ends the last line
     } cases[] = {
         {"75 MB, one picture", RLIMIT_AS, rlim_t{75000} << 10, {"-o", "a.png", "Hello"}, {"out of memory"}},
-        {"75 MB, a batch", RLIMIT_AS, rlim_t{75000} << 10, {"--batch", "list.txt", "-j", "2", "--out-dir", "b"},
+        {"75 MB, a batch",
+         RLIMIT_AS,
+         rlim_t{75000} << 10,
+         {"--batch", "list.txt", "-j", "2", "--out-dir", "b"},
          {"out of memory"}},
-        {"5 descriptors, a batch", RLIMIT_NOFILE, 5, {"--batch", "list.txt", "-j", "2", "--out-dir", "c"},
+        {"5 descriptors, a batch",
+         RLIMIT_NOFILE,
+         5,
+         {"--batch", "list.txt", "-j", "2", "--out-dir", "c"},
          {"Too many open files"}},
     };
     for (const auto& c : cases) {

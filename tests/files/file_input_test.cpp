@@ -164,8 +164,8 @@ namespace {
 std::vector<std::uint8_t> chunk(std::string_view type, std::uint32_t length, std::size_t dataBytes) {
     std::vector<std::uint8_t> out;
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(length >> shift));
-    out.insert(out.end(), type.begin(), type.end());
-    out.insert(out.end(), dataBytes + 4, 0x55);  // data and a CRC nobody checks here
+    for (const char c : type) out.push_back(static_cast<std::uint8_t>(c));
+    out.resize(out.size() + dataBytes + 4, 0x55);  // data and a CRC nobody checks here
     return out;
 }
 
@@ -223,8 +223,8 @@ TEST(ReadPngStream, ReadsNoFurtherThanWhatIsWrongOrTheEnd) {
         {"a PNG to its end", png, false, 1000, true, png.size()},
         {"a length out of range", hugeLength, true, 1000, true, 16},
         {"a chunk past the limit", joined({kSignature, chunk("IHDR", 993, 0)}), true, 1000, false, 16},
-        {"a chunk to the limit", joined({kSignature, chunk("IHDR", 968, 968), chunk("IEND", 0, 0)}), false, 1000,
-         true, 1000},
+        {"a chunk to the limit", joined({kSignature, chunk("IHDR", 968, 968), chunk("IEND", 0, 0)}), false, 1000, true,
+         1000},
         {"cut in the length", std::vector<std::uint8_t>(png.begin(), png.begin() + 11), false, 1000, true, 11},
         {"cut in the data", std::vector<std::uint8_t>(png.begin(), png.begin() + 20), false, 1000, true, 20},
     };
@@ -298,8 +298,7 @@ TEST(ReadBoundedPng, RefusesPipesDevicesAndLargeFilesAtOnce) {
     }
 
     // A regular file is read as a stream: to IEND, whatever follows.
-    const std::vector<std::uint8_t> png =
-        joined({kSignature, chunk("IHDR", 13, 13), chunk("IEND", 0, 0)});
+    const std::vector<std::uint8_t> png = joined({kSignature, chunk("IHDR", 13, 13), chunk("IEND", 0, 0)});
     testing::writeBytes(folder / "trailing.png", joined({png, std::vector<std::uint8_t>(5000, 1)}));
     std::vector<std::uint8_t> bytes;
     ASSERT_TRUE(readBoundedPng(folder / "trailing.png", kMaxPictureFileBytes, bytes));

@@ -329,7 +329,8 @@ TEST(PngRecipe, ADamagedFileIsCalledDamagedWithoutAnyTextChunk) {
     };
     std::vector<std::uint8_t> noImageData = tiny;
     const std::size_t idat = chunkAt(tiny, "IDAT");
-    noImageData.erase(noImageData.begin() + static_cast<long>(idat), noImageData.begin() + static_cast<long>(idat) + 22);
+    noImageData.erase(noImageData.begin() + static_cast<long>(idat),
+                      noImageData.begin() + static_cast<long>(idat) + 22);
     std::vector<std::uint8_t> shortHeader = tiny;
     {
         const std::vector<std::uint8_t> header = pngChunk("IHDR", std::string(12, '\1'));

@@ -19,17 +19,21 @@ TEST(TerminalText, EscapesWhatCouldDriveATerminalAndKeepsTheRest) {
         {"one\ntextscape-render: forged", "one\\x0Atextscape-render: forged"},
         {"cr\rtab\tnul" + std::string(1, '\0'), "cr\\x0Dtab\\x09nul\\x00"},
         {"del\x7F", "del\\x7F"},
-        {"\xC2\x9B" "31m", "\\u009B31m"},      // CSI
-        {"next\xC2\x85line", "next\\u0085line"},  // NEL
+        {"\xC2\x9B"
+         "31m",
+         "\\u009B31m"},                                          // CSI
+        {"next\xC2\x85line", "next\\u0085line"},                 // NEL
         {"\xC2\x80\xC2\x9F\xC2\xA0", "\\u0080\\u009F\xC2\xA0"},  // C1's ends; no-break space kept
-        {"abc\xE2\x80\xAE" "cba", "abc\\u202Ecba"},
+        {"abc\xE2\x80\xAE"
+         "cba",
+         "abc\\u202Ecba"},
         {"\xE2\x80\xAA\xE2\x80\xAD", "\\u202A\\u202D"},
         {"\xE2\x81\xA6x\xE2\x81\xA9", "\\u2066x\\u2069"},
         {"\xE2\x80\xA8\xE2\x80\xA9", "\\u2028\\u2029"},
         {"\xE2\x80\x8F\xD8\x9C", "\\u200F\\u061C"},
         {"\xE2\x80\xA9x\xE2\x80\xAF", "\\u2029x\xE2\x80\xAF"},  // U+202F is a space
         {"bad\xFF", "bad\\xFF"},
-        {"\xC0\xAF", "\\xC0\\xAF"},          // overlong
+        {"\xC0\xAF", "\\xC0\\xAF"},           // overlong
         {"\xED\xA0\x80", "\\xED\\xA0\\x80"},  // a surrogate
         {"cut\xE2\x80", "cut\\xE2\\x80"},
     };
