@@ -1,7 +1,7 @@
 // Any bytes on standard input for --from -: read as a file is read, so the
 // run is refused exactly when the recipe reader refuses the same bytes, in
 // one line; and the reader never takes more than it needs (nothing past
-// IEND, nothing past a signature that is not PNG's).
+// IEND, no more than a header's few kilobytes of what is not a PNG).
 #include <algorithm>
 #include <cstdint>
 #include <sstream>

@@ -142,8 +142,12 @@ Outcome readPngStream(const std::filesystem::path& name, const ReadSome& readSom
     };
 
     if (!fill(kPngSignature.size())) return failed();
-    if (bytes.size() < kPngSignature.size() || !std::equal(kPngSignature.begin(), kPngSignature.end(), bytes.begin()))
-        return Outcome::ok(name);  // not a PNG file: nothing more is read
+    if (bytes.size() < kPngSignature.size() || !std::equal(kPngSignature.begin(), kPngSignature.end(), bytes.begin())) {
+        // Not a PNG file: only as much more as tells another kind of image
+        // by its header (the window names it).
+        if (bytes.size() == kPngSignature.size() && !fill(kOtherImageHeaderBytes - bytes.size())) return failed();
+        return Outcome::ok(name);
+    }
     for (;;) {
         const std::size_t at = bytes.size();
         if (!fill(8)) return failed();  // length and type

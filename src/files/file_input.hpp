@@ -28,6 +28,7 @@ Outcome readBoundedFile(const std::filesystem::path& file, std::size_t limit, st
 // kMaxPngChunkLength.
 inline constexpr std::array<std::uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 inline constexpr std::uint32_t kMaxPngChunkLength = 0x7FFFFFFFu;
+inline constexpr std::size_t kOtherImageHeaderBytes = 4096;
 
 // Puts up to `count` bytes at `into` and says how many (0 at the end of the
 // input), or -1 with errno set, as read(2) does.
@@ -36,7 +37,9 @@ using ReadSome = std::function<std::ptrdiff_t(std::uint8_t* into, std::size_t co
 // Reads a PNG file from `readSome` as far as its IEND chunk, looking at what
 // came before reading on: the 8-byte signature first, then each chunk's
 // length before its data. Reading stops early, and successfully, with
-// what was read in `bytes`, when the signature is not PNG's, a length is
+// what was read in `bytes`, when the signature is not PNG's (after the
+// first kOtherImageHeaderBytes, enough to tell another kind of image by its
+// header), a length is
 // out of range or the input ends (readPngRecipe then says what is wrong);
 // it fails when the chunks would hold more than `limit` bytes or a read
 // fails, the message naming `name`. Nothing past IEND is read.

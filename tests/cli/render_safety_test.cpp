@@ -267,7 +267,7 @@ TEST_F(RenderSafety, FromStandardInputReadsAPngAsAFileIsRead) {
         std::filesystem::path input;
         std::string says;
     } refused[] = {
-        {"/dev/zero", "standard input: not a PNG file"},  // endless, and refused after 8 bytes
+        {"/dev/zero", "standard input: not a PNG file"},  // endless, and refused after its first 4 KiB
         {folder / "claims.png", "Could not read standard input: it is larger than 256 MiB"},
         {folder / "folder", "Could not read standard input: Is a directory"},
     };
