@@ -6,6 +6,9 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -20,22 +23,43 @@ std::string missingFont(const std::filesystem::path& file) {
            " cannot be loaded; install Debian's fonts-dejavu-core, fonts-wqy-microhei and fonts-noto-color-emoji";
 }
 
+// Errors that say the machine is short of something (descriptors, memory),
+// not that a font is missing or broken: the user is told that instead.
+bool isShortage(int error) {
+    return error == EMFILE || error == ENFILE || error == ENOMEM || error == EAGAIN || error == ENOBUFS;
+}
+
+std::string shortageMessage(int error) {
+    return std::string("cannot load the caption fonts: ") + (error == ENOMEM ? "out of memory" : std::strerror(error));
+}
+
 struct Mapping {
     const unsigned char* bytes = nullptr;
     std::size_t size = 0;
 };
 
 // The whole file, mapped read-only: pages are read as the glyphs need them,
-// so opening the large CJK and emoji files costs next to nothing.
-std::optional<Mapping> mapFile(const std::filesystem::path& file) {
+// so opening the large CJK and emoji files costs next to nothing. When it
+// cannot be mapped, `error` says why (0: not a regular file, or empty).
+std::optional<Mapping> mapFile(const std::filesystem::path& file, int& error) {
+    error = 0;
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
+    if (fd < 0) {
+        error = errno;
+        return std::nullopt;
+    }
     struct stat info {};
     std::optional<Mapping> mapped;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0) {
+    if (::fstat(fd, &info) != 0) {
+        error = errno;
+    } else if (S_ISREG(info.st_mode) && info.st_size > 0) {
         const auto size = static_cast<std::size_t>(info.st_size);
         void* bytes = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (bytes != MAP_FAILED) mapped = Mapping{static_cast<const unsigned char*>(bytes), size};
+        if (bytes != MAP_FAILED) {
+            mapped = Mapping{static_cast<const unsigned char*>(bytes), size};
+        } else {
+            error = errno;
+        }
     }
     ::close(fd);
     return mapped;
@@ -43,13 +67,19 @@ std::optional<Mapping> mapFile(const std::filesystem::path& file) {
 
 void unmap(const Mapping& m) { ::munmap(const_cast<unsigned char*>(m.bytes), m.size); }
 
-// Whether FreeType and HarfBuzz both read the bytes as a font with glyphs.
-bool opensAsFont(const Mapping& m) {
+// Whether FreeType and HarfBuzz both read the bytes as a font with glyphs;
+// `error` is ENOMEM when FreeType ran out of memory finding out.
+bool opensAsFont(const Mapping& m, int& error) {
+    error = 0;
     FT_Library library = nullptr;
-    if (FT_Init_FreeType(&library) != 0) return false;
+    if (const FT_Error started = FT_Init_FreeType(&library); started != 0) {
+        if (started == FT_Err_Out_Of_Memory) error = ENOMEM;
+        return false;
+    }
     FT_Face face = nullptr;
-    bool ok = FT_New_Memory_Face(library, m.bytes, static_cast<FT_Long>(m.size), 0, &face) == 0 &&
-              face->num_glyphs > 0 && (FT_IS_SCALABLE(face) || face->num_fixed_sizes > 0);
+    const FT_Error opened = FT_New_Memory_Face(library, m.bytes, static_cast<FT_Long>(m.size), 0, &face);
+    if (opened == FT_Err_Out_Of_Memory) error = ENOMEM;
+    bool ok = opened == 0 && face->num_glyphs > 0 && (FT_IS_SCALABLE(face) || face->num_fixed_sizes > 0);
     if (face) FT_Done_Face(face);
     FT_Done_FreeType(library);
     if (!ok) return false;
@@ -57,9 +87,26 @@ bool opensAsFont(const Mapping& m) {
                                      HB_MEMORY_MODE_READONLY, nullptr, nullptr);
     hb_face_t* hbFace = hb_face_create(blob, 0);
     ok = hb_face_get_glyph_count(hbFace) > 0 && hb_face_get_upem(hbFace) > 0;
+    // HarfBuzz gives its empty blob when it cannot allocate one.
+    if (!ok && hb_blob_get_length(blob) == 0) error = ENOMEM;
     hb_face_destroy(hbFace);
     hb_blob_destroy(blob);
     return ok;
+}
+
+// Why `file` could not be loaded: the machine's shortage when that is what
+// stopped it, otherwise the file and the packages that bring it.
+Outcome fontFailure(const std::filesystem::path& file, int error) {
+    if (isShortage(error)) return Outcome::failed(Failure::Unavailable, shortageMessage(error), file);
+    return Outcome::failed(Failure::Unavailable, missingFont(file), file);
+}
+
+// Loading a font again on a thread of its own: what was checked at
+// loading can fail now only for want of memory, and that is no
+// programming error.
+void checkFreeType(FT_Error error, const char* what) {
+    if (error == FT_Err_Out_Of_Memory) throw std::bad_alloc();
+    TS_CHECK(error == 0, what);
 }
 
 struct LoadedFonts {
@@ -72,10 +119,11 @@ LoadedFonts load() {
     LoadedFonts loaded;
     for (std::size_t k = 0; k < kCaptionFontCount; ++k) {
         const std::filesystem::path path = kCaptionFontPaths[k];
-        const std::optional<Mapping> mapped = mapFile(path);
-        if (!mapped || !opensAsFont(*mapped)) {
+        int error = 0;
+        const std::optional<Mapping> mapped = mapFile(path, error);
+        if (!mapped || !opensAsFont(*mapped, error)) {
             if (mapped) unmap(*mapped);
-            loaded.outcome = Outcome::failed(Failure::Unavailable, missingFont(path), path);
+            loaded.outcome = fontFailure(path, error);
             return loaded;
         }
         // Kept for the whole run: every thread's faces read from these bytes.
@@ -108,10 +156,11 @@ const LoadedFonts& loadedFonts() {
 Outcome loadCaptionFonts() { return loadedFonts().outcome; }
 
 Outcome checkFontFile(const std::filesystem::path& file) {
-    const std::optional<Mapping> mapped = mapFile(file);
-    const bool ok = mapped && opensAsFont(*mapped);
+    int error = 0;
+    const std::optional<Mapping> mapped = mapFile(file, error);
+    const bool ok = mapped && opensAsFont(*mapped, error);
     if (mapped) unmap(*mapped);
-    if (!ok) return Outcome::failed(Failure::Unavailable, missingFont(file), file);
+    if (!ok) return fontFailure(file, error);
     return Outcome::ok(file);
 }
 
@@ -129,8 +178,11 @@ const LineMetrics& lineMetrics() {
 }
 
 ThreadFaces::ThreadFaces() {
-    TS_CHECK(FT_Init_FreeType(&library_) == 0, "FreeType starts");
-    TS_CHECK(FT_Stroker_New(library_, &stroker_) == 0, "FreeType makes a stroker");
+    checkFreeType(FT_Init_FreeType(&library_), "FreeType starts");
+    if (const FT_Error made = FT_Stroker_New(library_, &stroker_); made != 0) {
+        FT_Done_FreeType(library_);
+        checkFreeType(made, "FreeType makes a stroker");
+    }
 }
 
 ThreadFaces::~ThreadFaces() {
@@ -145,14 +197,14 @@ FT_Face ThreadFaces::face(CaptionFont font, FT_F26Dot6 pixelsPerEm) {
     FT_Face& face = faces_[k];
     if (!face) {
         const FontFile& f = file(font);
-        TS_CHECK(FT_New_Memory_Face(library_, f.bytes, static_cast<FT_Long>(f.size), 0, &face) == 0,
-                 "a font file that opened at loading opens again");
+        checkFreeType(FT_New_Memory_Face(library_, f.bytes, static_cast<FT_Long>(f.size), 0, &face),
+                      "a font file that opened at loading opens again");
         // A bitmap font has its sizes; the caption scales its one strike.
-        if (!FT_IS_SCALABLE(face)) TS_CHECK(FT_Select_Size(face, 0) == 0, "a bitmap font has a size");
+        if (!FT_IS_SCALABLE(face)) checkFreeType(FT_Select_Size(face, 0), "a bitmap font has a size");
     }
     if (FT_IS_SCALABLE(face) && sizes_[k] != pixelsPerEm) {
         // At 72 dots per inch a point is a pixel.
-        TS_CHECK(FT_Set_Char_Size(face, 0, pixelsPerEm, 72, 72) == 0, "a scalable font takes any size");
+        checkFreeType(FT_Set_Char_Size(face, 0, pixelsPerEm, 72, 72), "a scalable font takes any size");
         sizes_[k] = pixelsPerEm;
     }
     return face;

@@ -25,7 +25,9 @@ inline constexpr const char* kCaptionFontPaths[kCaptionFontCount] = {
 // Maps the three font files into memory and checks that each opens as a
 // font, once per process; every later call, from any thread, gives the
 // first call's outcome. A file that is missing or is no font is a failure
-// whose message names it and the packages to install. Captions can be drawn
+// whose message names it and the packages to install; running out of
+// descriptors or memory on the way is one that says so ("cannot load the
+// caption fonts: Too many open files", "... out of memory"). Captions can be drawn
 // only after this has succeeded (PrintCaption calls it, and stops the
 // program when it fails: the programs call it first and report).
 Outcome loadCaptionFonts();

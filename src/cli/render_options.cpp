@@ -253,6 +253,7 @@ std::string renderUsage() {
            "  --info              print the picture's parameter line (after the text,\n"
            "                      with --from)\n"
            "  --from FILE.png     make the picture again from the text FILE.png carries\n"
+           "                      (- reads the PNG from standard input)\n"
            "  --batch LISTFILE    render one picture per line of LISTFILE (UTF-8;\n"
            "                      - reads the list from standard input)\n"
            "  --out-dir DIR       where --batch writes 0001" +

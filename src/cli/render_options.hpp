@@ -20,7 +20,7 @@ struct RenderOptions {
 
     std::string text;                   // the text to render (Render), not yet checked
     bool textFromInput = false;         // TEXT was "-": read it from standard input
-    std::filesystem::path recipeFile;   // --from: the text is the one this PNG carries
+    std::filesystem::path recipeFile;   // --from: the text is the one this PNG carries; "-" is standard input
     std::filesystem::path output;       // -o; "-" is standard output; empty: see runRenderer
     std::optional<ImageFormat> format;  // --format; otherwise the output's extension decides
     bool caption = true;                // --no-caption turns it off

@@ -9,16 +9,19 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 #include "annotate/caption_fonts.hpp"
 #include "annotate/info_line.hpp"
 #include "cli/batch_list.hpp"
+#include "files/file_input.hpp"
 #include "files/file_output.hpp"
 #include "files/folder_lock.hpp"
 #include "files/recipe_file.hpp"
 #include "picture/picture.hpp"
 #include "platform/ordered_work.hpp"
+#include "platform/terminal_text.hpp"
 #include "platform/version.hpp"
 #include "seed/read_text_seed.hpp"
 
@@ -47,9 +50,10 @@ std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format) {
     return encodeImage(picture.canvas, format, recipeOf(picture));
 }
 
-// A failure while running: one line on err, exit status 1.
+// A failure while running: one line on err, exit status 1. The message may
+// quote a file's name or contents, so it is escaped for the terminal.
 int fail(std::ostream& err, const std::string& message) {
-    err << kProgram << message << '\n';
+    err << kProgram << terminalText(message) << '\n';
     return 1;
 }
 
@@ -69,6 +73,37 @@ std::string readFailure(const std::filesystem::path& file, const std::string& wh
     return "Could not read " + file.string() + ": " + why;
 }
 
+// --from -: a PNG on standard input, read as a file is (readPngStream),
+// through the stream's buffer so that a failed read says why.
+RecipeRead readRecipeInput(std::istream& in) {
+    const std::filesystem::path name = "standard input";
+    std::streambuf* buffer = in.rdbuf();
+    const ReadSome readSome = [&in, buffer](std::uint8_t* into, std::size_t count) -> std::ptrdiff_t {
+        if (!in || buffer == nullptr) {
+            errno = EIO;
+            return -1;
+        }
+        try {
+            return static_cast<std::ptrdiff_t>(
+                buffer->sgetn(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count)));
+        } catch (const std::system_error& e) {
+            errno = e.code().value();
+        } catch (...) {
+            errno = EIO;
+        }
+        in.setstate(std::ios::badbit);
+        return -1;
+    };
+    std::vector<std::uint8_t> bytes;
+    if (Outcome got = readPngStream(name, readSome, kMaxPictureFileBytes, bytes); !got) {
+        RecipeRead read;
+        read.problem = RecipeRead::Problem::Unreadable;
+        read.message = std::move(got.message);
+        return read;
+    }
+    return readRecipe(name, std::move(bytes));
+}
+
 // The text a single render uses: the argument, standard input or a PNG's
 // recipe, checked the same way whichever it is.
 struct TextSource {
@@ -83,7 +118,7 @@ Outcome textFor(const RenderOptions& options, std::istream& in, TextSource& sour
         return checkText(source.text);
     }
     const std::filesystem::path& file = options.recipeFile;
-    RecipeRead read = readRecipeFile(file);
+    RecipeRead read = file == "-" ? readRecipeInput(in) : readRecipeFile(file);
     if (!read) return Outcome::failed(Failure::Refused, read.message, file);
     source.recipe = std::move(read.recipe);
     source.text = source.recipe.text;
@@ -187,12 +222,13 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     std::ostream& infoOut = options.toStandardOutput() ? io.err : io.out;
     const auto printInfo = [&] {
         if (!options.info) return;
-        if (!options.recipeFile.empty()) infoOut << picture.state.t << '\n';
+        // A file's text is the file's: it reaches the terminal escaped.
+        if (!options.recipeFile.empty()) infoOut << terminalText(picture.state.t) << '\n';
         infoOut << parameters << '\n';
     };
     if (!source.recipe.parameters.empty() && source.recipe.parameters != parameters) {
-        io.err << kProgram << "note: " << options.recipeFile.string() << " records the parameter line \""
-               << source.recipe.parameters << "\"; this version gives \"" << parameters << "\"\n";
+        io.err << kProgram << "note: " << terminalText(options.recipeFile.string()) << " records the parameter line \""
+               << terminalText(source.recipe.parameters) << "\"; this version gives \"" << parameters << "\"\n";
     }
 
     if (options.toStandardOutput()) {
@@ -291,7 +327,8 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             const std::size_t number = chosen[k] + 1;
             if (!line.checked) {
                 bar.clear();
-                io.err << kProgram << listName << ':' << number << ": " << line.checked.message << "; skipped\n";
+                io.err << kProgram << terminalText(listName) << ':' << number << ": "
+                       << terminalText(line.checked.message) << "; skipped\n";
                 ++skipped;
                 bar.show(static_cast<std::int64_t>(k + 1));
                 return true;
@@ -305,14 +342,15 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             Outcome done = writeFileAtomically(lock, name.str(), drawn.bytes, replaceFor(options));
             if (!done && done.failure == Failure::NameTaken) {  // with -n: the file there stays, the batch goes on
                 bar.clear();
-                io.err << kProgram << listName << ':' << number << ": " << done.message << "; skipped\n";
+                io.err << kProgram << terminalText(listName) << ':' << number << ": " << terminalText(done.message)
+                       << "; skipped\n";
                 ++skipped;
                 bar.show(static_cast<std::int64_t>(k + 1));
                 return true;
             }
             if (!done) {
                 bar.clear();
-                io.err << kProgram << done.message << '\n';
+                io.err << kProgram << terminalText(done.message) << '\n';
                 ++failed;
                 return false;
             }

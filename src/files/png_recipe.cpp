@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <ctime>
+#include <initializer_list>
 #include <optional>
 
 #include "numeric/check.hpp"
@@ -119,6 +120,46 @@ std::vector<std::uint8_t> encodePngFile(const Raster& raster, const PictureRecip
     return png;
 }
 
+namespace {
+
+// What is wrong with an IHDR chunk's data, or "" when nothing is: a file
+// whose CRCs all match is still damaged when its header describes no image
+// PNG can hold.
+std::string headerFault(std::string_view data) {
+    if (data.size() != 13) return "has " + std::to_string(data.size()) + " bytes, not 13";
+    const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(data[k]); };
+    const auto value32 = [&](std::size_t k) {
+        return (std::uint32_t{byte(k)} << 24) | (std::uint32_t{byte(k + 1)} << 16) | (std::uint32_t{byte(k + 2)} << 8) |
+               std::uint32_t{byte(k + 3)};
+    };
+    const std::uint32_t width = value32(0), height = value32(4);
+    if (width == 0 || height == 0 || width > kMaxChunkLength || height > kMaxChunkLength)
+        return "gives a size of " + std::to_string(width) + " x " + std::to_string(height);
+    const unsigned depth = byte(8), colourType = byte(9);
+    const auto depthIsOneOf = [&](std::initializer_list<unsigned> depths) {
+        return std::find(depths.begin(), depths.end(), depth) != depths.end();
+    };
+    bool valid = false;
+    if (colourType == 0) {  // grey
+        valid = depthIsOneOf({1, 2, 4, 8, 16});
+    } else if (colourType == 3) {  // palette
+        valid = depthIsOneOf({1, 2, 4, 8});
+    } else if (colourType == 2 || colourType == 4 || colourType == 6) {  // colour; grey or colour with alpha
+        valid = depthIsOneOf({8, 16});
+    } else {
+        return "has colour type " + std::to_string(colourType) + ", which PNG does not have";
+    }
+    if (!valid)
+        return "has bit depth " + std::to_string(depth) + ", which colour type " + std::to_string(colourType) +
+               " does not take";
+    if (byte(10) != 0) return "has compression method " + std::to_string(byte(10)) + ", which PNG does not have";
+    if (byte(11) != 0) return "has filter method " + std::to_string(byte(11)) + ", which PNG does not have";
+    if (byte(12) > 1) return "has interlace method " + std::to_string(byte(12)) + ", which PNG does not have";
+    return "";
+}
+
+}  // namespace
+
 Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) {
     if (png.size() < kSignature.size() || !std::equal(kSignature.begin(), kSignature.end(), png.begin()))
         return refused("not a PNG file");
@@ -131,14 +172,17 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
     };
 
     bool ended = false;
+    bool sawImageData = false;
     std::size_t at = kSignature.size();
     for (bool first = true; !ended; first = false) {
         const std::string where = "the chunk at byte " + std::to_string(at);
         const std::size_t left = png.size() - at;
         if (left == 0) return refused("damaged: it ends before its IEND chunk");
+        // A length out of range is told from a file cut short after it.
+        if (left >= 4 && get32(png, at) > kMaxChunkLength)
+            return refused("damaged: " + where + " has a length out of range");
         if (left < 12) return refused("damaged: " + where + " is cut short");
         const std::uint32_t length = get32(png, at);
-        if (length > kMaxChunkLength) return refused("damaged: " + where + " has a length out of range");
         if (length > left - 12) return refused("damaged: " + where + " is cut short");
         const auto body = png.subspan(at + 4, std::size_t{length} + 4);  // type and data
         if (!isChunkType(body.first(4))) return refused("damaged: " + where + " has no valid type");
@@ -147,7 +191,15 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
         const std::string_view type(reinterpret_cast<const char*>(body.data()), 4);
         const std::string_view data(reinterpret_cast<const char*>(body.data()) + 4, length);
         if (first && type != "IHDR") return refused("damaged: it does not start with an IHDR chunk");
-        if (type == "IEND") ended = true;
+        if (first) {
+            if (const std::string wrong = headerFault(data); !wrong.empty())
+                return refused("damaged: its IHDR chunk " + wrong);
+        }
+        if (type == "IDAT") sawImageData = true;
+        if (type == "IEND") {
+            if (!sawImageData) return refused("damaged: it has no image data (no IDAT chunk)");
+            ended = true;
+        }
         if (type == "tEXt" || type == "zTXt" || type == "iTXt") {
             if (std::optional<TextChunk> chunk = readTextChunk(type, data)) {
                 const bool isText = chunk->key == kTitleKey || chunk->key == kOldTextKey;

@@ -32,7 +32,7 @@ RecipeRead readRecipe(const std::filesystem::path& file, std::vector<std::uint8_
 
 RecipeRead readRecipeFile(const std::filesystem::path& file) {
     std::vector<std::uint8_t> bytes;
-    if (Outcome got = readBoundedFile(file, kMaxPictureFileBytes, bytes); !got) {
+    if (Outcome got = readBoundedPng(file, kMaxPictureFileBytes, bytes); !got) {
         RecipeRead read;
         read.problem = RecipeRead::Problem::Unreadable;
         read.message = std::move(got.message);

@@ -39,7 +39,8 @@ struct RecipeRead {
 RecipeRead readRecipe(const std::filesystem::path& file, std::vector<std::uint8_t> bytes);
 
 // The same, reading the file first: a regular file of at most
-// kMaxPictureFileBytes (readBoundedFile).
+// kMaxPictureFileBytes, read chunk by chunk and no further than what is
+// wrong with it (readBoundedPng).
 RecipeRead readRecipeFile(const std::filesystem::path& file);
 
 }  // namespace ts

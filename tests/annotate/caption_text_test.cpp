@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -89,6 +92,22 @@ TEST_F(CaptionText, AFontFileThatCannotBeLoadedIsReportedWithThePackagesToInstal
                                        " cannot be loaded; install Debian's fonts-dejavu-core, fonts-wqy-microhei "
                                        "and fonts-noto-color-emoji");
     }
+}
+
+// Running out of descriptors is the machine's state, not a missing font:
+// the message says so, and names no package. Checked in a child whose
+// descriptor limit is below what it has open.
+TEST_F(CaptionText, NoDescriptorLeftIsReportedAsSuch) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto checkWithoutDescriptors = [] {
+        const rlimit none{0, 0};
+        if (::setrlimit(RLIMIT_NOFILE, &none) != 0) std::_Exit(2);
+        const Outcome checked = checkFontFile(kCaptionFontPaths[0]);
+        std::fprintf(stderr, "[%s]\n", checked.message.c_str());
+        std::_Exit(checked ? 3 : 0);
+    };
+    EXPECT_EXIT(checkWithoutDescriptors(), ::testing::ExitedWithCode(0),
+                "\\[cannot load the caption fonts: Too many open files\\]");
 }
 
 // Which font draws a character, and into how many glyphs.

@@ -1,16 +1,28 @@
 // What textscape-render does with what stands at its output name, and with
 // texts that hold control characters.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include <QProcess>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "cli/render_options.hpp"
+#include "support/png_chunks.hpp"
 #include "support/test_folder.hpp"
 
 namespace ts {
@@ -126,6 +138,266 @@ TEST_F(RenderSafety, ControlCharactersAreRefusedWithTheirPosition) {
               std::string::npos)
         << batch.err;
     EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png"}));
+}
+
+}  // namespace
+}  // namespace ts
+
+namespace ts {
+namespace {
+
+// A picture file carrying `chunks` before its IEND.
+std::vector<std::uint8_t> pngWith(const std::vector<std::vector<std::uint8_t>>& chunks) {
+    std::vector<std::uint8_t> png = testing::tinyPng();
+    const auto end = png.end() - 12;  // IEND
+    std::vector<std::uint8_t> texts;
+    for (const auto& chunk : chunks) texts.insert(texts.end(), chunk.begin(), chunk.end());
+    png.insert(end, texts.begin(), texts.end());
+    return png;
+}
+
+std::vector<std::uint8_t> iText(const std::string& key, const std::string& value) {
+    return testing::pngChunk("iTXt", key + std::string("\0\0\0\0\0", 5) + value);
+}
+
+std::vector<std::uint8_t> latin1Text(const std::string& key, const std::string& value) {
+    return testing::pngChunk("tEXt", key + std::string(1, '\0') + value);
+}
+
+// Whether `shown` could drive a terminal: a C0 control other than the line
+// ends the program writes itself, DEL, a C1 control in UTF-8, or a bidi
+// override or isolate.
+bool drivesATerminal(const std::string& shown) {
+    for (const char c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && byte != '\n') || byte == 0x7F) return true;
+    }
+    for (const char* sequence : {"\xC2\x85", "\xC2\x9B", "\xE2\x80\xAE", "\xE2\x81\xA6"})
+        if (shown.find(sequence) != std::string::npos) return true;
+    return false;
+}
+
+TEST_F(RenderSafety, WhatAFileCarriesReachesTheTerminalEscaped) {
+    const std::string software = "textscape-render 1.0.0";
+    const struct Case {
+        const char* name;
+        std::vector<std::uint8_t> png;
+        std::string shownText;         // the text line --info prints
+        std::string shownDescription;  // how the note quotes the recorded parameter line
+    } cases[] = {
+        {"screen.png",
+         pngWith(
+             {iText("Title",
+                    "abc\xE2\x80\xAE"
+                    "def\xE2\x81\xA6"),
+              latin1Text("Software", software),
+              iText("Description", "\x1B]0;owned\x07\x1B[2J\ntextscape-render: Could not write /etc/shadow: fake")}),
+         "abc\\u202Edef\\u2066", "\\x1B]0;owned\\x07\\x1B[2J\\x0Atextscape-render: Could not write /etc/shadow: fake"},
+        {"latin1.png",
+         pngWith({latin1Text("Text", "x\x85y\x9Bz"), latin1Text("Software", software),
+                  iText("Description",
+                        "p\xC2\x9B"
+                        "31mq\r")}),
+         "x\\u0085y\\u009Bz", "p\\u009B31mq\\x0D"},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::uint8_t>& png = c.png;
+        testing::writeText(folder / c.name, std::string(png.begin(), png.end()));
+        const RunResult r = runProgram({"--from", c.name, "--info"}, folder);
+        EXPECT_EQ(r.status, 0) << c.name << ' ' << r.err;
+        EXPECT_FALSE(drivesATerminal(r.out)) << c.name << ' ' << r.out;
+        EXPECT_FALSE(drivesATerminal(r.err)) << c.name << ' ' << r.err;
+        EXPECT_EQ(r.out.rfind(c.shownText + "\n", 0), 0u) << c.name << ' ' << r.out;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << c.name << ' ' << r.out;
+        // The note quoting the file's parameter line is one line, and no
+        // line of the program's own is forged.
+        EXPECT_TRUE(isOneLine(r.err)) << c.name << ' ' << r.err;
+        EXPECT_NE(r.err.find("records the parameter line \"" + c.shownDescription + "\""), std::string::npos)
+            << c.name << ' ' << r.err;
+    }
+
+    // A file's name quoted in a refusal is escaped the same way.
+    const RunResult missing =
+        runProgram({"--from", QString::fromUtf8("no\x1B[2J\n\xE2\x80\xAEgnp.png"), "--info"}, folder);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(isOneLine(missing.err)) << missing.err;
+    EXPECT_FALSE(drivesATerminal(missing.err)) << missing.err;
+    EXPECT_NE(missing.err.find("no\\x1B[2J\\x0A\\u202Egnp.png"), std::string::npos) << missing.err;
+}
+
+}  // namespace
+}  // namespace ts
+
+namespace ts {
+namespace {
+
+// The program with its standard input read from `inputFile`.
+RunResult runWithInputFile(const QStringList& arguments, const std::filesystem::path& folder,
+                           const std::filesystem::path& inputFile) {
+    QProcess process;
+    process.setWorkingDirectory(QString::fromStdString(folder.string()));
+    process.setStandardInputFile(QString::fromStdString(inputFile.string()));
+    process.start(QStringLiteral(TEXTSCAPE_RENDER_PROGRAM), arguments);
+    EXPECT_TRUE(process.waitForFinished(20000)) << inputFile;
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+}
+
+TEST_F(RenderSafety, FromStandardInputReadsAPngAsAFileIsRead) {
+    ASSERT_EQ(runProgram({"-o", "made.png", "Hello, input"}, folder).status, 0);
+    const RunResult fromFile = runProgram({"--from", "made.png", "--info"}, folder);
+    ASSERT_EQ(fromFile.status, 0) << fromFile.err;
+    const RunResult fromInput = runWithInputFile({"--from", "-", "--info"}, folder, folder / "made.png");
+    EXPECT_EQ(fromInput.status, 0) << fromInput.err;
+    EXPECT_EQ(fromInput.out, fromFile.out);
+    EXPECT_EQ(fromInput.out.rfind("Hello, input\n", 0), 0u) << fromInput.out;
+
+    // A chunk that claims more than a picture file may hold is refused by
+    // its length, before anything of it is read.
+    std::string claims = "\x89PNG\r\n\x1A\n";
+    claims += std::string("\x12\x00\x00\x00IHDR", 8);  // 288 MiB
+    testing::writeText(folder / "claims.png", claims);
+    std::filesystem::create_directory(folder / "folder");
+
+    const struct {
+        std::filesystem::path input;
+        std::string says;
+    } refused[] = {
+        {"/dev/zero", "standard input: not a PNG file"},  // endless, and refused after its first 4 KiB
+        {folder / "claims.png", "Could not read standard input: it is larger than 256 MiB"},
+        {folder / "folder", "Could not read standard input: Is a directory"},
+    };
+    for (const auto& c : refused) {
+        if (!std::filesystem::exists(c.input)) continue;
+        const auto start = std::chrono::steady_clock::now();
+        const RunResult r = runWithInputFile({"--from", "-", "--info"}, folder, c.input);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(r.status, 1) << c.input;
+        EXPECT_EQ(r.err, "textscape-render: " + c.says + "\n") << c.input;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_LT(seconds, 10.0) << c.input;
+    }
+}
+
+}  // namespace
+}  // namespace ts
+
+namespace ts {
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+struct LimitedRun {
+    bool exited = false;  // ended by exit, not a signal
+    int status = -1;      // its exit status, or the signal's number
+    std::string err;
+};
+
+// The program under a resource limit set in the child before exec, as
+// `ulimit` sets it; standard output and error go to files in `folder`.
+LimitedRun runLimited(int resource, rlim_t limit, const std::vector<std::string>& arguments,
+                      const std::filesystem::path& folder) {
+    const std::string errFile = (folder / "limited.err").string();
+    std::vector<std::string> all{TEXTSCAPE_RENDER_PROGRAM};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int out = ::open((folder / "limited.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || ::chdir(folder.c_str()) != 0) ::_exit(126);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        ::close(out);
+        ::close(err);
+        const rlimit lowered{limit, limit};
+        if (::setrlimit(resource, &lowered) != 0) ::_exit(126);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    LimitedRun run;
+    if (child < 0) return run;
+    int wstatus = 0;
+    // No hang either: a run that outlives a minute is ended and fails.
+    for (int waited = 0; ::waitpid(child, &wstatus, WNOHANG) == 0; ++waited) {
+        if (waited == 600) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &wstatus, 0);
+            ADD_FAILURE() << "the program did not end";
+            break;
+        }
+        ::usleep(100000);
+    }
+    run.exited = WIFEXITED(wstatus);
+    run.status = run.exited ? WEXITSTATUS(wstatus) : WTERMSIG(wstatus);
+    std::ifstream in(errFile);
+    run.err.assign(std::istreambuf_iterator<char>(in), {});
+    return run;
+}
+
+// Too little memory or too few descriptors is the machine's state: the
+// program ends with status 1 and a line giving that reason, never a
+// programming error's abort or advice to install fonts.
+TEST_F(RenderSafety, AStarvedMachineGetsItsRealReason) {
+    if (kAddressSanitizer) GTEST_SKIP() << "the address sanitizer needs more address space than these limits";
+    testing::writeText(folder / "list.txt", "one\ntwo\nthree\n");
+    const struct {
+        const char* what;
+        int resource;
+        rlim_t limit;
+        std::vector<std::string> arguments;
+        std::vector<std::string> reasons;  // one of these ends the last line
+    } cases[] = {
+        {"75 MB, one picture", RLIMIT_AS, rlim_t{75000} << 10, {"-o", "a.png", "Hello"}, {"out of memory"}},
+        {"75 MB, a batch",
+         RLIMIT_AS,
+         rlim_t{75000} << 10,
+         {"--batch", "list.txt", "-j", "2", "--out-dir", "b"},
+         {"out of memory"}},
+        {"5 descriptors, a batch",
+         RLIMIT_NOFILE,
+         5,
+         {"--batch", "list.txt", "-j", "2", "--out-dir", "c"},
+         {"Too many open files"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const LimitedRun r = runLimited(c.resource, c.limit, c.arguments, folder);
+        if (r.exited && r.status == 127 && r.err.find("error while loading shared libraries") != std::string::npos)
+            GTEST_SKIP() << "the program's libraries need more than this limit here: " << r.err;
+        EXPECT_TRUE(r.exited) << "ended by signal " << r.status << ": " << r.err;
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(r.err.find("internal error"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("install Debian"), std::string::npos) << r.err;
+        // The program's own lines; the last says why it stopped.
+        std::vector<std::string> lines;
+        std::istringstream split(r.err);
+        for (std::string line; std::getline(split, line);)
+            if (line.rfind("textscape-render: ", 0) == 0) lines.push_back(line);
+        ASSERT_FALSE(lines.empty()) << r.err;
+        const bool said = std::any_of(c.reasons.begin(), c.reasons.end(), [&](const std::string& reason) {
+            return std::any_of(lines.begin(), lines.end(),
+                               [&](const std::string& line) { return line.find(reason) != std::string::npos; });
+        });
+        EXPECT_TRUE(said) << r.err;
+    }
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -151,6 +154,156 @@ INSTANTIATE_TEST_SUITE_P(Things, ReadBoundedFileRefuses,
                                                          },
                                                          kMaxPictureFileBytes, "it is larger than 256 MiB"}),
                          testing::nameByWhat);
+
+}  // namespace
+}  // namespace ts
+
+namespace ts {
+namespace {
+
+std::vector<std::uint8_t> chunk(std::string_view type, std::uint32_t length, std::size_t dataBytes) {
+    std::vector<std::uint8_t> out;
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(length >> shift));
+    for (const char c : type) out.push_back(static_cast<std::uint8_t>(c));
+    out.resize(out.size() + dataBytes + 4, 0x55);  // data and a CRC nobody checks here
+    return out;
+}
+
+std::vector<std::uint8_t> joined(std::initializer_list<std::vector<std::uint8_t>> parts) {
+    std::vector<std::uint8_t> out;
+    for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+const std::vector<std::uint8_t> kSignature(kPngSignature.begin(), kPngSignature.end());
+
+// An input of `prefix` followed by `fill` bytes for ever (or by its end),
+// counting what was taken from it.
+struct Source {
+    std::vector<std::uint8_t> prefix;
+    bool endless = true;
+    std::uint8_t fill = 0;
+    std::size_t taken = 0;
+    ReadSome reader() {
+        return [this](std::uint8_t* into, std::size_t count) -> std::ptrdiff_t {
+            std::size_t k = 0;
+            for (; k < count; ++k, ++taken) {
+                if (taken < prefix.size()) {
+                    into[k] = prefix[taken];
+                } else if (endless) {
+                    into[k] = fill;
+                } else {
+                    break;
+                }
+            }
+            return static_cast<std::ptrdiff_t>(k);
+        };
+    }
+};
+
+// The signature is looked at before anything else, and each chunk's length
+// before its data: an endless input that is no PNG, or whose chunk lies,
+// costs a few bytes; a PNG is read to its IEND and no further.
+TEST(ReadPngStream, ReadsNoFurtherThanWhatIsWrongOrTheEnd) {
+    const std::vector<std::uint8_t> png =
+        joined({kSignature, chunk("IHDR", 13, 13), chunk("IDAT", 3, 3), chunk("IEND", 0, 0)});
+    const std::vector<std::uint8_t> hugeLength = joined({kSignature, chunk("IHDR", 0x80000000u, 0)});
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> prefix;
+        bool endless;
+        std::size_t limit;
+        bool ok;
+        std::size_t kept;  // bytes given back (and read)
+    } cases[] = {
+        {"zeros", {}, true, 1000, true, kOtherImageHeaderBytes},  // enough to name another image
+        {"text", {'h', 'e', 'l', 'l', 'o', '\n'}, false, 1000, true, 6},
+        {"empty", {}, false, 1000, true, 0},
+        {"a PNG, then more", png, true, 1000, true, png.size()},
+        {"a PNG to its end", png, false, 1000, true, png.size()},
+        {"a length out of range", hugeLength, true, 1000, true, 16},
+        {"a chunk past the limit", joined({kSignature, chunk("IHDR", 993, 0)}), true, 1000, false, 16},
+        {"a chunk to the limit", joined({kSignature, chunk("IHDR", 968, 968), chunk("IEND", 0, 0)}), false, 1000, true,
+         1000},
+        {"cut in the length", std::vector<std::uint8_t>(png.begin(), png.begin() + 11), false, 1000, true, 11},
+        {"cut in the data", std::vector<std::uint8_t>(png.begin(), png.begin() + 20), false, 1000, true, 20},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Source source{c.prefix, c.endless};
+        std::vector<std::uint8_t> bytes{7};
+        const Outcome got = readPngStream("input", source.reader(), c.limit, bytes);
+        EXPECT_EQ(static_cast<bool>(got), c.ok) << got.message;
+        EXPECT_EQ(source.taken, c.kept);
+        if (!c.ok) {
+            EXPECT_EQ(got.message, "Could not read input: it is larger than 1000 bytes");
+            EXPECT_TRUE(bytes.empty());
+            continue;
+        }
+        // What was taken, the input's first bytes.
+        std::vector<std::uint8_t> taken = c.prefix;
+        taken.resize(c.kept, source.fill);
+        EXPECT_EQ(bytes, taken);
+    }
+}
+
+TEST(ReadPngStream, AFailedReadSaysWhy) {
+    int calls = 0;
+    const ReadSome failing = [&calls](std::uint8_t* into, std::size_t count) -> std::ptrdiff_t {
+        if (calls++ == 0) {  // the signature, then a failure
+            std::copy_n(kPngSignature.begin(), std::min(count, kPngSignature.size()), into);
+            return static_cast<std::ptrdiff_t>(std::min(count, kPngSignature.size()));
+        }
+        errno = EIO;
+        return -1;
+    };
+    std::vector<std::uint8_t> bytes;
+    const Outcome got = readPngStream("input", failing, 1000, bytes);
+    EXPECT_FALSE(got);
+    EXPECT_EQ(got.message, std::string("Could not read input: ") + std::strerror(EIO));
+    EXPECT_TRUE(bytes.empty());
+}
+
+// What is no regular file is refused before a byte is read, and a file
+// larger than the limit by its size alone: none of these is waited on or
+// read through.
+TEST(ReadBoundedPng, RefusesPipesDevicesAndLargeFilesAtOnce) {
+    const std::filesystem::path folder = testing::freshFolder();
+    ASSERT_EQ(::mkfifo((folder / "pipe.png").c_str(), 0644), 0);
+    {
+        const int fd = ::open((folder / "sparse.png").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, kPngSignature.data(), kPngSignature.size()), 8);
+        ASSERT_EQ(::ftruncate(fd, off_t{4} << 30), 0) << std::strerror(errno);  // 4 GiB, nearly all holes
+        ::close(fd);
+    }
+    const struct {
+        std::filesystem::path file;
+        std::string says;
+    } cases[] = {
+        {folder / "pipe.png", "it is a named pipe, not a regular file"},
+        {"/dev/zero", "it is a character device, not a regular file"},
+        {folder / "sparse.png", "it is larger than 256 MiB"},
+    };
+    for (const auto& c : cases) {
+        if (!std::filesystem::exists(c.file)) continue;
+        std::vector<std::uint8_t> bytes;
+        const auto start = std::chrono::steady_clock::now();
+        const Outcome got = readBoundedPng(c.file, kMaxPictureFileBytes, bytes);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_FALSE(got) << c.file;
+        EXPECT_EQ(got.message, "Could not read " + c.file.string() + ": " + c.says);
+        EXPECT_TRUE(bytes.empty());
+        EXPECT_LT(seconds, 1.0) << c.file << ": nothing is read from what is refused";
+    }
+
+    // A regular file is read as a stream: to IEND, whatever follows.
+    const std::vector<std::uint8_t> png = joined({kSignature, chunk("IHDR", 13, 13), chunk("IEND", 0, 0)});
+    testing::writeBytes(folder / "trailing.png", joined({png, std::vector<std::uint8_t>(5000, 1)}));
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(readBoundedPng(folder / "trailing.png", kMaxPictureFileBytes, bytes));
+    EXPECT_EQ(bytes, png);
+}
 
 }  // namespace
 }  // namespace ts

@@ -297,3 +297,85 @@ TEST(CreationTime, LocalTimeTakesTheZonesOffsetOfThatDay) {
 
 }  // namespace
 }  // namespace ts
+
+namespace ts {
+namespace {
+
+// A PNG of tinyPng's image data under the header given, every CRC right.
+std::vector<std::uint8_t> underHeader(std::uint32_t width, std::uint32_t height, int depth, int colourType,
+                                      int compression = 0, int filter = 0, int interlace = 0) {
+    std::string data;
+    for (const std::uint32_t v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8) data.push_back(static_cast<char>(v >> shift));
+    for (const int b : {depth, colourType, compression, filter, interlace}) data.push_back(static_cast<char>(b));
+    std::vector<std::uint8_t> png = tinyPng();
+    const std::vector<std::uint8_t> header = pngChunk("IHDR", data);
+    png.erase(png.begin() + 8, png.begin() + kIhdrEnd);
+    png.insert(png.begin() + 8, header.begin(), header.end());
+    return png;
+}
+
+// Damaged files are called damaged whether or not they have text chunks:
+// a chunk that fails its CRC, a length out of range, a file cut short, and,
+// with every CRC right, a header no PNG can have or no image data at all
+// (PngSuite's xc1n0g08, xc9n2c08, xd0n2c08, xd3n2c08, xd9n2c08, xdtn0g01 are
+// of these kinds).
+TEST(PngRecipe, ADamagedFileIsCalledDamagedWithoutAnyTextChunk) {
+    const std::vector<std::uint8_t> tiny = tinyPng();
+    const auto changed = [&](auto change) {
+        std::vector<std::uint8_t> png = tiny;
+        change(png);
+        return png;
+    };
+    std::vector<std::uint8_t> noImageData = tiny;
+    const std::size_t idat = chunkAt(tiny, "IDAT");
+    noImageData.erase(noImageData.begin() + static_cast<long>(idat),
+                      noImageData.begin() + static_cast<long>(idat) + 22);
+    std::vector<std::uint8_t> shortHeader = tiny;
+    {
+        const std::vector<std::uint8_t> header = pngChunk("IHDR", std::string(12, '\1'));
+        shortHeader.erase(shortHeader.begin() + 8, shortHeader.begin() + kIhdrEnd);
+        shortHeader.insert(shortHeader.begin() + 8, header.begin(), header.end());
+    }
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        const char* inMessage;
+    } cases[] = {
+        {"a data CRC", changed([&](auto& p) { p[idat + 10] ^= 1; }), "fails its CRC check"},
+        {"an IEND CRC", changed([](auto& p) { p.back() ^= 1; }), "fails its CRC check"},
+        {"a huge length", changed([&](auto& p) { p[idat] = 0x80; }), "length out of range"},
+        {"cut", changed([](auto& p) { p.resize(p.size() - 5); }), "cut short"},
+        {"no IEND", changed([](auto& p) { p.resize(p.size() - 12); }), "ends before its IEND"},
+        {"colour type 1 (xc1n0g08)", underHeader(1, 1, 8, 1), "colour type 1"},
+        {"colour type 9 (xc9n2c08)", underHeader(1, 1, 8, 9), "colour type 9"},
+        {"bit depth 0 (xd0n2c08)", underHeader(1, 1, 0, 2), "bit depth 0"},
+        {"bit depth 3 (xd3n2c08)", underHeader(1, 1, 3, 2), "bit depth 3"},
+        {"bit depth 99 (xd9n2c08)", underHeader(1, 1, 99, 2), "bit depth 99"},
+        {"16-bit palette", underHeader(1, 1, 16, 3), "bit depth 16"},
+        {"width 0", underHeader(0, 1, 8, 0), "size of 0 x 1"},
+        {"height past 2^31", underHeader(1, 0x80000000u, 8, 0), "size of 1 x 2147483648"},
+        {"compression 1", underHeader(1, 1, 8, 0, 1), "compression method 1"},
+        {"filter 1", underHeader(1, 1, 8, 0, 0, 1), "filter method 1"},
+        {"interlace 2", underHeader(1, 1, 8, 0, 0, 0, 2), "interlace method 2"},
+        {"a 12-byte header", shortHeader, "has 12 bytes, not 13"},
+        {"no IDAT (xdtn0g01)", noImageData, "no image data"},
+    };
+    for (const auto& c : cases) {
+        PictureRecipe read;
+        const Outcome outcome = readPngRecipe(c.bytes, read);
+        EXPECT_FALSE(outcome) << c.what;
+        EXPECT_EQ(outcome.message.rfind("damaged: ", 0), 0u) << c.what << ": " << outcome.message;
+        EXPECT_NE(outcome.message.find(c.inMessage), std::string::npos) << c.what << ": " << outcome.message;
+    }
+    // Every header PNG has, at its edges, is taken.
+    for (const auto& [depth, colourType] : std::vector<std::pair<int, int>>{
+             {1, 0}, {16, 0}, {8, 2}, {16, 2}, {1, 3}, {8, 3}, {8, 4}, {16, 4}, {8, 6}, {16, 6}}) {
+        PictureRecipe read;
+        const Outcome outcome = readPngRecipe(underHeader(0x7FFFFFFFu, 1, depth, colourType, 0, 0, 1), read);
+        EXPECT_EQ(outcome.message, "no Textscape recipe in its text chunks") << depth << ' ' << colourType;
+    }
+}
+
+}  // namespace
+}  // namespace ts
