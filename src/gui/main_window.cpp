@@ -211,7 +211,8 @@ void Form1::Command5_Click() {
 
 void Form1::askAndMakePicture() {
     // The prompt's two lines are joined by a carriage return.
-    TextRequest request{state_.t1 + '\r' + state_.t2, layout::kPromptLeftTwips, layout::kPromptTopTwips, {}, {}};
+    TextRequest request{state_.t1 + '\r' + state_.t2, layout::kPromptLeftTwips, layout::kPromptTopTwips, {}, {},
+                        settings_.recentTexts()};
     for (;;) {
         std::optional<std::string> text = dialog_->ask(request);
         if (!text) {
@@ -230,6 +231,7 @@ void Form1::askAndMakePicture() {
 }
 
 void Form1::makePicture(std::string text, int definition) {
+    settings_.rememberText(text);
     MakePicture(state_, std::move(text), tools_, definition);
     hasPicture_ = true;
     showStatus(QString());

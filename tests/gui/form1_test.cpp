@@ -24,6 +24,7 @@
 #include "support/caption_pictures.hpp"
 #include "support/fakes.hpp"
 #include "support/qt_application.hpp"
+#include "support/test_folder.hpp"
 
 namespace ts {
 namespace {
@@ -46,6 +47,10 @@ std::string repeat(const std::string& unit, int times) {
     return out;
 }
 
+// Each window keeps its settings (recent texts, the folder used last) in a
+// file of its own, so that no test sees what another left.
+QString freshSettings() { return QString::fromStdString((testing::freshFolder() / "settings.ini").string()); }
+
 class Form1Test : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -54,6 +59,7 @@ protected:
         scripted->answer = "Hello, Textscape";
         dialog = scripted.get();
         form = std::make_unique<Form1>(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        form->setSettingsFile(freshSettings());
         form->tools().onStage = [this](std::string_view stage) { stages.emplace_back(stage); };
         form->setErrorReport([this](const QString& text) { reports.push_back(text); });
     }
@@ -221,12 +227,36 @@ TEST_F(Form1Test, StagesRunInOrderAtStartUpAndForEveryNewPicture) {
     click("Command5");
     EXPECT_EQ(stages, picture(3));
 
-    const TextRequest asked{kPrompt, 2200, 4000, {}, {}};
-    EXPECT_EQ(dialog->requests, std::vector<TextRequest>(3, asked));
+    // The text made last comes back among the recent texts, once.
+    const TextRequest first{kPrompt, 2200, 4000, {}, {}, {}};
+    const TextRequest later{kPrompt, 2200, 4000, {}, {}, {"Hello, Textscape"}};
+    EXPECT_EQ(dialog->requests, (std::vector<TextRequest>{first, later, later}));
     // The picture is named after the injected clock.
     EXPECT_EQ(form->state().imeslike, "T20260308140509");
     EXPECT_EQ(form->state().t, "Hello, Textscape");
     EXPECT_TRUE(reports.empty());
+}
+
+// The texts made into pictures are offered again by the next run's prompt,
+// the latest first.
+TEST(Form1Recent, TextsMadeArePromptedInTheNextRun) {
+    testing::application();
+    const QString settings = freshSettings();
+    {
+        auto scripted = std::make_unique<ScriptedDialog>(std::vector<std::optional<std::string>>{"one", "two"});
+        Form1 form(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        form.setSettingsFile(settings);
+        form.start();
+        form.Command5_Click();
+    }
+    auto scripted = std::make_unique<ScriptedDialog>(std::vector<std::optional<std::string>>{"three"});
+    ScriptedDialog& dialog = *scripted;
+    Form1 form(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+    form.setSettingsFile(settings);
+    form.start();
+    ASSERT_EQ(dialog.requests.size(), 1u);
+    EXPECT_EQ(dialog.requests[0].recent, (std::vector<std::string>{"two", "one"}));
+    EXPECT_TRUE(dialog.requests[0].text.empty());
 }
 
 // Cancelling the prompt (Cancel, Escape, closing it) keeps the picture there
@@ -281,9 +311,10 @@ TEST(Form1Prompt, RefusedTextIsAskedAgainWithItsReasonAndKept) {
         auto scripted = std::make_unique<ScriptedDialog>(c.answers);
         ScriptedDialog& dialog = *scripted;
         Form1 form(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        form.setSettingsFile(freshSettings());
         form.start();
         ASSERT_EQ(dialog.requests.size(), c.refused.size() + 1);
-        EXPECT_EQ(dialog.requests[0], (TextRequest{kPrompt, 2200, 4000, {}, {}}));
+        EXPECT_EQ(dialog.requests[0], (TextRequest{kPrompt, 2200, 4000, {}, {}, {}}));
         for (std::size_t k = 0; k < c.refused.size(); ++k) {
             const TextRequest& again = dialog.requests[k + 1];
             EXPECT_EQ(again.prompt, kPrompt);
@@ -469,6 +500,7 @@ TEST(Form1Caption, HundredWideCharactersStayInsideTheCanvas) {
         auto scripted = std::make_unique<ScriptedDialog>();
         scripted->answer = text;
         Form1 form(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        form.setSettingsFile(freshSettings());
         form.start();
         ASSERT_EQ(form.state().t, text);
 
@@ -504,6 +536,7 @@ TEST(Form1Caption, CaptionsInEachScriptGiveThePicturesChecksums) {
         auto scripted = std::make_unique<ScriptedDialog>();
         scripted->answer = picture.text;
         Form1 form(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        form.setSettingsFile(freshSettings());
         form.start();
         const std::uint64_t checksum = testing::canvasChecksum(form.canvas().raster());
         EXPECT_EQ(checksum, picture.checksum) << picture.what << ": 0x" << std::hex << checksum;
