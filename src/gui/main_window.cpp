@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <QWindow>
 
@@ -26,6 +27,7 @@
 #include "files/png_recipe.hpp"
 #include "gui/command_line.hpp"
 #include "gui/dropped_text.hpp"
+#include "gui/help_box.hpp"
 #include "gui/picture_export.hpp"
 #include "gui/picture_file.hpp"
 #include "gui/qt_text_dialog.hpp"
@@ -70,6 +72,10 @@ QSize windowSurfaceSize() {
     return size;
 }
 
+// The menu button: right of the canvas, level with its top, as wide as
+// "new text / new image" below it; nothing is drawn there.
+constexpr layout::Rect kMenuButton{648, 80, 137, 17};
+
 const QScreen* screenOf(const QWidget& widget) {
     return widget.screen() ? widget.screen() : QGuiApplication::primaryScreen();
 }
@@ -90,6 +96,9 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
       tools_{window_, canvas_, *clock_, random_} {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
+    // The platform shows the title with the program's name: "Form1 — Textscape".
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Textscape"));
+    setWindowIcon(programIcon());
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
     setWidgetResizable(true);
@@ -146,10 +155,32 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
     saveAsAction_ = addShortcut(QStringLiteral("Save as\u2026"), QKeySequence::SaveAs, &Form1::savePictureAs);
     QAction* copy = addShortcut(QStringLiteral("Copy picture"), QKeySequence::Copy, &Form1::copyPicture);
     QAction* open = addShortcut(QStringLiteral("Open picture\u2026"), QKeySequence::Open, &Form1::openPicture);
-    addShortcut(QStringLiteral("Quit"), QKeySequence::Quit, &Form1::Command2_Click);
+    QAction* quit = addShortcut(QStringLiteral("Quit"), QKeySequence::Quit, &Form1::Command2_Click);
+    QAction* help = addShortcut(QStringLiteral("Help and about"), QKeySequence::HelpContents, &Form1::showHelp);
     pictureMenu_ = new QMenu(this);
     pictureMenu_->setObjectName(QStringLiteral("pictureMenu"));
     pictureMenu_->addActions({newText, copy, save, saveAsAction_, open});
+    pictureMenu_->addSeparator();
+    pictureMenu_->addActions({help, quit});
+
+    // The same menu from a button in the free space right of the canvas, so
+    // that nothing is found only by a right click or a key. The seven
+    // controls keep their places.
+    menuButton_ = new QToolButton(client_);
+    menuButton_->setObjectName(QStringLiteral("menuButton"));
+    menuButton_->setText(QStringLiteral("menu \u25be"));
+    menuButton_->setFont(newButton_->font());
+    menuButton_->setGeometry(rectOf(kMenuButton));
+    menuButton_->setPopupMode(QToolButton::InstantPopup);
+    menuButton_->setMenu(pictureMenu_);
+    menuButton_->setToolTip(tipWithKeys(QStringLiteral("Copy, Save as, Open picture and help"), keysOf(*help)));
+
+    newButton_->setToolTip(tipWithKeys(QStringLiteral("Asks for a text and makes its picture"), keysOf(*newText)));
+    command2->setToolTip(tipWithKeys(QStringLiteral("Ends the program"), keysOf(*quit)));
+    command3->setToolTip(tipWithKeys(command3->toolTip(), keysOf(*save)));
+    QWidget::setTabOrder(command3, menuButton_);
+    for (QAction* action : pictureMenu_->actions())
+        if (!action->isSeparator()) action->setToolTip(tipWithKeys(action->text(), keysOf(*action)));
     picture1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(picture1, &QWidget::customContextMenuRequested, this,
             [this, picture1](const QPoint& at) { pictureMenu_->popup(picture1->mapToGlobal(at)); });
@@ -327,6 +358,20 @@ void Form1::exportDone() {
         if (!cancelled) saveFailureReport_(QString::fromStdString(outcome.message));
     }
     emit exportFinished(static_cast<bool>(outcome));
+}
+
+void Form1::showHelp() {
+    if (!helpBox_) {
+        helpBox_ = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Help and about"), helpText(actions()),
+                                   QMessageBox::Close, this);
+        helpBox_->setObjectName(QStringLiteral("helpBox"));
+        helpBox_->setIconPixmap(windowIcon().pixmap(64, 64));
+        helpBox_->setTextFormat(Qt::PlainText);
+        helpBox_->setWindowModality(Qt::NonModal);
+    }
+    helpBox_->show();
+    helpBox_->raise();
+    helpBox_->activateWindow();
 }
 
 void Form1::openPicture() {

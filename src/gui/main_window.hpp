@@ -20,6 +20,8 @@
 
 class QAction;
 class QMenu;
+class QMessageBox;
+class QToolButton;
 class QMimeData;
 class QProgressDialog;
 class QPushButton;
@@ -63,6 +65,10 @@ public:
     QWidget* clientArea() const { return client_; }
     // The menu the canvas opens on a right click.
     QMenu* pictureMenu() const { return pictureMenu_; }
+    // The button right of the canvas that opens the same menu.
+    QToolButton* menuButton() const { return menuButton_; }
+    // The help and about box, once F1 or the menu has opened it.
+    QMessageBox* helpBox() const { return helpBox_; }
 
     // Whether the program has been ended, and the status it ended with.
     bool ended() const { return ended_; }
@@ -103,6 +109,9 @@ public slots:
     void savePictureAs();
     // Asks for a picture Textscape wrote and makes it again from its text.
     void openPicture();
+    // Shows the help and about box: version, licence, keys, and what the
+    // parameter line means.
+    void showHelp();
 
 public:
     // Makes the picture again from the recipe in `file`; a file without one
@@ -153,6 +162,8 @@ private:
     QPushButton* newButton_ = nullptr;
     QMenu* pictureMenu_ = nullptr;
     QAction* saveAsAction_ = nullptr;
+    QToolButton* menuButton_ = nullptr;
+    QMessageBox* helpBox_ = nullptr;
 
     std::function<void(const QString&)> errorReport_;
     std::function<void(const QString&)> saveFailureReport_;

@@ -118,8 +118,9 @@ const ControlCase kControls[] = {
 
 TEST_F(Form1Test, ControlsSitWhereTheLayoutPutsThemWithTheirCaptions) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Form1"));
+    // The seven controls, and the menu button beside the canvas.
     EXPECT_EQ(form->clientArea()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(),
-              std::size(kControls));
+              std::size(kControls) + 1);
     for (const ControlCase& c : kControls) {
         SCOPED_TRACE(c.name);
         QWidget* widget = control(c.name);
@@ -171,23 +172,24 @@ TEST_F(Form1Test, CompositeIsHiddenAndOnlyTheCanvasShows) {
 
 // After a picture the focus is on "new text / new image": a stray Space or
 // Return asks for a new text instead of ending the program. Tab walks the
-// three buttons that act, in their order; nothing else takes the focus.
+// three buttons that act, in their order, and the menu button; nothing else
+// takes the focus.
 TEST_F(Form1Test, FocusStartsOnNewTextAndTabWalksTheButtonsThatAct) {
     form->start();
     QApplication::setActiveWindow(form.get());
     EXPECT_EQ(focused(), "Command5");
     std::vector<std::string> forward = {focused()};
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 4; ++k) {
         QTest::keyClick(form->focusWidget(), Qt::Key_Tab);
         forward.push_back(focused());
     }
-    EXPECT_EQ(forward, (std::vector<std::string>{"Command5", "Command3", "Command2", "Command5"}));
+    EXPECT_EQ(forward, (std::vector<std::string>{"Command5", "Command3", "menuButton", "Command2", "Command5"}));
     std::vector<std::string> backward = {focused()};
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 4; ++k) {
         QTest::keyClick(form->focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
         backward.push_back(focused());
     }
-    EXPECT_EQ(backward, (std::vector<std::string>{"Command5", "Command2", "Command3", "Command5"}));
+    EXPECT_EQ(backward, (std::vector<std::string>{"Command5", "Command2", "menuButton", "Command3", "Command5"}));
     for (const char* name : {"Command1", "Command4", "Picture1", "Picture2"})
         EXPECT_EQ(control(name)->focusPolicy(), Qt::NoFocus) << name;
 
@@ -404,7 +406,8 @@ TEST_F(Form1Test, ShortcutsAndTheCanvasMenuReachEveryAction) {
     for (QAction* a : form->pictureMenu()->actions()) inMenu << a->text();
     EXPECT_EQ(inMenu,
               (QStringList{QStringLiteral("New text"), QStringLiteral("Copy picture"), QStringLiteral("Save on disk"),
-                           QStringLiteral("Save as\u2026"), QStringLiteral("Open picture\u2026")}));
+                           QStringLiteral("Save as\u2026"), QStringLiteral("Open picture\u2026"), QString(),
+                           QStringLiteral("Help and about"), QStringLiteral("Quit")}));
 
     // A right click on the canvas opens the menu; the seven controls stay.
     form->start();
