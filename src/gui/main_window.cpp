@@ -25,6 +25,7 @@
 #include "files/image_encoding.hpp"
 #include "files/pictures_folder.hpp"
 #include "files/png_recipe.hpp"
+#include "gui/accessibility.hpp"
 #include "gui/command_line.hpp"
 #include "gui/dropped_text.hpp"
 #include "gui/help_box.hpp"
@@ -129,12 +130,12 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
 
     using namespace layout;
     QPushButton* command1 =
-        addButton("Command1", QStringLiteral("CREATE TEXT-BASE IMAGE"), kHeadingButton, kLargeCaptionPixels);
+        addButton("Command1", QStringLiteral("CREATE TEXT-BASE IMAGE"), kHeadingButton, kLargeCaptionPixels, true);
     newButton_ = addButton("Command5", QStringLiteral("new text / new image"), kNewButton, kSmallCaptionPixels);
     QPushButton* command2 = addButton("Command2", QStringLiteral("exit"), kExitButton, kSmallCaptionPixels);
     QPushButton* command3 = addButton("Command3", QStringLiteral("save on disk D:"), kSaveButton, kSmallCaptionPixels);
     QPushButton* command4 = addButton("Command4", QStringLiteral("Textscape \u2014 type a text, get a picture"),
-                                      kBannerButton, kLargeCaptionPixels);
+                                      kBannerButton, kLargeCaptionPixels, true);
 
     command3->setToolTip(QStringLiteral("Saves the picture as a bitmap in %1").arg(pathText(picturesFolder())));
     connect(newButton_, &QPushButton::clicked, this, &Form1::Command5_Click);
@@ -145,6 +146,8 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
     // that act keep their order: exit, new, save.
     command1->setFocusPolicy(Qt::NoFocus);
     command4->setFocusPolicy(Qt::NoFocus);
+    command4->setAccessibleName(command4->text());
+    command1->setAccessibleName(QStringLiteral("Create text-based image"));
     QWidget::setTabOrder(command2, newButton_);
     QWidget::setTabOrder(newButton_, command3);
     newButton_->setFocus();
@@ -179,6 +182,16 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
     command2->setToolTip(tipWithKeys(QStringLiteral("Ends the program"), keysOf(*quit)));
     command3->setToolTip(tipWithKeys(command3->toolTip(), keysOf(*save)));
     QWidget::setTabOrder(command3, menuButton_);
+    // A plainly visible focus: the platform's ring is a faint line.
+    client_->setStyleSheet(QStringLiteral(
+        "QPushButton:focus, QToolButton:focus { border: 2px solid #3daee9; background: #e8f4fb; }"));
+    setAccessibleName(QStringLiteral("Textscape"));
+    picture1->setAccessibleName(QStringLiteral("Picture"));
+    picture1->setAccessibleDescription(QStringLiteral("No picture yet"));
+    menuButton_->setAccessibleName(QStringLiteral("Menu"));
+    client_->setAccessibleName(QStringLiteral("Form1"));
+    for (QPushButton* b : {newButton_, command2, command3}) b->setAccessibleDescription(b->toolTip());
+    menuButton_->setAccessibleDescription(menuButton_->toolTip());
     for (QAction* action : pictureMenu_->actions())
         if (!action->isSeparator()) action->setToolTip(tipWithKeys(action->text(), keysOf(*action)));
     picture1->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -193,15 +206,17 @@ Form1::~Form1() {
     delete export_;
 }
 
-QPushButton* Form1::addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels) {
-    auto* button = new QPushButton(caption, client_);
+QPushButton* Form1::addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels,
+                              bool toRead) {
+    QPushButton* button = toRead ? new LabelButton(caption, client_) : new QPushButton(caption, client_);
     button->setObjectName(QString::fromLatin1(name));
     // Small buttons need a small font for their captions to fit.
     QFont font(sharedTextPainter()->family());
     font.setPixelSize(fontPixels);
     button->setFont(font);
     button->setGeometry(rectOf(place));
-    button->setAutoDefault(false);
+    // Return, like Space, presses the focused button.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -265,6 +280,13 @@ void Form1::makePicture(std::string text, int definition) {
     settings_.rememberText(text);
     MakePicture(state_, std::move(text), tools_, definition);
     hasPicture_ = true;
+    // What a screen reader says of the canvas: its text, then how it was made.
+    if (auto* picture1 = client_->findChild<QWidget*>(QStringLiteral("Picture1"))) {
+        setAccessibleNameAnnounced(picture1, state_.t.empty() ? QStringLiteral("Picture of the empty text")
+                                                              : QStringLiteral("Picture of \u201c%1\u201d")
+                                                                    .arg(QString::fromStdString(state_.t)));
+        setAccessibleDescriptionAnnounced(picture1, QString::fromStdString(parameterLine(state_)));
+    }
     showStatus(QString());
     newButton_->setFocus();
 }
@@ -435,6 +457,7 @@ void Form1::showStatus(const QString& text) {
     for (int y = kTop; y <= kBottom; ++y)
         for (int x = kLeft; x < area.width(); ++x) area.set(x, y, Colour::black());
     statusLine_ = text;
+    setAccessibleDescriptionAnnounced(client_, text);
     if (!text.isEmpty()) sharedTextPainter()->draw(area, kLeft, kTop + 2, text.toStdString(), 8, Colour::white());
     client_->update(kLeft, kTop, area.width() - kLeft, kBottom - kTop + 1);
 }

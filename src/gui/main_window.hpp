@@ -145,7 +145,9 @@ private:
     void makePicture(std::string text, int definition = kLatestPictureDefinition);
     void showStatus(const QString& text);
     void repaintAll();
-    QPushButton* addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels);
+    // A button `toRead` does nothing and is read as text.
+    QPushButton* addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels,
+                           bool toRead = false);
     QAction* addShortcut(const QString& text, QKeySequence::StandardKey key, void (Form1::*slot)());
     void exportDone();
 

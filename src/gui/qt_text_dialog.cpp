@@ -104,6 +104,10 @@ std::optional<std::string> QtTextDialog::ask(const TextRequest& request) {
     auto* field = new TextField(&dialog);
     field->setObjectName(QStringLiteral("text"));
     field->setText(QString::fromStdString(request.text));
+    dialog.setAccessibleName(QStringLiteral("New text"));
+    field->setAccessibleName(QStringLiteral("Text for the picture"));
+    field->setAccessibleDescription(promptLines(request.prompt).replace(QLatin1Char('\n'), QStringLiteral("; ")) +
+                                    QStringLiteral(". Up and Down bring back recent texts."));
     QStringList recent;
     for (const std::string& text : request.recent) recent.append(QString::fromStdString(text));
     field->setHistory(recent);
@@ -138,6 +142,9 @@ std::optional<std::string> QtTextDialog::ask(const TextRequest& request) {
     QString reason = QString::fromStdString(request.refusal);
     if (!reason.isEmpty()) reason[0] = reason[0].toUpper();
     refusal->setText(reason);
+    refusal->setAccessibleName(QStringLiteral("Why the text was not taken"));
+    refusal->setAccessibleDescription(reason);
+    label->setAccessibleName(label->text());
     QPalette warning = refusal->palette();
     warning.setColor(QPalette::WindowText, QColor(170, 0, 0));
     refusal->setPalette(warning);
