@@ -17,6 +17,7 @@
 #include <QUrl>
 #include <QWindow>
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 
@@ -32,6 +33,7 @@
 #include "gui/picture_export.hpp"
 #include "gui/picture_file.hpp"
 #include "gui/qt_text_dialog.hpp"
+#include "gui/window_words.hpp"
 #include "qt/qt_image.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "seed/read_text_seed.hpp"
@@ -268,7 +270,7 @@ void Form1::askAndMakePicture() {
         if (Outcome checked = checkText(*text); !checked) {
             // Asked again, with the reason and the text kept for editing.
             request.text = std::move(*text);
-            request.refusal = checked.message;
+            request.refusal = windowWords(checked.message).toStdString();
             continue;
         }
         makePicture(std::move(*text));
@@ -304,6 +306,7 @@ void Form1::Command3_Click() {
             SaveComposite(state_, canvas_, composite_, window_, saveHistory_, picturesFolder(), [this](int column) {
                 client_->repaint(column + kMarkTrail, kMarkTop, kMarkLead - kMarkTrail + 1, kMarkBottom - kMarkTop + 1);
             });
+        clearSaveMark();
         if (saved) {
             showStatus(QStringLiteral("saved to %1").arg(pathText(saved.file)));
         } else {
@@ -311,6 +314,17 @@ void Form1::Command3_Click() {
             saveFailureReport_(QString::fromStdString(saved.message));
         }
     });
+}
+
+void Form1::clearSaveMark() {
+    // The mark shows the copy running; once it is done it would only linger
+    // under the canvas through later pictures.
+    using namespace layout;
+    Raster& area = window_.raster();
+    const int right = std::min(area.width(), kSaveStatus.x);
+    for (int y = kMarkTop; y <= kMarkBottom; ++y)
+        for (int x = 0; x < right; ++x) area.set(x, y, Colour::black());
+    client_->update(0, kMarkTop, right, kMarkBottom - kMarkTop + 1);
 }
 
 void Form1::copyPicture() {
@@ -409,7 +423,7 @@ void Form1::openFile(const std::filesystem::path& file) {
     run([this, &file] {
         const OpenedPicture opened = readPictureFile(file);
         if (opened.kind != OpenedPicture::Kind::Text) {
-            openFailureReport_(QString::fromStdString(opened.message));
+            openFailureReport_(windowWords(opened.message));
             return;
         }
         makePicture(opened.text, opened.definition);
@@ -421,7 +435,7 @@ void Form1::takeText(const QString& dropped) {
         const DroppedText taken = takeDroppedText(dropped);
         if (Outcome checked = checkText(taken.text); !checked) {
             openFailureReport_(
-                QStringLiteral("The dropped text cannot be used: %1").arg(QString::fromStdString(checked.message)));
+                QStringLiteral("The dropped text cannot be used: %1").arg(windowWords(checked.message)));
             return;
         }
         makePicture(taken.text);

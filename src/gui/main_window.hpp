@@ -144,6 +144,7 @@ private:
     // A picture file's text comes with the file's picture definition.
     void makePicture(std::string text, int definition = kLatestPictureDefinition);
     void showStatus(const QString& text);
+    void clearSaveMark();
     void repaintAll();
     // A button `toRead` does nothing and is read as text.
     QPushButton* addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels,

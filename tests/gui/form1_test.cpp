@@ -17,6 +17,7 @@
 
 #include "annotate/caption.hpp"
 #include "gui/main_window.hpp"
+#include "gui/window_words.hpp"
 #include "numeric/statement.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "seed/read_text_seed.hpp"
@@ -325,7 +326,7 @@ TEST(Form1Prompt, RefusedTextIsAskedAgainWithItsReasonAndKept) {
             EXPECT_EQ(again.text, c.refused[k]);
             const Outcome checked = checkText(c.refused[k]);
             ASSERT_FALSE(checked);
-            EXPECT_EQ(again.refusal, checked.message);
+            EXPECT_EQ(again.refusal, windowWords(checked.message).toStdString());
         }
         EXPECT_EQ(form.state().t, c.accepted);
     }
