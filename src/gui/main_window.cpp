@@ -520,6 +520,13 @@ void Form1::showOnScreen() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    // A "Save as" being written is finished first, and a failure told, before
+    // the program ends. Its end arrives as a queued signal: no race here.
+    if (export_) {
+        QEventLoop waiting;
+        connect(this, &Form1::exportFinished, &waiting, &QEventLoop::quit);
+        waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    }
     endProgram(0);
     event->accept();
 }
