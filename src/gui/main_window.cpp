@@ -173,7 +173,7 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
     // controls keep their places.
     menuButton_ = new QToolButton(client_);
     menuButton_->setObjectName(QStringLiteral("menuButton"));
-    menuButton_->setText(QStringLiteral("menu \u25be"));
+    menuButton_->setText(QStringLiteral("menu"));  // the style adds the drop-down arrow
     menuButton_->setFont(newButton_->font());
     menuButton_->setGeometry(rectOf(kMenuButton));
     menuButton_->setPopupMode(QToolButton::InstantPopup);
