@@ -13,9 +13,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <QWindow>
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 
@@ -24,11 +26,14 @@
 #include "files/image_encoding.hpp"
 #include "files/pictures_folder.hpp"
 #include "files/png_recipe.hpp"
+#include "gui/accessibility.hpp"
 #include "gui/command_line.hpp"
 #include "gui/dropped_text.hpp"
+#include "gui/help_box.hpp"
 #include "gui/picture_export.hpp"
 #include "gui/picture_file.hpp"
 #include "gui/qt_text_dialog.hpp"
+#include "gui/window_words.hpp"
 #include "qt/qt_image.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "seed/read_text_seed.hpp"
@@ -70,6 +75,10 @@ QSize windowSurfaceSize() {
     return size;
 }
 
+// The menu button: right of the canvas, level with its top, as wide as
+// "new text / new image" below it; nothing is drawn there.
+constexpr layout::Rect kMenuButton{648, 80, 137, 17};
+
 const QScreen* screenOf(const QWidget& widget) {
     return widget.screen() ? widget.screen() : QGuiApplication::primaryScreen();
 }
@@ -90,6 +99,9 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
       tools_{window_, canvas_, *clock_, random_} {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
+    // The platform shows the title with the program's name: "Form1 — Textscape".
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Textscape"));
+    setWindowIcon(programIcon());
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
     setWidgetResizable(true);
@@ -120,12 +132,12 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
 
     using namespace layout;
     QPushButton* command1 =
-        addButton("Command1", QStringLiteral("CREATE TEXT-BASE IMAGE"), kHeadingButton, kLargeCaptionPixels);
+        addButton("Command1", QStringLiteral("CREATE TEXT-BASE IMAGE"), kHeadingButton, kLargeCaptionPixels, true);
     newButton_ = addButton("Command5", QStringLiteral("new text / new image"), kNewButton, kSmallCaptionPixels);
     QPushButton* command2 = addButton("Command2", QStringLiteral("exit"), kExitButton, kSmallCaptionPixels);
     QPushButton* command3 = addButton("Command3", QStringLiteral("save on disk D:"), kSaveButton, kSmallCaptionPixels);
     QPushButton* command4 = addButton("Command4", QStringLiteral("Textscape \u2014 type a text, get a picture"),
-                                      kBannerButton, kLargeCaptionPixels);
+                                      kBannerButton, kLargeCaptionPixels, true);
 
     command3->setToolTip(QStringLiteral("Saves the picture as a bitmap in %1").arg(pathText(picturesFolder())));
     connect(newButton_, &QPushButton::clicked, this, &Form1::Command5_Click);
@@ -136,6 +148,8 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
     // that act keep their order: exit, new, save.
     command1->setFocusPolicy(Qt::NoFocus);
     command4->setFocusPolicy(Qt::NoFocus);
+    command4->setAccessibleName(command4->text());
+    command1->setAccessibleName(QStringLiteral("Create text-based image"));
     QWidget::setTabOrder(command2, newButton_);
     QWidget::setTabOrder(newButton_, command3);
     newButton_->setFocus();
@@ -146,10 +160,42 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
     saveAsAction_ = addShortcut(QStringLiteral("Save as\u2026"), QKeySequence::SaveAs, &Form1::savePictureAs);
     QAction* copy = addShortcut(QStringLiteral("Copy picture"), QKeySequence::Copy, &Form1::copyPicture);
     QAction* open = addShortcut(QStringLiteral("Open picture\u2026"), QKeySequence::Open, &Form1::openPicture);
-    addShortcut(QStringLiteral("Quit"), QKeySequence::Quit, &Form1::Command2_Click);
+    QAction* quit = addShortcut(QStringLiteral("Quit"), QKeySequence::Quit, &Form1::Command2_Click);
+    QAction* help = addShortcut(QStringLiteral("Help and about"), QKeySequence::HelpContents, &Form1::showHelp);
     pictureMenu_ = new QMenu(this);
     pictureMenu_->setObjectName(QStringLiteral("pictureMenu"));
     pictureMenu_->addActions({newText, copy, save, saveAsAction_, open});
+    pictureMenu_->addSeparator();
+    pictureMenu_->addActions({help, quit});
+
+    // The same menu from a button in the free space right of the canvas, so
+    // that nothing is found only by a right click or a key. The seven
+    // controls keep their places.
+    menuButton_ = new QToolButton(client_);
+    menuButton_->setObjectName(QStringLiteral("menuButton"));
+    menuButton_->setText(QStringLiteral("menu"));  // the style adds the drop-down arrow
+    menuButton_->setFont(newButton_->font());
+    menuButton_->setGeometry(rectOf(kMenuButton));
+    menuButton_->setPopupMode(QToolButton::InstantPopup);
+    menuButton_->setMenu(pictureMenu_);
+    menuButton_->setToolTip(tipWithKeys(QStringLiteral("Copy, Save as, Open picture and help"), keysOf(*help)));
+
+    newButton_->setToolTip(tipWithKeys(QStringLiteral("Asks for a text and makes its picture"), keysOf(*newText)));
+    command2->setToolTip(tipWithKeys(QStringLiteral("Ends the program"), keysOf(*quit)));
+    command3->setToolTip(tipWithKeys(command3->toolTip(), keysOf(*save)));
+    QWidget::setTabOrder(command3, menuButton_);
+    // A plainly visible focus: the platform's ring is a faint line.
+    client_->setStyleSheet(QStringLiteral(
+        "QPushButton:focus, QToolButton:focus { border: 2px solid #3daee9; background: #e8f4fb; }"));
+    setAccessibleName(QStringLiteral("Textscape"));
+    picture1->setAccessibleName(QStringLiteral("Picture"));
+    picture1->setAccessibleDescription(QStringLiteral("No picture yet"));
+    menuButton_->setAccessibleName(QStringLiteral("Menu"));
+    client_->setAccessibleName(QStringLiteral("Form1"));
+    for (QPushButton* b : {newButton_, command2, command3}) b->setAccessibleDescription(b->toolTip());
+    menuButton_->setAccessibleDescription(menuButton_->toolTip());
+    for (QAction* action : pictureMenu_->actions())
+        if (!action->isSeparator()) action->setToolTip(tipWithKeys(action->text(), keysOf(*action)));
     picture1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(picture1, &QWidget::customContextMenuRequested, this,
             [this, picture1](const QPoint& at) { pictureMenu_->popup(picture1->mapToGlobal(at)); });
@@ -162,15 +208,17 @@ Form1::~Form1() {
     delete export_;
 }
 
-QPushButton* Form1::addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels) {
-    auto* button = new QPushButton(caption, client_);
+QPushButton* Form1::addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels,
+                              bool toRead) {
+    QPushButton* button = toRead ? new LabelButton(caption, client_) : new QPushButton(caption, client_);
     button->setObjectName(QString::fromLatin1(name));
     // Small buttons need a small font for their captions to fit.
     QFont font(sharedTextPainter()->family());
     font.setPixelSize(fontPixels);
     button->setFont(font);
     button->setGeometry(rectOf(place));
-    button->setAutoDefault(false);
+    // Return, like Space, presses the focused button.
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -219,7 +267,8 @@ void Form1::Command5_Click() {
 
 void Form1::askAndMakePicture() {
     // The prompt's two lines are joined by a carriage return.
-    TextRequest request{state_.t1 + '\r' + state_.t2, layout::kPromptLeftTwips, layout::kPromptTopTwips, {}, {}};
+    TextRequest request{state_.t1 + '\r' + state_.t2, layout::kPromptLeftTwips, layout::kPromptTopTwips, {}, {},
+                        settings_.recentTexts()};
     for (;;) {
         std::optional<std::string> text = dialog_->ask(request);
         if (!text) {
@@ -229,7 +278,7 @@ void Form1::askAndMakePicture() {
         if (Outcome checked = checkText(*text); !checked) {
             // Asked again, with the reason and the text kept for editing.
             request.text = std::move(*text);
-            request.refusal = checked.message;
+            request.refusal = windowWords(checked.message).toStdString();
             continue;
         }
         makePicture(std::move(*text));
@@ -238,8 +287,16 @@ void Form1::askAndMakePicture() {
 }
 
 void Form1::makePicture(std::string text, int definition) {
+    settings_.rememberText(text);
     MakePicture(state_, std::move(text), tools_, definition);
     hasPicture_ = true;
+    // What a screen reader says of the canvas: its text, then how it was made.
+    if (auto* picture1 = client_->findChild<QWidget*>(QStringLiteral("Picture1"))) {
+        setAccessibleNameAnnounced(picture1, state_.t.empty() ? QStringLiteral("Picture of the empty text")
+                                                              : QStringLiteral("Picture of \u201c%1\u201d")
+                                                                    .arg(QString::fromStdString(state_.t)));
+        setAccessibleDescriptionAnnounced(picture1, QString::fromStdString(parameterLine(state_)));
+    }
     showStatus(QString());
     newButton_->setFocus();
 }
@@ -257,6 +314,7 @@ void Form1::Command3_Click() {
             SaveComposite(state_, canvas_, composite_, window_, saveHistory_, picturesFolder(), [this](int column) {
                 client_->repaint(column + kMarkTrail, kMarkTop, kMarkLead - kMarkTrail + 1, kMarkBottom - kMarkTop + 1);
             });
+        clearSaveMark();
         if (saved) {
             showStatus(QStringLiteral("saved to %1").arg(pathText(saved.file)));
         } else {
@@ -264,6 +322,17 @@ void Form1::Command3_Click() {
             saveFailureReport_(QString::fromStdString(saved.message));
         }
     });
+}
+
+void Form1::clearSaveMark() {
+    // The mark shows the copy running; once it is done it would only linger
+    // under the canvas through later pictures.
+    using namespace layout;
+    Raster& area = window_.raster();
+    const int right = std::min(area.width(), kSaveStatus.x);
+    for (int y = kMarkTop; y <= kMarkBottom; ++y)
+        for (int x = 0; x < right; ++x) area.set(x, y, Colour::black());
+    client_->update(0, kMarkTop, right, kMarkBottom - kMarkTop + 1);
 }
 
 void Form1::copyPicture() {
@@ -335,6 +404,20 @@ void Form1::exportDone() {
     emit exportFinished(static_cast<bool>(outcome));
 }
 
+void Form1::showHelp() {
+    if (!helpBox_) {
+        helpBox_ = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Help and about"), helpText(actions()),
+                                   QMessageBox::Close, this);
+        helpBox_->setObjectName(QStringLiteral("helpBox"));
+        helpBox_->setIconPixmap(windowIcon().pixmap(64, 64));
+        helpBox_->setTextFormat(Qt::PlainText);
+        helpBox_->setWindowModality(Qt::NonModal);
+    }
+    helpBox_->show();
+    helpBox_->raise();
+    helpBox_->activateWindow();
+}
+
 void Form1::openPicture() {
     run([this] {
         const std::optional<std::filesystem::path> file = fileDialogs_->askOpenFile(settings_.dialogFolder());
@@ -348,7 +431,7 @@ void Form1::openFile(const std::filesystem::path& file) {
     run([this, &file] {
         const OpenedPicture opened = readPictureFile(file);
         if (opened.kind != OpenedPicture::Kind::Text) {
-            openFailureReport_(QString::fromStdString(opened.message));
+            openFailureReport_(windowWords(opened.message));
             return;
         }
         makePicture(opened.text, opened.definition);
@@ -360,7 +443,7 @@ void Form1::takeText(const QString& dropped) {
         const DroppedText taken = takeDroppedText(dropped);
         if (Outcome checked = checkText(taken.text); !checked) {
             openFailureReport_(
-                QStringLiteral("The dropped text cannot be used: %1").arg(QString::fromStdString(checked.message)));
+                QStringLiteral("The dropped text cannot be used: %1").arg(windowWords(checked.message)));
             return;
         }
         makePicture(taken.text);
@@ -396,6 +479,7 @@ void Form1::showStatus(const QString& text) {
     for (int y = kTop; y <= kBottom; ++y)
         for (int x = kLeft; x < area.width(); ++x) area.set(x, y, Colour::black());
     statusLine_ = text;
+    setAccessibleDescriptionAnnounced(client_, text);
     if (!text.isEmpty()) sharedTextPainter()->draw(area, kLeft, kTop + 2, text.toStdString(), 8, Colour::white());
     client_->update(kLeft, kTop, area.width() - kLeft, kBottom - kTop + 1);
 }
@@ -444,6 +528,13 @@ void Form1::showOnScreen() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    // A "Save as" being written is finished first, and a failure told, before
+    // the program ends. Its end arrives as a queued signal: no race here.
+    if (export_) {
+        QEventLoop waiting;
+        connect(this, &Form1::exportFinished, &waiting, &QEventLoop::quit);
+        waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    }
     endProgram(0);
     event->accept();
 }

@@ -20,6 +20,8 @@
 
 class QAction;
 class QMenu;
+class QMessageBox;
+class QToolButton;
 class QMimeData;
 class QProgressDialog;
 class QPushButton;
@@ -64,6 +66,10 @@ public:
     QWidget* clientArea() const { return client_; }
     // The menu the canvas opens on a right click.
     QMenu* pictureMenu() const { return pictureMenu_; }
+    // The button right of the canvas that opens the same menu.
+    QToolButton* menuButton() const { return menuButton_; }
+    // The help and about box, once F1 or the menu has opened it.
+    QMessageBox* helpBox() const { return helpBox_; }
 
     // Whether the program has been ended, and the status it ended with.
     bool ended() const { return ended_; }
@@ -104,6 +110,9 @@ public slots:
     void savePictureAs();
     // Asks for a picture Textscape wrote and makes it again from its text.
     void openPicture();
+    // Shows the help and about box: version, licence, keys, and what the
+    // parameter line means.
+    void showHelp();
 
 public:
     // Makes the picture again from the recipe in `file`; a file without one
@@ -136,8 +145,11 @@ private:
     // A picture file's text comes with the file's picture definition.
     void makePicture(std::string text, int definition = kLatestPictureDefinition);
     void showStatus(const QString& text);
+    void clearSaveMark();
     void repaintAll();
-    QPushButton* addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels);
+    // A button `toRead` does nothing and is read as text.
+    QPushButton* addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels,
+                           bool toRead = false);
     QAction* addShortcut(const QString& text, QKeySequence::StandardKey key, void (Form1::*slot)());
     void exportDone();
 
@@ -154,6 +166,8 @@ private:
     QPushButton* newButton_ = nullptr;
     QMenu* pictureMenu_ = nullptr;
     QAction* saveAsAction_ = nullptr;
+    QToolButton* menuButton_ = nullptr;
+    QMessageBox* helpBox_ = nullptr;
 
     std::function<void(const QString&)> errorReport_;
     std::function<void(const QString&)> saveFailureReport_;

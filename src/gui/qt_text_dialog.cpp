@@ -4,12 +4,15 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolButton>
 
 #include <cmath>
 
@@ -41,7 +44,29 @@ void TextField::focusInEvent(QFocusEvent* event) {
     end(false);
 }
 
+void TextField::recall(int index) {
+    if (index < -1 || index >= history_.size() || index == recalled_) {
+        QApplication::beep();
+        return;
+    }
+    if (recalled_ == -1) typing_ = text();
+    recalled_ = index;
+    setText(index == -1 ? typing_ : history_.at(index));
+}
+
 void TextField::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        if (event->key() == Qt::Key_Up) {
+            recall(recalled_ + 1);
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_Down) {
+            recall(recalled_ - 1);
+            event->accept();
+            return;
+        }
+    }
     // Keys that type text; shortcuts such as paste carry a control character.
     const QString typed = event->text();
     if (!typed.isEmpty() && typed.at(0).isPrint() && characterCount(typed) > room()) {
@@ -79,6 +104,35 @@ std::optional<std::string> QtTextDialog::ask(const TextRequest& request) {
     auto* field = new TextField(&dialog);
     field->setObjectName(QStringLiteral("text"));
     field->setText(QString::fromStdString(request.text));
+    dialog.setAccessibleName(QStringLiteral("New text"));
+    field->setAccessibleName(QStringLiteral("Text for the picture"));
+    field->setAccessibleDescription(promptLines(request.prompt).replace(QLatin1Char('\n'), QStringLiteral("; ")) +
+                                    QStringLiteral(". Up and Down bring back recent texts."));
+    QStringList recent;
+    for (const std::string& text : request.recent) recent.append(QString::fromStdString(text));
+    field->setHistory(recent);
+
+    // The same texts from a drop-down beside the field.
+    auto* recentButton = new QToolButton(&dialog);
+    recentButton->setObjectName(QStringLiteral("recent"));
+    recentButton->setText(QStringLiteral("\u25be"));
+    recentButton->setToolTip(QStringLiteral("Recent texts (Up and Down in the field)"));
+    recentButton->setAccessibleName(QStringLiteral("Recent texts"));
+    recentButton->setPopupMode(QToolButton::InstantPopup);
+    recentButton->setEnabled(!recent.isEmpty());
+    auto* recentMenu = new QMenu(recentButton);
+    recentMenu->setObjectName(QStringLiteral("recentMenu"));
+    for (const QString& text : recent) {
+        // An ampersand in a menu item marks its key; the text is shown as it is.
+        QString shown = text;
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* item = recentMenu->addAction(shown);
+        QObject::connect(item, &QAction::triggered, field, [field, text] {
+            field->setText(text);
+            field->setFocus();
+        });
+    }
+    recentButton->setMenu(recentMenu);
 
     // Why the last text was not taken, in the program's own words.
     auto* refusal = new QLabel(&dialog);
@@ -88,6 +142,9 @@ std::optional<std::string> QtTextDialog::ask(const TextRequest& request) {
     QString reason = QString::fromStdString(request.refusal);
     if (!reason.isEmpty()) reason[0] = reason[0].toUpper();
     refusal->setText(reason);
+    refusal->setAccessibleName(QStringLiteral("Why the text was not taken"));
+    refusal->setAccessibleDescription(reason);
+    label->setAccessibleName(label->text());
     QPalette warning = refusal->palette();
     warning.setColor(QPalette::WindowText, QColor(170, 0, 0));
     refusal->setPalette(warning);
@@ -101,7 +158,11 @@ std::optional<std::string> QtTextDialog::ask(const TextRequest& request) {
     auto* layout = new QGridLayout(&dialog);
     layout->addWidget(label, 0, 0);
     layout->addWidget(buttons, 0, 1, Qt::AlignTop);
-    layout->addWidget(field, 1, 0, 1, 2);
+    auto* fieldRow = new QHBoxLayout;
+    fieldRow->setContentsMargins(0, 0, 0, 0);
+    fieldRow->addWidget(field, 1);
+    fieldRow->addWidget(recentButton);
+    layout->addLayout(fieldRow, 1, 0, 1, 2);
     layout->addWidget(refusal, 2, 0, 1, 2);
     layout->setRowMinimumHeight(0, 64);
     layout->setColumnMinimumWidth(0, 260);

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 #include <QString>
+#include <QStringList>
 
 #include "gui/text_dialog.hpp"
 
@@ -27,6 +28,11 @@ class TextField final : public QLineEdit {
 public:
     explicit TextField(QWidget* parent = nullptr) : QLineEdit(parent) {}
 
+    // The texts Up and Down bring back, the latest first. Down past the
+    // latest returns to what was being typed.
+    void setHistory(QStringList texts) { history_ = std::move(texts); }
+    const QStringList& history() const { return history_; }
+
 protected:
     // The cursor goes to the end of a text brought back, with nothing
     // selected, so that a key typed does not replace it all.
@@ -37,6 +43,11 @@ protected:
 private:
     // How many characters may still be typed in place of the selection.
     qsizetype room() const;
+    void recall(int index);
+
+    QStringList history_;
+    int recalled_ = -1;  // -1: the text being typed
+    QString typing_;
 };
 
 // The text prompt as a modal Qt dialog: the prompt's lines over a one-line

@@ -13,6 +13,7 @@ namespace ts {
 namespace {
 
 const QString kFolderKey = QStringLiteral("folder");
+const QString kRecentKey = QStringLiteral("recentTexts");
 
 }  // namespace
 
@@ -41,6 +42,25 @@ std::filesystem::path WindowSettings::dialogFolder() const {
     std::filesystem::path pictures = picturesFolder();
     if (ensureFolder(pictures)) return pictures;
     return QDir::homePath().toStdString();
+}
+
+std::vector<std::string> WindowSettings::recentTexts() const {
+    std::vector<std::string> texts;
+    for (const QString& text : settings()->value(kRecentKey).toStringList()) {
+        if (static_cast<int>(texts.size()) == kRecentTexts) break;
+        if (!text.isEmpty()) texts.push_back(text.toStdString());
+    }
+    return texts;
+}
+
+void WindowSettings::rememberText(const std::string& text) {
+    if (text.empty()) return;
+    const QString latest = QString::fromStdString(text);
+    QStringList texts = settings()->value(kRecentKey).toStringList();
+    texts.removeAll(latest);
+    texts.prepend(latest);
+    while (texts.size() > kRecentTexts) texts.removeLast();
+    settings()->setValue(kRecentKey, texts);
 }
 
 }  // namespace ts

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 class QSettings;
 
@@ -29,6 +31,12 @@ public:
     // folder (made when missing, as the save button makes it), else the
     // home folder.
     std::filesystem::path dialogFolder() const;
+
+    // The texts made into pictures, the latest first, each once, at most
+    // kRecentTexts of them. The empty text is not kept.
+    static constexpr int kRecentTexts = 50;
+    std::vector<std::string> recentTexts() const;
+    void rememberText(const std::string& text);
 
 private:
     std::unique_ptr<QSettings> settings() const;

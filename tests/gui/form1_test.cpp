@@ -17,6 +17,7 @@
 
 #include "annotate/caption.hpp"
 #include "gui/main_window.hpp"
+#include "gui/window_words.hpp"
 #include "numeric/statement.hpp"
 #include "qt/qt_surfaces.hpp"
 #include "seed/read_text_seed.hpp"
@@ -24,6 +25,7 @@
 #include "support/caption_pictures.hpp"
 #include "support/fakes.hpp"
 #include "support/qt_application.hpp"
+#include "support/test_folder.hpp"
 
 namespace ts {
 namespace {
@@ -46,6 +48,10 @@ std::string repeat(const std::string& unit, int times) {
     return out;
 }
 
+// Each window keeps its settings (recent texts, the folder used last) in a
+// file of its own, so that no test sees what another left.
+QString freshSettings() { return QString::fromStdString((testing::freshFolder() / "settings.ini").string()); }
+
 class Form1Test : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -54,6 +60,7 @@ protected:
         scripted->answer = "Hello, Textscape";
         dialog = scripted.get();
         form = std::make_unique<Form1>(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        form->setSettingsFile(freshSettings());
         form->tools().onStage = [this](std::string_view stage) { stages.emplace_back(stage); };
         form->setErrorReport([this](const QString& text) { reports.push_back(text); });
     }
@@ -112,8 +119,9 @@ const ControlCase kControls[] = {
 
 TEST_F(Form1Test, ControlsSitWhereTheLayoutPutsThemWithTheirCaptions) {
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Form1"));
+    // The seven controls, and the menu button beside the canvas.
     EXPECT_EQ(form->clientArea()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(),
-              std::size(kControls));
+              std::size(kControls) + 1);
     for (const ControlCase& c : kControls) {
         SCOPED_TRACE(c.name);
         QWidget* widget = control(c.name);
@@ -165,23 +173,24 @@ TEST_F(Form1Test, CompositeIsHiddenAndOnlyTheCanvasShows) {
 
 // After a picture the focus is on "new text / new image": a stray Space or
 // Return asks for a new text instead of ending the program. Tab walks the
-// three buttons that act, in their order; nothing else takes the focus.
+// three buttons that act, in their order, and the menu button; nothing else
+// takes the focus.
 TEST_F(Form1Test, FocusStartsOnNewTextAndTabWalksTheButtonsThatAct) {
     form->start();
     QApplication::setActiveWindow(form.get());
     EXPECT_EQ(focused(), "Command5");
     std::vector<std::string> forward = {focused()};
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 4; ++k) {
         QTest::keyClick(form->focusWidget(), Qt::Key_Tab);
         forward.push_back(focused());
     }
-    EXPECT_EQ(forward, (std::vector<std::string>{"Command5", "Command3", "Command2", "Command5"}));
+    EXPECT_EQ(forward, (std::vector<std::string>{"Command5", "Command3", "menuButton", "Command2", "Command5"}));
     std::vector<std::string> backward = {focused()};
-    for (int k = 0; k < 3; ++k) {
+    for (int k = 0; k < 4; ++k) {
         QTest::keyClick(form->focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
         backward.push_back(focused());
     }
-    EXPECT_EQ(backward, (std::vector<std::string>{"Command5", "Command2", "Command3", "Command5"}));
+    EXPECT_EQ(backward, (std::vector<std::string>{"Command5", "Command2", "menuButton", "Command3", "Command5"}));
     for (const char* name : {"Command1", "Command4", "Picture1", "Picture2"})
         EXPECT_EQ(control(name)->focusPolicy(), Qt::NoFocus) << name;
 
@@ -221,12 +230,36 @@ TEST_F(Form1Test, StagesRunInOrderAtStartUpAndForEveryNewPicture) {
     click("Command5");
     EXPECT_EQ(stages, picture(3));
 
-    const TextRequest asked{kPrompt, 2200, 4000, {}, {}};
-    EXPECT_EQ(dialog->requests, std::vector<TextRequest>(3, asked));
+    // The text made last comes back among the recent texts, once.
+    const TextRequest first{kPrompt, 2200, 4000, {}, {}, {}};
+    const TextRequest later{kPrompt, 2200, 4000, {}, {}, {"Hello, Textscape"}};
+    EXPECT_EQ(dialog->requests, (std::vector<TextRequest>{first, later, later}));
     // The picture is named after the injected clock.
     EXPECT_EQ(form->state().imeslike, "T20260308140509");
     EXPECT_EQ(form->state().t, "Hello, Textscape");
     EXPECT_TRUE(reports.empty());
+}
+
+// The texts made into pictures are offered again by the next run's prompt,
+// the latest first.
+TEST(Form1Recent, TextsMadeArePromptedInTheNextRun) {
+    testing::application();
+    const QString settings = freshSettings();
+    {
+        auto scripted = std::make_unique<ScriptedDialog>(std::vector<std::optional<std::string>>{"one", "two"});
+        Form1 form(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        form.setSettingsFile(settings);
+        form.start();
+        form.Command5_Click();
+    }
+    auto scripted = std::make_unique<ScriptedDialog>(std::vector<std::optional<std::string>>{"three"});
+    ScriptedDialog& dialog = *scripted;
+    Form1 form(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+    form.setSettingsFile(settings);
+    form.start();
+    ASSERT_EQ(dialog.requests.size(), 1u);
+    EXPECT_EQ(dialog.requests[0].recent, (std::vector<std::string>{"two", "one"}));
+    EXPECT_TRUE(dialog.requests[0].text.empty());
 }
 
 // Cancelling the prompt (Cancel, Escape, closing it) keeps the picture there
@@ -281,9 +314,10 @@ TEST(Form1Prompt, RefusedTextIsAskedAgainWithItsReasonAndKept) {
         auto scripted = std::make_unique<ScriptedDialog>(c.answers);
         ScriptedDialog& dialog = *scripted;
         Form1 form(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        form.setSettingsFile(freshSettings());
         form.start();
         ASSERT_EQ(dialog.requests.size(), c.refused.size() + 1);
-        EXPECT_EQ(dialog.requests[0], (TextRequest{kPrompt, 2200, 4000, {}, {}}));
+        EXPECT_EQ(dialog.requests[0], (TextRequest{kPrompt, 2200, 4000, {}, {}, {}}));
         for (std::size_t k = 0; k < c.refused.size(); ++k) {
             const TextRequest& again = dialog.requests[k + 1];
             EXPECT_EQ(again.prompt, kPrompt);
@@ -292,7 +326,7 @@ TEST(Form1Prompt, RefusedTextIsAskedAgainWithItsReasonAndKept) {
             EXPECT_EQ(again.text, c.refused[k]);
             const Outcome checked = checkText(c.refused[k]);
             ASSERT_FALSE(checked);
-            EXPECT_EQ(again.refusal, checked.message);
+            EXPECT_EQ(again.refusal, windowWords(checked.message).toStdString());
         }
         EXPECT_EQ(form.state().t, c.accepted);
     }
@@ -373,7 +407,8 @@ TEST_F(Form1Test, ShortcutsAndTheCanvasMenuReachEveryAction) {
     for (QAction* a : form->pictureMenu()->actions()) inMenu << a->text();
     EXPECT_EQ(inMenu,
               (QStringList{QStringLiteral("New text"), QStringLiteral("Copy picture"), QStringLiteral("Save on disk"),
-                           QStringLiteral("Save as\u2026"), QStringLiteral("Open picture\u2026")}));
+                           QStringLiteral("Save as\u2026"), QStringLiteral("Open picture\u2026"), QString(),
+                           QStringLiteral("Help and about"), QStringLiteral("Quit")}));
 
     // A right click on the canvas opens the menu; the seven controls stay.
     form->start();
@@ -469,6 +504,7 @@ TEST(Form1Caption, HundredWideCharactersStayInsideTheCanvas) {
         auto scripted = std::make_unique<ScriptedDialog>();
         scripted->answer = text;
         Form1 form(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        form.setSettingsFile(freshSettings());
         form.start();
         ASSERT_EQ(form.state().t, text);
 
@@ -504,6 +540,7 @@ TEST(Form1Caption, CaptionsInEachScriptGiveThePicturesChecksums) {
         auto scripted = std::make_unique<ScriptedDialog>();
         scripted->answer = picture.text;
         Form1 form(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
+        form.setSettingsFile(freshSettings());
         form.start();
         const std::uint64_t checksum = testing::canvasChecksum(form.canvas().raster());
         EXPECT_EQ(checksum, picture.checksum) << picture.what << ": 0x" << std::hex << checksum;

@@ -219,12 +219,12 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const std::filesystem::path& f) {
                         testing::writeBytes(f, pngWith({{"Comment", "hi"}}));
                     },
-                    OpenedPicture::Kind::NoRecipe, "no Textscape recipe"},
+                    OpenedPicture::Kind::NoRecipe, "this PNG was not made by Textscape"},
         BadFileCase{"another program's title",
                     [](const std::filesystem::path& f) {
                         testing::writeBytes(f, pngWith({{"Title", "Holiday"}, {"Software", "GIMP"}}));
                     },
-                    OpenedPicture::Kind::NoRecipe, "not a Textscape program"},
+                    OpenedPicture::Kind::NoRecipe, "this PNG was not made by Textscape"},
         BadFileCase{"a newer picture definition",
                     [](const std::filesystem::path& f) {
                         testing::writeBytes(f, pngWith({{"Title", "from later"},

@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QMenu>
 #include <QScreen>
+#include <QToolButton>
 #include <QTest>
 
 #include <QInputMethodEvent>
@@ -108,7 +110,7 @@ TEST_P(QtTextDialogAnswer, ShowsThePromptWhereToldAndReturnsTheAnswer) {
         if (dialog->isVisible()) dialog->reject();
     });
 
-    EXPECT_EQ(prompt.ask({"first line\rsecond line", 2200, 4000, {}, {}}), answer.expected);
+    EXPECT_EQ(prompt.ask({"first line\rsecond line", 2200, 4000, {}, {}, {}}), answer.expected);
     EXPECT_EQ(whenOpen.times(), 1);
 }
 
@@ -192,7 +194,7 @@ TEST(QtTextDialog, EveryPromptStartsWithAnEmptyField) {
     });
     for (int k = 0; k < 2; ++k) {
         if (k > 0) answer.again();
-        EXPECT_EQ(prompt.ask({"p", 0, 0, {}, {}}), "first");
+        EXPECT_EQ(prompt.ask({"p", 0, 0, {}, {}, {}}), "first");
     }
     EXPECT_EQ(fieldsAtOpening, (std::vector<QString>{QString(), QString()}));
 }
@@ -220,10 +222,82 @@ TEST(QtTextDialog, ShowsTheRefusedTextAndWhy) {
         dialog.accept();
     });
     const std::string reason = "the text has 120 characters; at most 100 are allowed";
-    EXPECT_EQ(prompt.ask({"p", 0, 0, refused, reason}), std::string(100, 'x'));
+    EXPECT_EQ(prompt.ask({"p", 0, 0, refused, reason, {}}), std::string(100, 'x'));
     EXPECT_EQ(fieldAtOpening.toStdString(), refused);
     EXPECT_TRUE(reasonVisible);
     EXPECT_EQ(reasonShown.toStdString(), "The text has 120 characters; at most 100 are allowed");
+}
+
+struct RecallCase {
+    const char* what;
+    const char* typed;                  // before the keys
+    std::vector<Qt::Key> keys;
+    QString shown;                      // in the field after them
+};
+
+// Up brings back older texts, Down newer ones and, past the latest, what was
+// being typed; neither goes beyond the ends.
+TEST(QtTextDialog, UpAndDownBringBackRecentTexts) {
+    testing::application();
+    const RecallCase cases[] = {
+        {"nothing pressed", "", {}, QString()},
+        {"up once: the latest", "", {Qt::Key_Up}, QStringLiteral("third")},
+        {"up three times: the oldest", "", {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up}, QStringLiteral("first")},
+        {"up past the oldest stays", "", {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up}, QStringLiteral("first")},
+        {"up, up, down", "", {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down}, QStringLiteral("third")},
+        {"down past the latest gives back the typing", "draft", {Qt::Key_Up, Qt::Key_Down}, QStringLiteral("draft")},
+        {"down at the typing stays", "draft", {Qt::Key_Down}, QStringLiteral("draft")},
+    };
+    QtTextDialog prompt;
+    for (const RecallCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString atOpening = QStringLiteral("(not opened)"), shown;
+        const testing::WhenModalOpens<> answer([&](QDialog& dialog) {
+            auto* field = dialog.findChild<QLineEdit*>();
+            if (!field) {
+                dialog.reject();
+                return;
+            }
+            atOpening = field->text();
+            QTest::keyClicks(field, QString::fromLatin1(c.typed));
+            for (Qt::Key key : c.keys) QTest::keyClick(field, key);
+            shown = field->text();
+            dialog.accept();
+        });
+        const std::optional<std::string> given = prompt.ask({"p", 0, 0, {}, {}, {"third", "second", "first"}});
+        EXPECT_EQ(atOpening, QString());
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(given, c.shown.toStdString());
+    }
+}
+
+// The drop-down beside the field lists the same texts, as they are; picking
+// one puts it in the field. With none it is disabled.
+TEST(QtTextDialog, TheDropDownListsRecentTexts) {
+    testing::application();
+    QtTextDialog prompt;
+    for (const std::vector<std::string>& recent : {std::vector<std::string>{"a&b", "second"}, std::vector<std::string>{}}) {
+        QStringList listed;
+        bool enabled = false;
+        const testing::WhenModalOpens<> answer([&](QDialog& dialog) {
+            auto* button = dialog.findChild<QToolButton*>(QStringLiteral("recent"));
+            auto* field = dialog.findChild<QLineEdit*>();
+            if (!button || !button->menu() || !field) {
+                dialog.reject();
+                return;
+            }
+            enabled = button->isEnabled();
+            for (QAction* item : button->menu()->actions()) listed.append(QString(item->text()).replace(QStringLiteral("&&"), QStringLiteral("&")));
+            if (!button->menu()->actions().isEmpty()) button->menu()->actions().back()->trigger();
+            dialog.accept();
+        });
+        const std::optional<std::string> given = prompt.ask({"p", 0, 0, {}, {}, recent});
+        QStringList expected;
+        for (const std::string& text : recent) expected.append(QString::fromStdString(text));
+        EXPECT_EQ(listed, expected);
+        EXPECT_EQ(enabled, !recent.empty());
+        EXPECT_EQ(given, recent.empty() ? std::string() : recent.back());
+    }
 }
 
 TEST(CharacterCount, CountsCodePoints) {

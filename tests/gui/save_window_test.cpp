@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QCloseEvent>
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
@@ -98,8 +100,9 @@ TEST_F(WindowSave, SaveButtonWritesExactlyTheCanvasIntoThePicturesFolderAndSaysW
     EXPECT_TRUE(statusShown());
     EXPECT_TRUE(saveFailures.empty());
     EXPECT_TRUE(errors.empty());
-    EXPECT_EQ(form->windowSurface().raster().at(630, 543), kWhite);
-    EXPECT_EQ(form->windowSurface().raster().at(631, 543), kWhite);
+    // The mark ran to the canvas's right edge and is cleared once the save is done.
+    EXPECT_EQ(form->windowSurface().raster().at(630, 543), Colour::black());
+    EXPECT_EQ(form->windowSurface().raster().at(631, 543), Colour::black());
 }
 
 TEST_F(WindowSave, SaveButtonTooltipNamesTheFolder) {
@@ -258,6 +261,34 @@ TEST_F(WindowSave, SaveAsOffersTheSizesPeopleUse) {
     std::vector<std::pair<int, int>> offered;
     for (const PictureSize& size : exportSizes()) offered.emplace_back(size.width, size.height);
     EXPECT_EQ(offered, expected);
+}
+
+// Closing the window while a "Save as" is written waits for it, and a save
+// that fails is told before the program ends.
+TEST_F(WindowSave, ClosingDuringSaveAsWaitsAndTellsAFailure) {
+    const struct {
+        const char* what;
+        std::filesystem::path file;
+        bool written;
+    } cases[] = {
+        {"written", base / "closing.png", true},
+        {"into a folder that is not there", base / "missing" / "closing.png", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        saveFailures.clear();
+        files->save = SaveChoice{c.file, ImageFormat::Png, exportSizes()[1]};
+        form->savePictureAs();
+        ASSERT_TRUE(form->exporting());
+        QCloseEvent close;
+        QCoreApplication::sendEvent(form.get(), &close);
+        EXPECT_FALSE(form->exporting());
+        EXPECT_EQ(std::filesystem::exists(c.file), c.written);
+        EXPECT_EQ(saveFailures.empty(), c.written);
+        testing::takePendingEnd();
+        form = nullptr;
+        SetUp();
+    }
 }
 
 // Twice the size: the same composition, drawn again at 1200 x 900, with the

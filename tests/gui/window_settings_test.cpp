@@ -6,6 +6,8 @@
 #include <QSettings>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "support/qt_application.hpp"
 #include "support/test_folder.hpp"
@@ -95,6 +97,46 @@ TEST_F(WindowSettingsTest, TheFolderUsedLastIsKeptInTheFileForTheNextRun) {
     WindowSettings switched(file("two.ini"));
     switched.setFile(file("one.ini"));
     EXPECT_EQ(switched.lastFolder(), base / "chosen");
+}
+
+struct RecentCase {
+    const char* what;
+    std::vector<std::string> made;      // texts made into pictures, in turn
+    std::vector<std::string> expected;  // the latest first
+};
+
+std::vector<std::string> numbered(int from, int to) {  // "t<to>" down to "t<from>"
+    std::vector<std::string> texts;
+    for (int k = to; k >= from; --k) texts.push_back("t" + std::to_string(k));
+    return texts;
+}
+
+// The texts made into pictures come back the latest first, each once, the
+// empty text left out, at most 50; a later run reads them from the file.
+TEST_F(WindowSettingsTest, RecentTextsAreTheLatestFiftyEachOnce) {
+    std::vector<std::string> sixty;
+    for (int k = 1; k <= 60; ++k) sixty.push_back("t" + std::to_string(k));
+    const RecentCase cases[] = {
+        {"none yet", {}, {}},
+        {"in turn", {"a", "b", "c"}, {"c", "b", "a"}},
+        {"a text made again moves to the front", {"a", "b", "a"}, {"a", "b"}},
+        {"the empty text is not kept", {"a", "", "b", ""}, {"b", "a"}},
+        {"beyond UTF-8's first page, and with commas and ampersands",
+         {"\xC3\xA9t\xC3\xA9, \xF0\x9F\x98\x80", "a&b"},
+         {"a&b", "\xC3\xA9t\xC3\xA9, \xF0\x9F\x98\x80"}},
+        {"sixty keep the last fifty", sixty, numbered(11, 60)},
+    };
+    int n = 0;
+    for (const RecentCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString name = file(("recent" + std::to_string(n++) + ".ini").c_str());
+        {
+            WindowSettings settings(name);
+            for (const std::string& text : c.made) settings.rememberText(text);
+            EXPECT_EQ(settings.recentTexts(), c.expected);
+        }
+        EXPECT_EQ(WindowSettings(name).recentTexts(), c.expected);
+    }
 }
 
 }  // namespace
