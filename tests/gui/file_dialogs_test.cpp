@@ -49,9 +49,9 @@ TEST(SaveChoiceOf, TheFileTypeGivesTheSizeAndTheExtensionTheFormat) {
 TEST(SaveFilters, FollowTheFormatsTable) {
     constexpr std::string_view kPng[] = {".png"}, kTiff[] = {".tif", ".tiff"}, kBmp[] = {".bmp"};
     const ImageFormatInfo formats[] = {
-        {ImageFormat::Png, "png", "PNG", kPng, "image/png", nullptr, true, true},
-        {ImageFormat::Bmp, "tiff", "TIFF", kTiff, "image/tiff", nullptr, false, true},
-        {ImageFormat::Bmp, "bmp", "BMP", kBmp, "image/bmp", nullptr, false, false},
+        {ImageFormat::Png, "png", "PNG", kPng, "image/png", nullptr, true, true, true},
+        {ImageFormat::Bmp, "tiff", "TIFF", kTiff, "image/tiff", nullptr, true, false, true},
+        {ImageFormat::Bmp, "bmp", "BMP", kBmp, "image/bmp", nullptr, true, false, false},
     };
     const PictureSize oneSize[] = {{600, 450, "the canvas"}};
     EXPECT_EQ(saveFilters(oneSize, formats),
