@@ -18,7 +18,11 @@ TEST(SaveFilters, OneFileTypePerFormatAndSize) {
     EXPECT_EQ(saveFilters(kSizes), (QStringList{QStringLiteral("PNG image, 600 \u00d7 450 \u2014 the canvas (*.png)"),
                                                 QStringLiteral("PNG image, 1200 \u00d7 900 \u2014 2 \u00d7 (*.png)"),
                                                 QStringLiteral("BMP image, 600 \u00d7 450 \u2014 the canvas (*.bmp)"),
-                                                QStringLiteral("BMP image, 1200 \u00d7 900 \u2014 2 \u00d7 (*.bmp)")}));
+                                                QStringLiteral("BMP image, 1200 \u00d7 900 \u2014 2 \u00d7 (*.bmp)"),
+                                                QStringLiteral("WebP image, 600 \u00d7 450 \u2014 the canvas (*.webp)"),
+                                                QStringLiteral("WebP image, 1200 \u00d7 900 \u2014 2 \u00d7 (*.webp)"),
+                                                QStringLiteral("JPEG image, 600 \u00d7 450 \u2014 the canvas (*.jpg *.jpeg)"),
+                                                QStringLiteral("JPEG image, 1200 \u00d7 900 \u2014 2 \u00d7 (*.jpg *.jpeg)")}));
 }
 
 TEST(SaveChoiceOf, TheFileTypeGivesTheSizeAndTheExtensionTheFormat) {
