@@ -2,9 +2,9 @@
 // (so every shape formula, channel and mixing mode comes up), each made
 // whole by MakeFreshPicture on a fresh state with a one-thread sweep, as
 // textscape-render --batch makes them, and handed over in order by
-// runInOrder, on one core and on every core. The renderer also captions,
-// encodes and writes each picture, which the batch leaves out (the caption
-// needs Qt; BM_EncodePng times the encoding). A
+// runInOrder, on one core and on every core, captions included. The
+// renderer also encodes and writes each picture, which the batch leaves out
+// (BM_EncodePng times the encoding, BM_Pipeline the whole path). A
 // summary after the run gives pictures per second and the ratio, held to
 // at least 1.8 on 2 cores.
 

@@ -17,6 +17,7 @@
 #include "encode_bench.hpp"
 #include "caption_bench.hpp"
 #include "median_keeper.hpp"
+#include "pipeline_bench.hpp"
 #include "render/sweep.hpp"
 #include "scenes.hpp"
 #include "state/layout.hpp"
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
     registerBatchBenchmarks();
     registerEncodeBenchmarks();
     registerCaptionBenchmarks();
+    registerPipelineBenchmarks();
 
     // Repetitions of all benchmarks in random order, so that a machine
     // whose speed drifts during the run slows all of them alike; a flag on
@@ -100,5 +102,6 @@ int main(int argc, char** argv) {
     printBatchSummary(reporter);
     printEncodeSummary(reporter);
     printCaptionSummary(reporter);
+    printPipelineSummary(reporter);
     return 0;
 }

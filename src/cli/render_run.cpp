@@ -46,8 +46,10 @@ Replace replaceFor(const RenderOptions& options) { return options.noClobber ? Re
 // The extension new files of the format get: "T<stamp>.png", "0001.bmp".
 std::string extensionOf(ImageFormat format) { return std::string(imageFormatInfo(format).extensions.front()); }
 
-std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format) {
-    return encodeImage(picture.canvas, format, recipeOf(picture));
+// The picture's file in the format, into `bytes`; a format that cannot hold
+// the picture says why.
+Outcome encode(const Picture& picture, ImageFormat format, std::vector<std::uint8_t>& bytes) {
+    return encodeImage(picture.canvas, format, recipeOf(picture), bytes);
 }
 
 // A failure while running: one line on err, exit status 1. The message may
@@ -231,8 +233,10 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
                << terminalText(source.recipe.parameters) << "\"; this version gives \"" << parameters << "\"\n";
     }
 
+    std::vector<std::uint8_t> bytes;
     if (options.toStandardOutput()) {
-        const std::vector<std::uint8_t> bytes = encode(picture, options.format.value_or(defaultImageFormat()));
+        if (Outcome encoded = encode(picture, options.format.value_or(defaultImageFormat()), bytes); !encoded)
+            return fail(io.err, encoded.message);
         // Flushed at once, while errno still says why a write failed (a
         // full disk, a closed pipe).
         errno = 0;
@@ -243,8 +247,9 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
         return 0;
     }
     if (!options.output.empty()) {
-        const Outcome written = writeFileAtomically(options.output, encode(picture, formatFor(options, options.output)),
-                                                    replaceFor(options));
+        if (Outcome encoded = encode(picture, formatFor(options, options.output), bytes); !encoded)
+            return fail(io.err, encoded.message);
+        const Outcome written = writeFileAtomically(options.output, bytes, replaceFor(options));
         if (!written) return fail(io.err, written.message);
         printInfo();
         return 0;
@@ -256,8 +261,8 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     // The default name follows the window's: the picture's stamp, with a
     // number added rather than replacing a file that is already there.
     const ImageFormat format = options.format.value_or(defaultImageFormat());
-    const Outcome written =
-        writeNumberedFile(".", picture.state.imeslike, extensionOf(format), encode(picture, format));
+    if (Outcome encoded = encode(picture, format, bytes); !encoded) return fail(io.err, encoded.message);
+    const Outcome written = writeNumberedFile(".", picture.state.imeslike, extensionOf(format), bytes);
     if (!written) return fail(io.err, written.message);
     if (!options.quiet) io.out << written.file.filename().string() << '\n';
     return 0;
@@ -311,6 +316,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
     struct Drawn {
         std::vector<std::uint8_t> bytes;  // empty for a line that is skipped
         std::string parameters;
+        Outcome encoded;  // a picture the format cannot hold
     };
     bar.show(0);
     runInOrder(
@@ -320,7 +326,10 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             if (!line.checked) return Drawn{};
             const Picture picture = MakeFreshPicture(line.text, makeCanvas(options.width, options.height), sharedClock,
                                                      options.caption, sweep);
-            return Drawn{encode(picture, format), parameterLine(picture.state)};
+            Drawn drawn;
+            drawn.encoded = encode(picture, format, drawn.bytes);
+            drawn.parameters = parameterLine(picture.state);
+            return drawn;
         },
         [&](std::size_t k, Drawn&& drawn) {
             const BatchLine& line = list.lines[chosen[k]];
@@ -332,6 +341,14 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
                 ++skipped;
                 bar.show(static_cast<std::int64_t>(k + 1));
                 return true;
+            }
+            // The pictures are all of one size, so the lines after one the
+            // format cannot hold would fail alike: the batch stops.
+            if (!drawn.encoded) {
+                bar.clear();
+                io.err << kProgram << listName << ':' << number << ": " << drawn.encoded.message << '\n';
+                ++failed;
+                return false;
             }
             std::ostringstream name;
             name << std::setw(digits) << std::setfill('0') << number << extensionOf(format);

@@ -25,8 +25,7 @@ struct RenderStreams {
 // 0 when every picture was written, 1 on any failure while running (a
 // refused text from wherever it came, a file that could not be read or
 // written, a batch line skipped, a folder in use). Problems are reported on
-// err, one line each; a batch ends with a summary line unless quiet. Needs a
-// QGuiApplication.
+// err, one line each; a batch ends with a summary line unless quiet.
 //
 // A single render writes to -o FILE, to out for -o -, to T<stamp>.png in
 // the current folder (printing its name), or nowhere when only --info was

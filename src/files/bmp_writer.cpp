@@ -58,6 +58,9 @@ std::vector<std::uint8_t> encodeBmp(const Raster& raster) {
     return out;
 }
 
-std::vector<std::uint8_t> encodeBmpFile(const Raster& raster, const PictureRecipe&) { return encodeBmp(raster); }
+Outcome encodeBmpFile(const Raster& raster, const PictureRecipe&, std::vector<std::uint8_t>& bmp) {
+    bmp = encodeBmp(raster);
+    return Outcome::ok();
+}
 
 }  // namespace ts

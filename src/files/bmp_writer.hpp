@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/outcome.hpp"
 #include "platform/raster.hpp"
 
 namespace ts {
@@ -15,7 +16,7 @@ std::vector<std::uint8_t> encodeBmp(const Raster& raster);
 struct PictureRecipe;
 
 // The same, as the image formats' table calls an encoder: a bitmap keeps no
-// recipe.
-std::vector<std::uint8_t> encodeBmpFile(const Raster& raster, const PictureRecipe& recipe);
+// recipe, and any raster can be written.
+[[nodiscard]] Outcome encodeBmpFile(const Raster& raster, const PictureRecipe& recipe, std::vector<std::uint8_t>& bmp);
 
 }  // namespace ts

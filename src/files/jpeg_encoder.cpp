@@ -131,4 +131,8 @@ Outcome encodeJpeg(const Raster& raster, int quality, std::vector<std::uint8_t>&
     return Outcome::ok();
 }
 
+Outcome encodeJpegFile(const Raster& raster, const PictureRecipe&, std::vector<std::uint8_t>& jpeg) {
+    return encodeJpeg(raster, kJpegQuality, jpeg);
+}
+
 }  // namespace ts

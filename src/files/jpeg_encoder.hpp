@@ -19,4 +19,10 @@ inline constexpr int kJpegQuality = 90;
 // std::bad_alloc.
 [[nodiscard]] Outcome encodeJpeg(const Raster& raster, int quality, std::vector<std::uint8_t>& jpeg);
 
+struct PictureRecipe;
+
+// The same at kJpegQuality, as the image formats' table calls an encoder:
+// the file keeps no recipe.
+[[nodiscard]] Outcome encodeJpegFile(const Raster& raster, const PictureRecipe& recipe, std::vector<std::uint8_t>& jpeg);
+
 }  // namespace ts

@@ -113,11 +113,10 @@ PngMetadata pngMetadataOf(const PictureRecipe& recipe) {
     return metadata;
 }
 
-std::vector<std::uint8_t> encodePngFile(const Raster& raster, const PictureRecipe& recipe) {
-    std::vector<std::uint8_t> png;
+Outcome encodePngFile(const Raster& raster, const PictureRecipe& recipe, std::vector<std::uint8_t>& png) {
     const Outcome encoded = encodePng(raster, pngMetadataOf(recipe), png);
     TS_CHECK(encoded, "libpng encodes a picture into memory");
-    return png;
+    return encoded;
 }
 
 namespace {

@@ -45,9 +45,10 @@ inline constexpr const char* kOldParametersKey = "Parameters";
 // definition is one this program draws: anything else is a programming error.
 PngMetadata pngMetadataOf(const PictureRecipe& recipe);
 
-// The PNG file of the raster, carrying the recipe (pngMetadataOf). Into
-// memory libpng fails only for want of memory, which throws.
-std::vector<std::uint8_t> encodePngFile(const Raster& raster, const PictureRecipe& recipe);
+// The PNG file of the raster, carrying the recipe (pngMetadataOf), as the
+// image formats' table calls an encoder. Into memory libpng fails only for
+// want of memory, which throws.
+[[nodiscard]] Outcome encodePngFile(const Raster& raster, const PictureRecipe& recipe, std::vector<std::uint8_t>& png);
 
 // The recipe a PNG file carries, read from its bytes alone: the signature,
 // every chunk's length and CRC up to IEND, and the text chunks (tEXt, whose

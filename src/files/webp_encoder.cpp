@@ -90,4 +90,8 @@ Outcome encodeWebpLossless(const Raster& raster, std::vector<std::uint8_t>& webp
     return Outcome::ok();
 }
 
+Outcome encodeWebpFile(const Raster& raster, const PictureRecipe&, std::vector<std::uint8_t>& webp) {
+    return encodeWebpLossless(raster, webp);
+}
+
 }  // namespace ts

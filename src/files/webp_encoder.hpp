@@ -18,4 +18,10 @@ inline constexpr int kMaxWebpSide = 16383;
 // file. Running out of memory throws std::bad_alloc.
 [[nodiscard]] Outcome encodeWebpLossless(const Raster& raster, std::vector<std::uint8_t>& webp);
 
+struct PictureRecipe;
+
+// The same, as the image formats' table calls an encoder: the file keeps no
+// recipe.
+[[nodiscard]] Outcome encodeWebpFile(const Raster& raster, const PictureRecipe& recipe, std::vector<std::uint8_t>& webp);
+
 }  // namespace ts

@@ -79,7 +79,12 @@ void PictureExport::work() {
                                          request_.text, request_.width, request_.height, request_.recipe.definition,
                                          [this](double done) { tell(0.9 * done); }, stop);
         if (stopped()) return;
-        const std::vector<std::uint8_t> bytes = encodeImage(picture, request_.format, request_.recipe);
+        std::vector<std::uint8_t> bytes;
+        if (Outcome encoded = encodeImage(picture, request_.format, request_.recipe, bytes); !encoded) {
+            encoded.file = request_.file;
+            outcome_ = std::move(encoded);
+            return;
+        }
         tell(0.95);
         if (stopped()) return;
         outcome_ = writeFileAtomically(request_.file, bytes);

@@ -130,5 +130,29 @@ TEST_F(RenderOutput, EveryFormatIsWrittenAndNamesTheFilesItMakes) {
     EXPECT_EQ(mimeTypeOf(run(piped).out), standard.mimeType);
 }
 
+// A picture wider than WebP holds is refused with one line that says why,
+// and no file: alone, and as a batch, which stops there.
+TEST_F(RenderOutput, APictureTheFormatCannotHoldIsRefusedWithOneLine) {
+    RenderOptions single = renderTo("hello world", folder / "wide.webp");
+    single.width = kMaxWebpSide + 1;
+    single.height = kMinPictureSide;
+    RenderOptions batch;
+    batch.action = RenderOptions::Action::Batch;
+    batch.batchList = "-";
+    batch.outDir = folder / "batch";
+    batch.format = ImageFormat::Webp;
+    batch.width = kMaxWebpSide + 1;
+    batch.height = kMinPictureSide;
+    batch.quiet = true;
+    for (const RenderOptions& options : {single, batch}) {
+        const RunResult r = run(options, "one\ntwo\n");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find("Could not write a WebP file: "), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder / "wide.webp"));
+    EXPECT_TRUE(testing::namesIn(folder / "batch").empty());
+}
+
 }  // namespace
 }  // namespace ts

@@ -109,11 +109,11 @@ TEST(ParseRenderOptions, RefusesBadCommandLinesWithAMessageNamingTheProblem) {
         {{"-x", "x"}, "unknown option -x"},
         {{"x", "-o"}, "-o needs a file name"},
         {{"-o", "", "x"}, "-o needs a file name"},
-        {{"-o", "a.jpg", "x"}, "unknown output type for a.jpg"},
+        {{"-o", "a.gif", "x"}, "unknown output type for a.gif"},
         {{"-o", "a", "x"}, "unknown output type for a"},
         {{"-o", "a.png.txt", "x"}, "unknown output type"},
-        {{"-o", "a.jpg", "--format", "gif", "x"}, "unknown format for --format"},
-        {{"x", "--format"}, "--format needs png or bmp"},
+        {{"-o", "a.gif", "--format", "gif", "x"}, "unknown format for --format"},
+        {{"x", "--format"}, "--format needs png, bmp, webp or jpeg"},
         {{"--from", "a.png", "text"}, "--from takes the text from its file"},
         {{"--from", "a.png", "-"}, "--from takes the text from its file"},
         {{"--from"}, "--from needs a PNG file"},
@@ -240,7 +240,8 @@ TEST(ImageFormatOf, FollowsTheExtensionInAnyCase) {
         std::optional<ImageFormat> format;
     } const cases[] = {
         {"a.png", ImageFormat::Png}, {"A.PNG", ImageFormat::Png}, {"dir.bmp/a.pNg", ImageFormat::Png},
-        {"a.bmp", ImageFormat::Bmp}, {"a.Bmp", ImageFormat::Bmp}, {"a.jpg", std::nullopt},
+        {"a.bmp", ImageFormat::Bmp}, {"a.Bmp", ImageFormat::Bmp}, {"a.jpg", ImageFormat::Jpeg},
+        {"a.JPEG", ImageFormat::Jpeg}, {"a.webp", ImageFormat::Webp}, {"a.gif", std::nullopt},
         {"a", std::nullopt},         {"png", std::nullopt},       {".png", std::nullopt},
         {"a.png.tmp", std::nullopt}, {"dir.png/a", std::nullopt},
     };

@@ -229,7 +229,7 @@ TEST_F(RenderOutput, ProgramAnswersHelpAndVersion) {
 TEST_F(RenderOutput, ProgramRefusesBadInputWithOneLineAndWritesNothing) {
     const QStringList cases[] = {
         {"--bogus", "x"},
-        {"-o", "x.jpg", "x"},
+        {"-o", "x.gif", "x"},
         {QString(101, QChar('x'))},
         {"-o", "missing/x.png", "x"},
     };

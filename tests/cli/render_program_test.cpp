@@ -82,7 +82,7 @@ TEST_F(RenderOutput, ProgramGivesOneStatusForEachKindOfFailure) {
     } const cases[] = {
         // A command line that is not understood.
         {{"--bogus", "x"}, {}, 2, "unknown option --bogus (see --help)"},
-        {{"-o", "x.jpg", "x"}, {}, 2, "unknown output type"},
+        {{"-o", "x.gif", "x"}, {}, 2, "unknown output type"},
         {{"a", "b"}, {}, 2, "more than one TEXT"},
         {{"--format", "gif", "x"}, {}, 2, "unknown format"},
         // The same refused text, wherever it comes from.

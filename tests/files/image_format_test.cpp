@@ -4,6 +4,7 @@
 #include <cctype>
 #include <set>
 
+#include "files/image_encoding.hpp"
 #include "files/image_format.hpp"
 
 namespace ts {
@@ -75,6 +76,27 @@ TEST(ImageFormats, NamesAndExtensionsFindTheirEntryInAnyCase) {
     }
     for (const char* unknown : {"", "gif", "image", "p ng"}) EXPECT_EQ(imageFormatNamed(unknown), std::nullopt);
     for (const char* unknown : {"a", "a.gif", "a.", "png"}) EXPECT_EQ(imageFormatOf(unknown), std::nullopt);
+}
+
+// A picture every format can hold gives a file in each; one too wide for
+// WebP is refused through the table with a line the user can read, naming
+// the format, and no bytes.
+TEST(EncodeImage, GivesAFileInEveryFormatOrSaysWhyNot) {
+    const PictureRecipe recipe{"Hello", "tip1=15  tip2=1  tip3=4  seed=2033639", "textscape 1.0.0", ""};
+    for (const ImageFormatInfo& info : imageFormats()) {
+        SCOPED_TRACE(std::string(info.name));
+        std::vector<std::uint8_t> bytes = {1, 2, 3};
+        const Outcome encoded = encodeImage(Raster(9, 4), info.format, recipe, bytes);
+        EXPECT_TRUE(encoded) << encoded.message;
+        EXPECT_GT(bytes.size(), 3U);
+    }
+    std::vector<std::uint8_t> bytes = {1, 2, 3};
+    const Outcome refused = encodeImage(Raster(kMaxWebpSide + 1, 1), ImageFormat::Webp, recipe, bytes);
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.failure, Failure::Refused);
+    EXPECT_TRUE(refused.message.starts_with("Could not write a WebP file: ")) << refused.message;
+    EXPECT_NE(refused.message.find(std::to_string(kMaxWebpSide)), std::string::npos) << refused.message;
+    EXPECT_TRUE(bytes.empty());
 }
 
 TEST(WordsJoinedWithOr, ListsAsASentenceDoes) {

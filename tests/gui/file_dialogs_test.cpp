@@ -18,7 +18,11 @@ TEST(SaveFilters, OneFileTypePerFormatAndSize) {
     EXPECT_EQ(saveFilters(kSizes), (QStringList{QStringLiteral("PNG image, 600 \u00d7 450 \u2014 the canvas (*.png)"),
                                                 QStringLiteral("PNG image, 1200 \u00d7 900 \u2014 2 \u00d7 (*.png)"),
                                                 QStringLiteral("BMP image, 600 \u00d7 450 \u2014 the canvas (*.bmp)"),
-                                                QStringLiteral("BMP image, 1200 \u00d7 900 \u2014 2 \u00d7 (*.bmp)")}));
+                                                QStringLiteral("BMP image, 1200 \u00d7 900 \u2014 2 \u00d7 (*.bmp)"),
+                                                QStringLiteral("WebP image, 600 \u00d7 450 \u2014 the canvas (*.webp)"),
+                                                QStringLiteral("WebP image, 1200 \u00d7 900 \u2014 2 \u00d7 (*.webp)"),
+                                                QStringLiteral("JPEG image, 600 \u00d7 450 \u2014 the canvas (*.jpg *.jpeg)"),
+                                                QStringLiteral("JPEG image, 1200 \u00d7 900 \u2014 2 \u00d7 (*.jpg *.jpeg)")}));
 }
 
 TEST(SaveChoiceOf, TheFileTypeGivesTheSizeAndTheExtensionTheFormat) {
@@ -49,9 +53,9 @@ TEST(SaveChoiceOf, TheFileTypeGivesTheSizeAndTheExtensionTheFormat) {
 TEST(SaveFilters, FollowTheFormatsTable) {
     constexpr std::string_view kPng[] = {".png"}, kTiff[] = {".tif", ".tiff"}, kBmp[] = {".bmp"};
     const ImageFormatInfo formats[] = {
-        {ImageFormat::Png, "png", "PNG", kPng, "image/png", nullptr, true, true},
-        {ImageFormat::Bmp, "tiff", "TIFF", kTiff, "image/tiff", nullptr, false, true},
-        {ImageFormat::Bmp, "bmp", "BMP", kBmp, "image/bmp", nullptr, false, false},
+        {ImageFormat::Png, "png", "PNG", kPng, "image/png", nullptr, true, true, true},
+        {ImageFormat::Bmp, "tiff", "TIFF", kTiff, "image/tiff", nullptr, true, false, true},
+        {ImageFormat::Bmp, "bmp", "BMP", kBmp, "image/bmp", nullptr, true, false, false},
     };
     const PictureSize oneSize[] = {{600, 450, "the canvas"}};
     EXPECT_EQ(saveFilters(oneSize, formats),

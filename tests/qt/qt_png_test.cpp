@@ -51,7 +51,9 @@ TEST(QtReadsThePngEncoder, TheSamePixelsAndTheRecipesTexts) {
     for (const Case& c : cases) {
         const PictureRecipe recipe{c.text, "tip1=7  tip2=2  tip3=4  seed=127010", "textscape-render 1.0.0",
                                    "2026-03-08T14:05:09+01:00"};
-        const QByteArray png = bytesOf(encodeImage(c.raster, ImageFormat::Png, recipe));
+        std::vector<std::uint8_t> encoded;
+        ASSERT_TRUE(encodeImage(c.raster, ImageFormat::Png, recipe, encoded));
+        const QByteArray png = bytesOf(encoded);
         QBuffer buffer;
         buffer.setData(png);
         QImageReader reader(&buffer, "png");

@@ -3,8 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QGuiApplication>
-
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -21,17 +19,10 @@
 
 namespace {
 
-// Qt's own warnings (a missing runtime folder, font notes) are not the
-// user's business here; errors still get through.
-void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::cerr << "textscape-render: " << message.toLocal8Bit().constData() << '\n';
-}
-
 // A standard descriptor the program was started without (`<&-`) is opened
 // on /dev/null the wrong way round: reading standard input or writing
 // standard output then fails with EBADF as it would closed, and no file the
-// program opens (Qt's fonts) can take its number and be read as the text.
+// program opens (the caption's fonts) can take its number and be read as the text.
 void holdClosedStandardDescriptors() {
     for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
         if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
@@ -70,11 +61,6 @@ int run(int argc, char** argv) {
         std::cout << ts::renderVersion() << '\n';
         return ts::finishOutput(std::cout, std::cerr, 0);
     }
-
-    // Pictures are encoded by Qt, which needs an application but no screen.
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    qInstallMessageHandler(quietQtMessages);
-    QGuiApplication app(argc, argv);
 
     // Standard input through a buffer that reports a failed read as one,
     // where std::cin would take it for the end of the input.
