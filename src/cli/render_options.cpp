@@ -118,6 +118,10 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
             bool on = false;
             if (auto e = flag(on)) return *e;
             o.caption = false;
+            o.captionGiven = true;
+        } else if (name == "--caption") {
+            if (auto e = flag(o.caption)) return *e;
+            o.captionGiven = true;
         } else if (name == "--info") {
             if (auto e = flag(o.info)) return *e;
         } else if (name == "-n" || name == "--no-clobber") {
@@ -159,6 +163,7 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
             }
             o.width = size->first;
             o.height = size->second;
+            o.sizeGiven = true;
         } else if (name == "-j" || name == "--jobs") {
             const auto v = takeValue();
             const auto jobs = v ? wholeNumber(*v) : std::nullopt;
@@ -228,9 +233,13 @@ std::string renderUsage() {
            "  -n, --no-clobber    never replace an existing file\n"
            "  --format FORMAT     write FORMAT, whatever the file's name\n"
            "  --no-caption        leave the text out of the picture\n"
+           "  --caption           print the text into the picture (the default; with\n"
+           "                      --from, over a file drawn without it)\n"
            "  --info              print the picture's parameter line (after the text,\n"
            "                      with --from)\n"
-           "  --from FILE.png     make the picture again from the text FILE.png carries\n"
+           "  --from FILE.png     make the picture again from the recipe FILE.png carries:\n"
+           "                      its text, size and caption, unless --size, --caption\n"
+           "                      or --no-caption say otherwise\n"
            "  --batch LISTFILE    render one picture per line of LISTFILE (UTF-8;\n"
            "                      - reads the list from standard input)\n"
            "  --out-dir DIR       where --batch writes 0001" +

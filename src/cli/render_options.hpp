@@ -23,7 +23,8 @@ struct RenderOptions {
     std::filesystem::path recipeFile;   // --from: the text is the one this PNG carries
     std::filesystem::path output;       // -o; "-" is standard output; empty: see runRenderer
     std::optional<ImageFormat> format;  // --format; otherwise the output's extension decides
-    bool caption = true;                // --no-caption turns it off
+    bool caption = true;                // --no-caption turns it off, --caption on
+    bool captionGiven = false;          // --caption or --no-caption: --from keeps it over the file's
     bool noClobber = false;             // -n: never replace an existing file
     bool info = false;                  // --info: print the parameter line
     bool quiet = false;                 // -q: no progress bar, no summary, no name of the file written
@@ -31,6 +32,7 @@ struct RenderOptions {
     std::filesystem::path outDir;       // --out-dir
     int width = layout::kCanvasWidth;   // --size WxH: the picture's size in pixels
     int height = layout::kCanvasHeight;
+    bool sizeGiven = false;  // --size: --from keeps it over the file's
     int jobs = 0;               // -j, --jobs: cores to use; 0 is every one
     int shard = 1, shards = 1;  // --shard K/N: the lines L with (L - 1) mod N = K - 1
 

@@ -27,9 +27,9 @@ namespace {
 
 constexpr const char* kProgram = "textscape-render: ";
 
-PictureRecipe recipeOf(const Picture& picture) {
+PictureRecipe recipeOf(const Picture& picture, bool caption) {
     return {picture.state.t, parameterLine(picture.state), renderVersion(), localCreationTime(picture.state.imeslike),
-            picture.state.definition};
+            picture.state.definition, picture.canvas.width(), picture.canvas.height(), caption};
 }
 
 ImageFormat formatFor(const RenderOptions& options, const std::filesystem::path& file) {
@@ -43,8 +43,8 @@ Replace replaceFor(const RenderOptions& options) { return options.noClobber ? Re
 // The extension new files of the format get: "T<stamp>.png", "0001.bmp".
 std::string extensionOf(ImageFormat format) { return std::string(imageFormatInfo(format).extensions.front()); }
 
-std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format) {
-    return encodeImage(picture.canvas, format, recipeOf(picture));
+std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format, bool caption) {
+    return encodeImage(picture.canvas, format, recipeOf(picture, caption));
 }
 
 // A failure while running: one line on err, exit status 1.
@@ -177,9 +177,19 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
             bar->show(done);
         };
     }
-    // A file's picture is drawn with its own definition; any other text with the newest.
-    const Picture picture = MakeFreshPicture(source.text, makeCanvas(options.width, options.height), clock,
-                                             options.caption, sweep, source.recipe.definition);
+    // A file's picture is drawn with its own definition, size and caption
+    // (unless the command line says otherwise); any other text with the newest.
+    int width = options.width, height = options.height;
+    if (!options.sizeGiven && source.recipe.width > 0) {
+        width = source.recipe.width;
+        height = source.recipe.height;
+    }
+    const bool caption = options.captionGiven ? options.caption : source.recipe.caption.value_or(options.caption);
+    if (caption && !options.caption) {  // fonts not loaded yet: the file asks for a caption
+        if (const Outcome fonts = loadCaptionFonts(); !fonts) return fail(io.err, fonts.message);
+    }
+    const Picture picture = MakeFreshPicture(source.text, makeCanvas(width, height), clock, caption, sweep,
+                                             source.recipe.definition);
     if (bar) bar->finish();
     const std::string parameters = parameterLine(picture.state);
 
@@ -196,7 +206,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     }
 
     if (options.toStandardOutput()) {
-        const std::vector<std::uint8_t> bytes = encode(picture, options.format.value_or(defaultImageFormat()));
+        const std::vector<std::uint8_t> bytes = encode(picture, options.format.value_or(defaultImageFormat()), caption);
         // Flushed at once, while errno still says why a write failed (a
         // full disk, a closed pipe).
         errno = 0;
@@ -207,7 +217,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
         return 0;
     }
     if (!options.output.empty()) {
-        const Outcome written = writeFileAtomically(options.output, encode(picture, formatFor(options, options.output)),
+        const Outcome written = writeFileAtomically(options.output, encode(picture, formatFor(options, options.output), caption),
                                                     replaceFor(options));
         if (!written) return fail(io.err, written.message);
         printInfo();
@@ -221,7 +231,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     // number added rather than replacing a file that is already there.
     const ImageFormat format = options.format.value_or(defaultImageFormat());
     const Outcome written =
-        writeNumberedFile(".", picture.state.imeslike, extensionOf(format), encode(picture, format));
+        writeNumberedFile(".", picture.state.imeslike, extensionOf(format), encode(picture, format, caption));
     if (!written) return fail(io.err, written.message);
     if (!options.quiet) io.out << written.file.filename().string() << '\n';
     return 0;
@@ -284,7 +294,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             if (!line.checked) return Drawn{};
             const Picture picture = MakeFreshPicture(line.text, makeCanvas(options.width, options.height), sharedClock,
                                                      options.caption, sweep);
-            return Drawn{encode(picture, format), parameterLine(picture.state)};
+            return Drawn{encode(picture, format, options.caption), parameterLine(picture.state)};
         },
         [&](std::size_t k, Drawn&& drawn) {
             const BatchLine& line = list.lines[chosen[k]];

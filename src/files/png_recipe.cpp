@@ -76,7 +76,7 @@ std::uint32_t chunkCrc(std::span<const std::uint8_t> bytes) {
 
 Outcome refused(std::string message) { return Outcome::failed(Failure::Refused, std::move(message)); }
 
-// A definition number as written: decimal digits without a leading zero.
+// A definition number or a side as written: decimal digits without a leading zero.
 std::optional<int> definitionNumber(std::string_view text) {
     constexpr std::size_t kMaxDigits = 9;  // fits an int
     if (text.empty() || text.size() > kMaxDigits || text[0] == '0') return std::nullopt;
@@ -108,6 +108,9 @@ PngMetadata pngMetadataOf(const PictureRecipe& recipe) {
     if (!recipe.creationTime.empty()) metadata.texts.push_back({kCreationTimeKey, recipe.creationTime});
     TS_CHECK(isKnownPictureDefinition(recipe.definition), "a recipe of a picture definition this program draws");
     metadata.texts.push_back({kDefinitionKey, std::to_string(recipe.definition)});
+    if (recipe.width > 0 && recipe.height > 0)
+        metadata.texts.push_back({kSizeKey, std::to_string(recipe.width) + "x" + std::to_string(recipe.height)});
+    if (recipe.caption) metadata.texts.push_back({kCaptionKey, *recipe.caption ? "yes" : "no"});
     metadata.pixelsPerMetre = kScreenPixelsPerMetre;
     return metadata;
 }
@@ -124,7 +127,8 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
         return refused("not a PNG file");
 
     // The first value of each key; a compressed one is noted, not read.
-    std::optional<std::string> title, oldText, description, oldParameters, software, created, definition;
+    std::optional<std::string> title, oldText, description, oldParameters, software, created, definition, size,
+        caption;
     bool textCompressed = false;
     const auto keep = [](std::optional<std::string>& slot, std::string& value) {
         if (!slot) slot = std::move(value);
@@ -167,6 +171,10 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
                     keep(created, chunk->value);
                 } else if (chunk->key == kDefinitionKey) {
                     keep(definition, chunk->value);
+                } else if (chunk->key == kSizeKey) {
+                    keep(size, chunk->value);
+                } else if (chunk->key == kCaptionKey) {
+                    keep(caption, chunk->value);
                 }
             }
         }
@@ -189,6 +197,20 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
     recipe.software = *software;
     recipe.creationTime = created.value_or("");
     recipe.definition = *number;
+    // A size or caption flag that cannot be read counts as not recorded.
+    recipe.width = recipe.height = 0;
+    if (size) {
+        const std::size_t x = size->find('x');
+        const std::optional<int> w = x == std::string::npos ? std::nullopt : definitionNumber(size->substr(0, x));
+        const std::optional<int> h = x == std::string::npos ? std::nullopt : definitionNumber(size->substr(x + 1));
+        if (w && h) {
+            recipe.width = *w;
+            recipe.height = *h;
+        }
+    }
+    recipe.caption = std::nullopt;
+    if (caption == "yes") recipe.caption = true;
+    if (caption == "no") recipe.caption = false;
     return Outcome::ok();
 }
 

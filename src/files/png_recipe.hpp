@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,6 +23,10 @@ struct PictureRecipe {
     std::string creationTime;  // when the picture was made, RFC 3339 (see creationTime)
     // The picture definition that drew it.
     int definition = kLatestPictureDefinition;
+    // The picture's size in pixels and whether its caption was drawn; 0 and
+    // nullopt when not recorded (files from before they were).
+    int width = 0, height = 0;
+    std::optional<bool> caption{};
 
     friend bool operator==(const PictureRecipe&, const PictureRecipe&) = default;
 };
@@ -33,6 +38,9 @@ inline constexpr const char* kSoftwareKey = "Software";           // "textscape-
 inline constexpr const char* kCreationTimeKey = "Creation Time";  // "2026-03-08T14:05:09+01:00"
 // The picture definition's number, "2"; a file without it is of definition 1.
 inline constexpr const char* kDefinitionKey = "Picture Definition";
+// The picture's size, "1920x1080", and whether its caption was drawn, "yes" or "no".
+inline constexpr const char* kSizeKey = "Picture Size";
+inline constexpr const char* kCaptionKey = "Caption";
 // The keywords of files written by version 1.0.0, still read.
 inline constexpr const char* kOldTextKey = "Text";
 inline constexpr const char* kOldParametersKey = "Parameters";
@@ -40,7 +48,7 @@ inline constexpr const char* kOldParametersKey = "Parameters";
 // What a PNG file of the picture carries: the recipe's text chunks in the
 // order Title, Description, Software, Creation Time (empty values are left
 // out; the text always goes into an uncompressed UTF-8 iTXt chunk), Picture
-// Definition, and
+// Definition, Picture Size and Caption (when recorded), and
 // pHYs at kScreenPixelsPerMetre. The recipe's values hold no NUL byte and its
 // definition is one this program draws: anything else is a programming error.
 PngMetadata pngMetadataOf(const PictureRecipe& recipe);

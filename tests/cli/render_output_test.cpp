@@ -564,10 +564,36 @@ TEST_F(RenderOutput, FromGivesTheSamePictureByteForByteAndTheSameInfo) {
         // Other options still apply.
         RenderOptions bare = fromRecipe(folder / "first.png", folder / "bare.bmp");
         bare.caption = false;
+        bare.captionGiven = true;
         ASSERT_EQ(run(bare).status, 0);
         EXPECT_TRUE(rasterOf(QImage(QString::fromStdString((folder / "bare.bmp").string()))) ==
                     windowCanvas(text).beforeCaption);
         std::filesystem::remove(folder / "bare.bmp");
+    }
+}
+
+// The file's own size and caption come back; the command line's win.
+TEST_F(RenderOutput, FromRestoresTheSizeAndTheCaptionUnlessTold) {
+    for (const bool caption : {false, true}) {
+        RenderOptions first = renderTo("sunset", folder / "first.png");
+        first.width = 64, first.height = 40, first.sizeGiven = true;
+        first.caption = caption, first.captionGiven = true;
+        ASSERT_EQ(run(first).status, 0);
+
+        // In place, as --from a.png -o a.png: the same file again.
+        const std::vector<std::uint8_t> before = testing::readBytes(folder / "first.png");
+        const RunResult same = run(fromRecipe(folder / "first.png", folder / "first.png"));
+        ASSERT_EQ(same.status, 0) << same.err;
+        EXPECT_EQ(testing::readBytes(folder / "first.png"), before) << caption;
+
+        RenderOptions resized = fromRecipe(folder / "first.png", folder / "resized.png");
+        resized.width = 48, resized.height = 30, resized.sizeGiven = true;
+        resized.caption = !caption, resized.captionGiven = true;
+        ASSERT_EQ(run(resized).status, 0);
+        RenderOptions expected = renderTo("sunset", folder / "expected.png");
+        expected.width = 48, expected.height = 30, expected.caption = !caption;
+        ASSERT_EQ(run(expected).status, 0);
+        EXPECT_EQ(testing::readBytes(folder / "resized.png"), testing::readBytes(folder / "expected.png")) << caption;
     }
 }
 

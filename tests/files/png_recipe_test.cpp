@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "files/png_encoder.hpp"
@@ -74,6 +76,46 @@ TEST(PngRecipe, RecordsThePictureDefinition) {
         PictureRecipe read;
         ASSERT_TRUE(readPngRecipe(png, read));
         EXPECT_EQ(read.definition, definition);
+    }
+}
+
+// The size and the caption flag go under keys of their own and come back;
+// a value that cannot be read, or none, counts as not recorded.
+TEST(PngRecipe, RecordsTheSizeAndTheCaptionFlag) {
+    struct Case {
+        int width, height;
+        std::optional<bool> caption;
+        const char* sizeText;     // nullptr: no such chunk
+        const char* captionText;  // nullptr: no such chunk
+    };
+    for (const Case& c : std::vector<Case>{{1920, 1080, true, "1920x1080", "yes"},
+                                           {16, 16384, false, "16x16384", "no"},
+                                           {0, 0, std::nullopt, nullptr, nullptr}}) {
+        PictureRecipe written = kRecipe;
+        written.width = c.width;
+        written.height = c.height;
+        written.caption = c.caption;
+        const std::vector<std::uint8_t> png = pngWith(written);
+        const auto texts = testing::pngTexts(png);
+        EXPECT_EQ(texts.count("Picture Size"), c.sizeText ? 1u : 0u);
+        EXPECT_EQ(texts.count("Caption"), c.captionText ? 1u : 0u);
+        if (c.sizeText) EXPECT_EQ(texts.at("Picture Size"), c.sizeText);
+        if (c.captionText) EXPECT_EQ(texts.at("Caption"), c.captionText);
+        PictureRecipe read;
+        ASSERT_TRUE(readPngRecipe(png, read));
+        EXPECT_EQ(read, written) << (c.sizeText ? c.sizeText : "none");
+    }
+    for (const auto& [size, caption] : std::vector<std::pair<std::string, std::string>>{
+             {"1920", "YES"}, {"x1080", "1"}, {"0x10", ""}, {"10x", "no "}, {"10x-5", "true"}}) {
+        PictureRecipe read;
+        ASSERT_TRUE(readPngRecipe(pngWithTexts({{"Title", "t", true},
+                                                {"Software", "textscape 1.0.0"},
+                                                {"Picture Size", size},
+                                                {"Caption", caption}}),
+                                  read));
+        EXPECT_EQ(read.width, 0) << size;
+        EXPECT_EQ(read.height, 0) << size;
+        EXPECT_EQ(read.caption, std::nullopt) << caption;
     }
 }
 
