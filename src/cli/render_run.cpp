@@ -27,8 +27,15 @@ namespace {
 
 constexpr const char* kProgram = "textscape-render: ";
 
-PictureRecipe recipeOf(const Picture& picture, bool caption) {
-    return {picture.state.t, parameterLine(picture.state), renderVersion(), localCreationTime(picture.state.imeslike),
+// The Creation Time: the clock's own instant when it has one (exact, with
+// that instant's offset), otherwise the one the picture's name gives.
+std::string creationTimeOf(const Picture& picture, Clock& clock) {
+    if (const std::optional<std::time_t> instant = clock.fixedInstant()) return localRfc3339(*instant);
+    return localCreationTime(picture.state.imeslike);
+}
+
+PictureRecipe recipeOf(const Picture& picture, bool caption, Clock& clock) {
+    return {picture.state.t, parameterLine(picture.state), renderVersion(), creationTimeOf(picture, clock),
             picture.state.definition, picture.canvas.width(), picture.canvas.height(), caption};
 }
 
@@ -43,8 +50,8 @@ Replace replaceFor(const RenderOptions& options) { return options.noClobber ? Re
 // The extension new files of the format get: "T<stamp>.png", "0001.bmp".
 std::string extensionOf(ImageFormat format) { return std::string(imageFormatInfo(format).extensions.front()); }
 
-std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format, bool caption) {
-    return encodeImage(picture.canvas, format, recipeOf(picture, caption));
+std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format, bool caption, Clock& clock) {
+    return encodeImage(picture.canvas, format, recipeOf(picture, caption, clock));
 }
 
 // A failure while running: one line on err, exit status 1.
@@ -111,6 +118,10 @@ public:
     std::string time() override {
         std::lock_guard lock(mutex_);
         return clock_.time();
+    }
+    std::optional<std::time_t> fixedInstant() override {
+        std::lock_guard lock(mutex_);
+        return clock_.fixedInstant();
     }
 
 private:
@@ -206,7 +217,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     }
 
     if (options.toStandardOutput()) {
-        const std::vector<std::uint8_t> bytes = encode(picture, options.format.value_or(defaultImageFormat()), caption);
+        const std::vector<std::uint8_t> bytes = encode(picture, options.format.value_or(defaultImageFormat()), caption, clock);
         // Flushed at once, while errno still says why a write failed (a
         // full disk, a closed pipe).
         errno = 0;
@@ -217,7 +228,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
         return 0;
     }
     if (!options.output.empty()) {
-        const Outcome written = writeFileAtomically(options.output, encode(picture, formatFor(options, options.output), caption),
+        const Outcome written = writeFileAtomically(options.output, encode(picture, formatFor(options, options.output), caption, clock),
                                                     replaceFor(options));
         if (!written) return fail(io.err, written.message);
         printInfo();
@@ -231,7 +242,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     // number added rather than replacing a file that is already there.
     const ImageFormat format = options.format.value_or(defaultImageFormat());
     const Outcome written =
-        writeNumberedFile(".", picture.state.imeslike, extensionOf(format), encode(picture, format, caption));
+        writeNumberedFile(".", picture.state.imeslike, extensionOf(format), encode(picture, format, caption, clock));
     if (!written) return fail(io.err, written.message);
     if (!options.quiet) io.out << written.file.filename().string() << '\n';
     return 0;
@@ -294,7 +305,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             if (!line.checked) return Drawn{};
             const Picture picture = MakeFreshPicture(line.text, makeCanvas(options.width, options.height), sharedClock,
                                                      options.caption, sweep);
-            return Drawn{encode(picture, format, options.caption), parameterLine(picture.state)};
+            return Drawn{encode(picture, format, options.caption, sharedClock), parameterLine(picture.state)};
         },
         [&](std::size_t k, Drawn&& drawn) {
             const BatchLine& line = list.lines[chosen[k]];
@@ -359,6 +370,14 @@ int runRenderer(const RenderOptions& options, RenderStreams io, Clock& clock) {
     if (options.caption) {
         if (const Outcome fonts = loadCaptionFonts(); !fonts)
             return finishOutput(io.out, io.err, fail(io.err, fonts.message));
+    }
+    // A picture is named after the clock's moment: a year the name cannot
+    // hold is refused before anything is drawn.
+    if (const std::string date = clock.date(); !dateFitsNames(date)) {
+        return finishOutput(io.out, io.err,
+                            fail(io.err, "the clock reads the date " + date +
+                                             ", outside the years 1000 to 9999 that a picture's name can hold; "
+                                             "set the clock or SOURCE_DATE_EPOCH"));
     }
     const int status = options.action == RenderOptions::Action::Batch ? renderBatch(options, io, clock)
                                                                       : renderOne(options, io, clock);

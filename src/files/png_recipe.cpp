@@ -226,7 +226,7 @@ std::string creationTime(std::string_view pictureName, long utcOffsetSeconds) {
     out.append(stamp.substr(12, 2));
     const long minutes = (utcOffsetSeconds < 0 ? -utcOffsetSeconds + 30 : utcOffsetSeconds + 30) / 60;
     if (minutes == 0) return out + "Z";
-    constexpr long kMaxMinutes = 99 * 60 + 59;
+    constexpr long kMaxMinutes = 23 * 60 + 59;  // RFC 3339's widest offset
     const long shown = std::min(minutes, kMaxMinutes);
     out.push_back(utcOffsetSeconds < 0 ? '-' : '+');
     out.append(twoDigits(static_cast<int>(shown / 60))).append(":").append(twoDigits(static_cast<int>(shown % 60)));

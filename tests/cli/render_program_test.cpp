@@ -353,3 +353,43 @@ TEST_F(RenderOutput, ProgramKeepsASecondBatchOutOfAFolderInUse) {
 
 }  // namespace
 }  // namespace ts
+
+namespace ts {
+namespace {
+
+using namespace render_test;
+
+// With SOURCE_DATE_EPOCH the moment is the given one: the same default
+// name and the same bytes on every run, and the Creation Time that
+// instant's, with its offset at that instant.
+TEST_F(RenderOutput, ProgramWithSourceDateEpochWritesTheSameBytesEveryRun) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QStringLiteral("1792891800"));  // 2026-10-25 01:30 UTC
+    environment.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
+    std::vector<std::vector<std::uint8_t>> runs;
+    for (const char* name : {"one", "two"}) {
+        std::filesystem::create_directory(folder / name);
+        const RunResult r = runProgram({QStringLiteral("--size"), QStringLiteral("48x36"), QStringLiteral("sunset")},
+                                       folder / name, {}, {}, environment);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "T20261025023000.png\n");
+        runs.push_back(testing::readBytes(folder / name / "T20261025023000.png"));
+    }
+    EXPECT_EQ(runs[0], runs[1]);
+    const std::string bytes(runs[0].begin(), runs[0].end());
+    const bool zoneKnown = bytes.find("2026-10-25T02:30:00") != std::string::npos;
+    if (zoneKnown) EXPECT_NE(bytes.find("2026-10-25T02:30:00+01:00"), std::string::npos);
+
+    // A moment whose year a name cannot hold, or a value that is no moment: one line.
+    for (const char* epoch : {"253402300800", "soon"}) {
+        environment.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QString::fromLatin1(epoch));
+        const RunResult r = runProgram({QStringLiteral("sunset")}, folder, {}, {}, environment);
+        EXPECT_EQ(r.status, 1) << epoch;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_TRUE(r.err.find("SOURCE_DATE_EPOCH") != std::string::npos) << r.err;
+    }
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"one", "two"}));
+}
+
+}  // namespace
+}  // namespace ts
