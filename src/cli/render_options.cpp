@@ -164,6 +164,12 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
             o.width = size->first;
             o.height = size->second;
             o.sizeGiven = true;
+        } else if (name == "--dpi") {
+            const auto v = takeValue();
+            const auto dpi = v ? wholeNumber(*v) : std::nullopt;
+            if (!dpi || *dpi < 1 || *dpi > kMaxDpi)
+                return OptionError{"option --dpi needs dots per inch from 1 to " + std::to_string(kMaxDpi)};
+            o.dpi = *dpi;
         } else if (name == "-j" || name == "--jobs") {
             const auto v = takeValue();
             const auto jobs = v ? wholeNumber(*v) : std::nullopt;
@@ -248,6 +254,8 @@ std::string renderUsage() {
            "  --size WxH          draw the picture W pixels wide and H high, each side\n"
            "                      16 to 16384 (default 600x450): the same composition,\n"
            "                      scaled to the height and centred across\n"
+"  --dpi N             record N dots per inch in a PNG (default: 300 for the A4\n"
+           "                      and A3 sizes, 3508x2480 and 4961x3508, 96 for others)\n"
            "  -j, --jobs N        use N cores (default: all); a batch draws N pictures\n"
            "                      side by side, with the same files and messages\n"
            "  --shard K/N         with --batch, only the lines L with (L - 1) mod N = K - 1\n"

@@ -33,6 +33,7 @@ struct RenderOptions {
     int width = layout::kCanvasWidth;   // --size WxH: the picture's size in pixels
     int height = layout::kCanvasHeight;
     bool sizeGiven = false;  // --size: --from keeps it over the file's
+    int dpi = 0;             // --dpi: the resolution the PNG records; 0 is the size's own
     int jobs = 0;               // -j, --jobs: cores to use; 0 is every one
     int shard = 1, shards = 1;  // --shard K/N: the lines L with (L - 1) mod N = K - 1
 
@@ -53,6 +54,7 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
 // The most --jobs and shards accepted (--size takes each side from
 // kMinPictureSide to kMaxPictureSide, render/sweep.hpp).
 inline constexpr int kMaxJobs = 1024;
+inline constexpr int kMaxDpi = 100000;
 inline constexpr int kMaxShards = 1000000;
 
 // The usage text printed by --help.

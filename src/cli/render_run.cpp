@@ -34,9 +34,9 @@ std::string creationTimeOf(const Picture& picture, Clock& clock) {
     return localCreationTime(picture.state.imeslike);
 }
 
-PictureRecipe recipeOf(const Picture& picture, bool caption, Clock& clock) {
-    return {picture.state.t, parameterLine(picture.state), renderVersion(), creationTimeOf(picture, clock),
-            picture.state.definition, picture.canvas.width(), picture.canvas.height(), caption};
+PictureRecipe recipeOf(const Picture& picture, bool caption, Clock& clock, int dpi) {
+    return {picture.state.t,          parameterLine(picture.state), renderVersion(), creationTimeOf(picture, clock),
+            picture.state.definition, picture.canvas.width(),       picture.canvas.height(), caption, dpi};
 }
 
 ImageFormat formatFor(const RenderOptions& options, const std::filesystem::path& file) {
@@ -50,8 +50,9 @@ Replace replaceFor(const RenderOptions& options) { return options.noClobber ? Re
 // The extension new files of the format get: "T<stamp>.png", "0001.bmp".
 std::string extensionOf(ImageFormat format) { return std::string(imageFormatInfo(format).extensions.front()); }
 
-std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format, bool caption, Clock& clock) {
-    return encodeImage(picture.canvas, format, recipeOf(picture, caption, clock));
+std::vector<std::uint8_t> encode(const Picture& picture, ImageFormat format, bool caption, Clock& clock,
+                                 int dpi) {
+    return encodeImage(picture.canvas, format, recipeOf(picture, caption, clock, dpi));
 }
 
 // A failure while running: one line on err, exit status 1.
@@ -217,7 +218,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     }
 
     if (options.toStandardOutput()) {
-        const std::vector<std::uint8_t> bytes = encode(picture, options.format.value_or(defaultImageFormat()), caption, clock);
+        const std::vector<std::uint8_t> bytes = encode(picture, options.format.value_or(defaultImageFormat()), caption, clock, options.dpi);
         // Flushed at once, while errno still says why a write failed (a
         // full disk, a closed pipe).
         errno = 0;
@@ -228,7 +229,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
         return 0;
     }
     if (!options.output.empty()) {
-        const Outcome written = writeFileAtomically(options.output, encode(picture, formatFor(options, options.output), caption, clock),
+        const Outcome written = writeFileAtomically(options.output, encode(picture, formatFor(options, options.output), caption, clock, options.dpi),
                                                     replaceFor(options));
         if (!written) return fail(io.err, written.message);
         printInfo();
@@ -242,7 +243,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     // number added rather than replacing a file that is already there.
     const ImageFormat format = options.format.value_or(defaultImageFormat());
     const Outcome written =
-        writeNumberedFile(".", picture.state.imeslike, extensionOf(format), encode(picture, format, caption, clock));
+        writeNumberedFile(".", picture.state.imeslike, extensionOf(format), encode(picture, format, caption, clock, options.dpi));
     if (!written) return fail(io.err, written.message);
     if (!options.quiet) io.out << written.file.filename().string() << '\n';
     return 0;
@@ -305,7 +306,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             if (!line.checked) return Drawn{};
             const Picture picture = MakeFreshPicture(line.text, makeCanvas(options.width, options.height), sharedClock,
                                                      options.caption, sweep);
-            return Drawn{encode(picture, format, options.caption, sharedClock), parameterLine(picture.state)};
+            return Drawn{encode(picture, format, options.caption, sharedClock, options.dpi), parameterLine(picture.state)};
         },
         [&](std::size_t k, Drawn&& drawn) {
             const BatchLine& line = list.lines[chosen[k]];

@@ -71,8 +71,11 @@ TEST_F(RenderOutput, PngCarriesTheTextTheParameterLineTheVersionAndTheTime) {
         const RunResult r = run(renderTo(text, folder / "p.png"));
         ASSERT_EQ(r.status, 0) << r.err;
         const auto texts = testing::pngTexts(testing::readBytes(folder / "p.png"));
+        const PictureRecipe recipe{text, windowCanvas(text).parameters, "", "", 2, 600, 450, true};
         const std::map<std::string, std::string> expected = {{"Title", text},
-                                                             {"Description", windowCanvas(text).parameters},
+                                                             {"Description", describe(recipe)},
+                                                             {"Picture Size", "600x450"},
+                                                             {"Caption", "yes"},
                                                              {"Software", renderVersion()},
                                                              {"Creation Time", localCreationTime("T20260308140509")},
                                                              {"Picture Definition", "2"}};
