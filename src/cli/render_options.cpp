@@ -124,6 +124,8 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
             o.captionGiven = true;
         } else if (name == "--info") {
             if (auto e = flag(o.info)) return *e;
+        } else if (name == "--json") {
+            if (auto e = flag(o.json)) return *e;
         } else if (name == "-n" || name == "--no-clobber") {
             if (auto e = flag(o.noClobber)) return *e;
         } else if (name == "-o" || name == "--output") {
@@ -192,6 +194,7 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
         }
     }
 
+    if (o.json && !o.info) return OptionError{"--json is only used with --info"};
     if (seenBatch || seenOutDir) {
         if (!seenBatch) return OptionError{"--out-dir is only used with --batch"};
         if (!seenOutDir) return OptionError{"--batch needs --out-dir DIR"};
@@ -243,6 +246,9 @@ std::string renderUsage() {
            "                      --from, over a file drawn without it)\n"
            "  --info              print the picture's parameter line (after the text,\n"
            "                      with --from)\n"
+           "  --json              with --info, one JSON object per picture: text,\n"
+           "                      definition, width, height, caption, tip1, tip2, tip3,\n"
+           "                      seed and file (null when none is written)\n"
            "  --from FILE.png     make the picture again from the recipe FILE.png carries:\n"
            "                      its text, size and caption, unless --size, --caption\n"
            "                      or --no-caption say otherwise\n"

@@ -27,6 +27,7 @@ struct RenderOptions {
     bool captionGiven = false;          // --caption or --no-caption: --from keeps it over the file's
     bool noClobber = false;             // -n: never replace an existing file
     bool info = false;                  // --info: print the parameter line
+    bool json = false;                  // --json (with --info): one JSON object per picture instead
     bool quiet = false;                 // -q: no progress bar, no summary, no name of the file written
     std::filesystem::path batchList;    // --batch; "-" is standard input
     std::filesystem::path outDir;       // --out-dir

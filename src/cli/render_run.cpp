@@ -9,6 +9,8 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include <string>
+#include <string_view>
 #include <thread>
 
 #include "annotate/caption_fonts.hpp"
@@ -42,6 +44,50 @@ PictureRecipe recipeOf(const Picture& picture, bool caption, Clock& clock, int d
 ImageFormat formatFor(const RenderOptions& options, const std::filesystem::path& file) {
     if (options.format) return *options.format;
     return imageFormatOf(file).value_or(defaultImageFormat());
+}
+
+// The text as a JSON string: quotes, backslashes and control characters
+// escaped, anything else (UTF-8 included) as it is.
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (u < 0x20 || u == 0x7F) {
+            constexpr const char* kHex = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[u >> 4];
+            out += kHex[u & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out + '"';
+}
+
+// One picture as a JSON object on one line. The numbers come from the
+// parameter line ("tip1=7  tip2=2  tip3=3  seed=4133079").
+std::string jsonInfo(const Picture& picture, bool caption, const std::string& file) {
+    std::string out = "{\"text\":" + jsonString(picture.state.t) +
+                      ",\"definition\":" + std::to_string(picture.state.definition) +
+                      ",\"width\":" + std::to_string(picture.canvas.width()) +
+                      ",\"height\":" + std::to_string(picture.canvas.height()) +
+                      ",\"caption\":" + (caption ? "true" : "false");
+    std::istringstream fields(parameterLine(picture.state));
+    for (std::string field; fields >> field;) {
+        const std::size_t eq = field.find('=');
+        if (eq == std::string::npos) continue;
+        out += "," + jsonString(field.substr(0, eq)) + ":" + field.substr(eq + 1);
+    }
+    return out + ",\"file\":" + (file.empty() ? std::string("null") : jsonString(file)) + "}";
 }
 
 // -n: a file that is there stays.
@@ -209,6 +255,12 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     std::ostream& infoOut = options.toStandardOutput() ? io.err : io.out;
     const auto printInfo = [&] {
         if (!options.info) return;
+        if (options.json) {
+            const std::string file =
+                options.toStandardOutput() || options.output.empty() ? std::string() : options.output.string();
+            infoOut << jsonInfo(picture, caption, file) << '\n';
+            return;
+        }
         if (!options.recipeFile.empty()) infoOut << picture.state.t << '\n';
         infoOut << parameters << '\n';
     };
@@ -297,6 +349,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
     struct Drawn {
         std::vector<std::uint8_t> bytes;  // empty for a line that is skipped
         std::string parameters;
+        std::string json;  // --info --json: the picture's object, without its file
     };
     bar.show(0);
     runInOrder(
@@ -306,7 +359,8 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             if (!line.checked) return Drawn{};
             const Picture picture = MakeFreshPicture(line.text, makeCanvas(options.width, options.height), sharedClock,
                                                      options.caption, sweep);
-            return Drawn{encode(picture, format, options.caption, sharedClock, options.dpi), parameterLine(picture.state)};
+            return Drawn{encode(picture, format, options.caption, sharedClock, options.dpi), parameterLine(picture.state),
+                         options.json ? jsonInfo(picture, options.caption, "") : std::string()};
         },
         [&](std::size_t k, Drawn&& drawn) {
             const BatchLine& line = list.lines[chosen[k]];
@@ -339,7 +393,12 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
                 return false;
             }
             ++written;
-            if (options.info) io.out << name.str() << ": " << drawn.parameters << '\n';
+            if (options.info && options.json) {
+                io.out << drawn.json.substr(0, drawn.json.size() - std::string_view(",\"file\":null}").size())
+                       << ",\"file\":" << jsonString(name.str()) << "}\n";
+            } else if (options.info) {
+                io.out << name.str() << ": " << drawn.parameters << '\n';
+            }
             bar.show(static_cast<std::int64_t>(k + 1));
             return true;
         });

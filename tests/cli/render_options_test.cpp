@@ -70,6 +70,7 @@ TEST(ParseRenderOptions, AcceptsEachFormOfACommandLine) {
     });
     add({"--size", "1920x1080", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 1920, o.height = 1080, o.sizeGiven = true; });
     add({"--size=16x16384", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 16, o.height = 16384, o.sizeGiven = true; });
+    add({"--info", "--json", "x"}, [](RenderOptions& o) { o.text = "x", o.info = true, o.json = true; });
     add({"--dpi", "300", "x"}, [](RenderOptions& o) { o.text = "x", o.dpi = 300; });
     add({"-j", "3", "x"}, [](RenderOptions& o) { o.text = "x", o.jobs = 3; });
     add({"-j1", "--jobs=2", "x"}, [](RenderOptions& o) { o.text = "x", o.jobs = 2; });
@@ -193,7 +194,7 @@ TEST(RenderUsage, NamesEveryOption) {
     const std::string usage = renderUsage();
     for (const char* option :
          {"-o", "--no-caption", "--info", "--batch", "--out-dir", "--help", "--version", "TEXT", "--format", "--from",
-          "-q", "--quiet", "-V", "Exit status", "--caption", "--dpi", "--size", "-j", "--jobs", "--shard"})
+          "-q", "--quiet", "-V", "Exit status", "--caption", "--dpi", "--json", "--size", "-j", "--jobs", "--shard"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 

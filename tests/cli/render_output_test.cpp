@@ -600,6 +600,30 @@ TEST_F(RenderOutput, FromRestoresTheSizeAndTheCaptionUnlessTold) {
     }
 }
 
+// --info --json: one object per picture, its text escaped as JSON wants.
+TEST_F(RenderOutput, InfoAsJsonIsOneObjectPerPicture) {
+    const std::string text = "say \"hi\" \\ caf\xC3\xA9";
+    RenderOptions o = renderTo(text, folder / "j.png");
+    o.info = true, o.json = true;
+    o.caption = false, o.captionGiven = true;
+    o.width = 64, o.height = 48, o.sizeGiven = true;
+    const RunResult r = run(o);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string parameters = windowCanvas(text).parameters;  // "tip1=7  tip2=2  tip3=3  seed=4133079"
+    std::string numbers;
+    std::istringstream fields(parameters);
+    for (std::string field; fields >> field;) numbers += ",\"" + field.replace(field.find('='), 1, "\":");
+    EXPECT_EQ(r.out, "{\"text\":\"say \\\"hi\\\" \\\\ caf\xC3\xA9\",\"definition\":2,\"width\":64,\"height\":48,"
+                     "\"caption\":false" + numbers + ",\"file\":\"" + (folder / "j.png").string() + "\"}\n");
+
+    RenderOptions alone = renderTo("sunset", "");
+    alone.info = true, alone.json = true;
+    const RunResult told = run(alone);
+    EXPECT_TRUE(told.out.starts_with("{\"text\":\"sunset\",\"definition\":2,\"width\":600,\"height\":450,\"caption\":true,"))
+        << told.out;
+    EXPECT_TRUE(told.out.ends_with(",\"file\":null}\n")) << told.out;
+}
+
 // A one-pixel PNG with the given text chunks and no others.
 std::vector<std::uint8_t> tinyPngWith(const std::vector<PngText>& texts) {
     std::vector<std::uint8_t> png;
