@@ -124,6 +124,8 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
             o.captionGiven = true;
         } else if (name == "--info") {
             if (auto e = flag(o.info)) return *e;
+        } else if (name == "--skip-existing") {
+            if (auto e = flag(o.skipExisting)) return *e;
         } else if (name == "--json") {
             if (auto e = flag(o.json)) return *e;
         } else if (name == "-n" || name == "--no-clobber") {
@@ -206,6 +208,7 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
     }
 
     if (seenShard) return OptionError{"--shard is only used with --batch"};
+    if (o.skipExisting) return OptionError{"--skip-existing is only used with --batch"};
     if (seenOutput && !o.toStandardOutput() && !o.format && !imageFormatOf(o.output)) {
         return OptionError{"unknown output type for " + o.output.string() + ": use a name ending in " +
                            formatExtensions() + ", or --format"};
@@ -264,6 +267,8 @@ std::string renderUsage() {
            "                      and A3 sizes, 3508x2480 and 4961x3508, 96 for others)\n"
            "  -j, --jobs N        use N cores (default: all); a batch draws N pictures\n"
            "                      side by side, with the same files and messages\n"
+"  --skip-existing     with --batch, leave a line whose file is there and\n"
+           "                      carries its text; it counts as present\n"
            "  --shard K/N         with --batch, only the lines L with (L - 1) mod N = K - 1\n"
            "                      (shard K of N); files keep their line numbers\n"
            "  -q, --quiet         no progress bar, no summary, no name of the file written\n"

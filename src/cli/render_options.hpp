@@ -26,6 +26,7 @@ struct RenderOptions {
     bool caption = true;                // --no-caption turns it off, --caption on
     bool captionGiven = false;          // --caption or --no-caption: --from keeps it over the file's
     bool noClobber = false;             // -n: never replace an existing file
+    bool skipExisting = false;          // --skip-existing: a batch leaves a line whose file has its text
     bool info = false;                  // --info: print the parameter line
     bool json = false;                  // --json (with --info): one JSON object per picture instead
     bool quiet = false;                 // -q: no progress bar, no summary, no name of the file written

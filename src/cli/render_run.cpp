@@ -350,13 +350,43 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
         std::vector<std::uint8_t> bytes;  // empty for a line that is skipped
         std::string parameters;
         std::string json;  // --info --json: the picture's object, without its file
+        bool present = false;  // --skip-existing: the file is there with this line's text
     };
+    const auto nameOf = [&](std::size_t number) {
+        std::ostringstream name;
+        name << std::setw(digits) << std::setfill('0') << number << extensionOf(format);
+        return name.str();
+    };
+    // index.tsv: line, file and text of each picture in the folder.
+    const auto tsvField = [](const std::string& text) {
+        std::string out;
+        for (const char c : text) {
+            if (c == '\t') {
+                out += "\\t";
+            } else if (c == '\n') {
+                out += "\\n";
+            } else if (c == '\r') {
+                out += "\\r";
+            } else if (c == '\\') {
+                out += "\\\\";
+            } else {
+                out += c;
+            }
+        }
+        return out;
+    };
+    std::string index = "line\tfile\ttext\n";
+    std::size_t present = 0;
     bar.show(0);
     runInOrder(
         total, workers,
         [&](std::size_t k) {
             const BatchLine& line = list.lines[chosen[k]];
             if (!line.checked) return Drawn{};
+            if (options.skipExisting) {
+                const RecipeRead there = readRecipeFile(options.outDir / nameOf(chosen[k] + 1));
+                if (there && there.recipe.text == line.text) return Drawn{{}, {}, {}, true};
+            }
             const Picture picture = MakeFreshPicture(line.text, makeCanvas(options.width, options.height), sharedClock,
                                                      options.caption, sweep);
             return Drawn{encode(picture, format, options.caption, sharedClock, options.dpi), parameterLine(picture.state),
@@ -373,7 +403,13 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
                 return true;
             }
             std::ostringstream name;
-            name << std::setw(digits) << std::setfill('0') << number << extensionOf(format);
+            name << nameOf(number);
+            if (drawn.present) {
+                ++present;
+                index += std::to_string(number) + '\t' + name.str() + '\t' + tsvField(line.text) + '\n';
+                bar.show(static_cast<std::int64_t>(k + 1));
+                return true;
+            }
             // A write that fails would fail alike for the lines after it (a
             // full disk, a folder that cannot be written): the batch stops.
             // Every picture goes into the folder the lock holds, even if it
@@ -393,6 +429,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
                 return false;
             }
             ++written;
+            index += std::to_string(number) + '\t' + name.str() + '\t' + tsvField(line.text) + '\n';
             if (options.info && options.json) {
                 io.out << drawn.json.substr(0, drawn.json.size() - std::string_view(",\"file\":null}").size())
                        << ",\"file\":" << jsonString(name.str()) << "}\n";
@@ -402,11 +439,23 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             bar.show(static_cast<std::int64_t>(k + 1));
             return true;
         });
-    const std::size_t notTried = total - written - skipped - failed;
+    const std::size_t notTried = total - written - present - skipped - failed;
     bar.finish();
+    // Written whole at the end, through the locked folder, so that a reader
+    // never finds half of it. For now only by a batch that resumes.
+    const std::string_view indexText(index);
+    if (!options.skipExisting) {
+    } else if (Outcome indexed = writeFileAtomically(
+            lock, "index.tsv",
+            std::span(reinterpret_cast<const std::uint8_t*>(indexText.data()), indexText.size()), Replace::Allowed);
+        !indexed) {
+        io.err << kProgram << indexed.message << '\n';
+        ++failed;
+    }
     if (!options.quiet) {
-        io.err << kProgram << total << (total == 1 ? " line: " : " lines: ") << written << " written, " << skipped
-               << " skipped, " << failed << " failed";
+        io.err << kProgram << total << (total == 1 ? " line: " : " lines: ") << written << " written, ";
+        if (options.skipExisting) io.err << present << " present, ";
+        io.err << skipped << " skipped, " << failed << " failed";
         if (notTried > 0) io.err << ", " << notTried << " not tried (the batch stops at a failed write)";
         io.err << '\n';
     }

@@ -194,7 +194,7 @@ TEST(RenderUsage, NamesEveryOption) {
     const std::string usage = renderUsage();
     for (const char* option :
          {"-o", "--no-caption", "--info", "--batch", "--out-dir", "--help", "--version", "TEXT", "--format", "--from",
-          "-q", "--quiet", "-V", "Exit status", "--caption", "--dpi", "--json", "--size", "-j", "--jobs", "--shard"})
+          "-q", "--quiet", "-V", "Exit status", "--caption", "--dpi", "--json", "--skip-existing", "--size", "-j", "--jobs", "--shard"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 

@@ -624,6 +624,33 @@ TEST_F(RenderOutput, InfoAsJsonIsOneObjectPerPicture) {
     EXPECT_TRUE(told.out.ends_with(",\"file\":null}\n")) << told.out;
 }
 
+// A batch run again with --skip-existing draws only the lines whose files
+// are missing or carry another text, and writes index.tsv whole.
+TEST_F(RenderOutput, BatchSkipExistingResumesAndWritesAnIndex) {
+    RenderOptions o;
+    o.action = RenderOptions::Action::Batch;
+    o.batchList = "-";
+    o.outDir = folder / "out";
+    o.width = 32, o.height = 24, o.sizeGiven = true;
+    o.caption = false, o.captionGiven = true;
+    ASSERT_EQ(run(o, "one\ntwo \\ x\nthree\n").status, 0);
+    const std::vector<std::uint8_t> two = testing::readBytes(folder / "out" / "0002.png");
+    std::filesystem::remove(folder / "out" / "0001.png");
+    std::filesystem::copy_file(folder / "out" / "0002.png", folder / "out" / "0003.png",
+                               std::filesystem::copy_options::overwrite_existing);  // another line's text
+    o.skipExisting = true;
+    const RunResult r = run(o, "one\ntwo \\ x\nthree\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("3 lines: 2 written, 1 present, 0 skipped, 0 failed"), std::string::npos) << r.err;
+    EXPECT_EQ(testing::readBytes(folder / "out" / "0002.png"), two);
+    PictureRecipe third;
+    ASSERT_TRUE(readPngRecipe(testing::readBytes(folder / "out" / "0003.png"), third));
+    EXPECT_EQ(third.text, "three");
+    const std::vector<std::uint8_t> index = testing::readBytes(folder / "out" / "index.tsv");
+    EXPECT_EQ(std::string(index.begin(), index.end()),
+              "line\tfile\ttext\n1\t0001.png\tone\n2\t0002.png\ttwo \\\\ x\n3\t0003.png\tthree\n");
+}
+
 // A one-pixel PNG with the given text chunks and no others.
 std::vector<std::uint8_t> tinyPngWith(const std::vector<PngText>& texts) {
     std::vector<std::uint8_t> png;
