@@ -134,8 +134,16 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
             bool on = false;
             if (auto e = flag(on)) return *e;
             o.caption = false;
+            o.captionGiven = true;
+        } else if (name == "--caption") {
+            if (auto e = flag(o.caption)) return *e;
+            o.captionGiven = true;
         } else if (name == "--info") {
             if (auto e = flag(o.info)) return *e;
+        } else if (name == "--skip-existing") {
+            if (auto e = flag(o.skipExisting)) return *e;
+        } else if (name == "--json") {
+            if (auto e = flag(o.json)) return *e;
         } else if (name == "-n" || name == "--no-clobber") {
             if (auto e = flag(o.noClobber)) return *e;
         } else if (name == "-o" || name == "--output") {
@@ -181,6 +189,13 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
             }
             o.width = size->first;
             o.height = size->second;
+            o.sizeGiven = true;
+        } else if (name == "--dpi") {
+            const auto v = takeValue();
+            const auto dpi = v ? wholeNumber(*v) : std::nullopt;
+            if (!dpi || *dpi < 1 || *dpi > kMaxDpi)
+                return OptionError{"option --dpi needs dots per inch from 1 to " + std::to_string(kMaxDpi)};
+            o.dpi = *dpi;
         } else if (name == "-j" || name == "--jobs") {
             const auto v = takeValue();
             const auto jobs = v ? wholeNumber(*v) : std::nullopt;
@@ -203,6 +218,7 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
         }
     }
 
+    if (o.json && !o.info) return OptionError{"--json is only used with --info"};
     if (seenBatch || seenOutDir) {
         if (!seenBatch) return OptionError{"--out-dir is only used with --batch"};
         if (!seenOutDir) return OptionError{"--batch needs --out-dir DIR"};
@@ -214,6 +230,7 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
     }
 
     if (seenShard) return OptionError{"--shard is only used with --batch"};
+    if (o.skipExisting) return OptionError{"--skip-existing is only used with --batch"};
     if (seenOutput && !o.toStandardOutput() && !o.format && !imageFormatOf(o.output)) {
         return OptionError{"unknown output type for " + o.output.string() + ": use a name ending in " +
                            formatExtensions() + ", or --format"};
@@ -250,10 +267,17 @@ std::string renderUsage() {
            "  -n, --no-clobber    never replace an existing file\n"
            "  --format FORMAT     write FORMAT, whatever the file's name\n"
            "  --no-caption        leave the text out of the picture\n"
+           "  --caption           print the text into the picture (the default; with\n"
+           "                      --from, over a file drawn without it)\n"
            "  --info              print the picture's parameter line (after the text,\n"
            "                      with --from)\n"
-           "  --from FILE.png     make the picture again from the text FILE.png carries\n"
-           "                      (- reads the PNG from standard input)\n"
+           "  --json              with --info, one JSON object per picture: text,\n"
+           "                      definition, width, height, caption, tip1, tip2, tip3,\n"
+           "                      seed and file (null when none is written)\n"
+           "  --from FILE.png     make the picture again from the recipe FILE.png carries:\n"
+           "                      its text, size and caption, unless --size, --caption\n"
+           "                      or --no-caption say otherwise (- reads the PNG from\n"
+           "                      standard input)\n"
            "  --batch LISTFILE    render one picture per line of LISTFILE (UTF-8;\n"
            "                      - reads the list from standard input)\n"
            "  --out-dir DIR       where --batch writes 0001" +
@@ -266,8 +290,12 @@ std::string renderUsage() {
            sizeNames() +
            "\n"
            "  --list-sizes        list the named sizes with their pixels and exit\n"
+           "  --dpi N             record N dots per inch in a PNG (default: 300 for the A4\n"
+           "                      and A3 sizes, 3508x2480 and 4961x3508, 96 for others)\n"
            "  -j, --jobs N        use N cores (default: all); a batch draws N pictures\n"
            "                      side by side, with the same files and messages\n"
+"  --skip-existing     with --batch, leave a line whose file is there and\n"
+           "                      carries its text; it counts as present\n"
            "  --shard K/N         with --batch, only the lines L with (L - 1) mod N = K - 1\n"
            "                      (shard K of N); files keep their line numbers\n"
            "  -q, --quiet         no progress bar, no summary, no name of the file written\n"

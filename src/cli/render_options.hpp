@@ -23,14 +23,19 @@ struct RenderOptions {
     std::filesystem::path recipeFile;   // --from: the text is the one this PNG carries; "-" is standard input
     std::filesystem::path output;       // -o; "-" is standard output; empty: see runRenderer
     std::optional<ImageFormat> format;  // --format; otherwise the output's extension decides
-    bool caption = true;                // --no-caption turns it off
+    bool caption = true;                // --no-caption turns it off, --caption on
+    bool captionGiven = false;          // --caption or --no-caption: --from keeps it over the file's
     bool noClobber = false;             // -n: never replace an existing file
+    bool skipExisting = false;          // --skip-existing: a batch leaves a line whose file has its text
     bool info = false;                  // --info: print the parameter line
+    bool json = false;                  // --json (with --info): one JSON object per picture instead
     bool quiet = false;                 // -q: no progress bar, no summary, no name of the file written
     std::filesystem::path batchList;    // --batch; "-" is standard input
     std::filesystem::path outDir;       // --out-dir
     int width = layout::kCanvasWidth;   // --size WxH or NAME: the picture's size in pixels
     int height = layout::kCanvasHeight;
+    bool sizeGiven = false;  // --size: --from keeps it over the file's
+    int dpi = 0;             // --dpi: the resolution the PNG records; 0 is the size's own
     int jobs = 0;               // -j, --jobs: cores to use; 0 is every one
     int shard = 1, shards = 1;  // --shard K/N: the lines L with (L - 1) mod N = K - 1
 
@@ -51,6 +56,7 @@ std::variant<RenderOptions, OptionError> parseRenderOptions(std::span<const std:
 // The most --jobs and shards accepted (--size takes each side from
 // kMinPictureSide to kMaxPictureSide, render/sweep.hpp).
 inline constexpr int kMaxJobs = 1024;
+inline constexpr int kMaxDpi = 100000;
 inline constexpr int kMaxShards = 1000000;
 
 // The usage text printed by --help.

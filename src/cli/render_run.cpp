@@ -10,6 +10,8 @@
 #include <mutex>
 #include <sstream>
 #include <system_error>
+#include <string>
+#include <string_view>
 #include <thread>
 
 #include "annotate/caption_fonts.hpp"
@@ -30,14 +32,65 @@ namespace {
 
 constexpr const char* kProgram = "textscape-render: ";
 
-PictureRecipe recipeOf(const Picture& picture) {
-    return {picture.state.t, parameterLine(picture.state), renderVersion(), localCreationTime(picture.state.imeslike),
-            picture.state.definition};
+// The Creation Time: the clock's own instant when it has one (exact, with
+// that instant's offset), otherwise the one the picture's name gives.
+std::string creationTimeOf(const Picture& picture, Clock& clock) {
+    if (const std::optional<std::time_t> instant = clock.fixedInstant()) return localRfc3339(*instant);
+    return localCreationTime(picture.state.imeslike);
+}
+
+PictureRecipe recipeOf(const Picture& picture, bool caption, Clock& clock, int dpi) {
+    return {picture.state.t,          parameterLine(picture.state), renderVersion(), creationTimeOf(picture, clock),
+            picture.state.definition, picture.canvas.width(),       picture.canvas.height(), caption, dpi};
 }
 
 ImageFormat formatFor(const RenderOptions& options, const std::filesystem::path& file) {
     if (options.format) return *options.format;
     return imageFormatOf(file).value_or(defaultImageFormat());
+}
+
+// The text as a JSON string: quotes, backslashes and control characters
+// escaped, anything else (UTF-8 included) as it is.
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (u < 0x20 || u == 0x7F) {
+            constexpr const char* kHex = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[u >> 4];
+            out += kHex[u & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out + '"';
+}
+
+// One picture as a JSON object on one line. The numbers come from the
+// parameter line ("tip1=7  tip2=2  tip3=3  seed=4133079").
+std::string jsonInfo(const Picture& picture, bool caption, const std::string& file) {
+    std::string out = "{\"text\":" + jsonString(picture.state.t) +
+                      ",\"definition\":" + std::to_string(picture.state.definition) +
+                      ",\"width\":" + std::to_string(picture.canvas.width()) +
+                      ",\"height\":" + std::to_string(picture.canvas.height()) +
+                      ",\"caption\":" + (caption ? "true" : "false");
+    std::istringstream fields(parameterLine(picture.state));
+    for (std::string field; fields >> field;) {
+        const std::size_t eq = field.find('=');
+        if (eq == std::string::npos) continue;
+        out += "," + jsonString(field.substr(0, eq)) + ":" + field.substr(eq + 1);
+    }
+    return out + ",\"file\":" + (file.empty() ? std::string("null") : jsonString(file)) + "}";
 }
 
 // -n: a file that is there stays.
@@ -48,8 +101,9 @@ std::string extensionOf(ImageFormat format) { return std::string(imageFormatInfo
 
 // The picture's file in the format, into `bytes`; a format that cannot hold
 // the picture says why.
-Outcome encode(const Picture& picture, ImageFormat format, std::vector<std::uint8_t>& bytes) {
-    return encodeImage(picture.canvas, format, recipeOf(picture), bytes);
+Outcome encode(const Picture& picture, ImageFormat format, bool caption, Clock& clock, int dpi,
+               std::vector<std::uint8_t>& bytes) {
+    return encodeImage(picture.canvas, format, recipeOf(picture, caption, clock, dpi), bytes);
 }
 
 // A failure while running: one line on err, exit status 1. The message may
@@ -149,6 +203,10 @@ public:
         std::lock_guard lock(mutex_);
         return clock_.time();
     }
+    std::optional<std::time_t> fixedInstant() override {
+        std::lock_guard lock(mutex_);
+        return clock_.fixedInstant();
+    }
 
 private:
     Clock& clock_;
@@ -214,9 +272,19 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
             bar->show(done);
         };
     }
-    // A file's picture is drawn with its own definition; any other text with the newest.
-    const Picture picture = MakeFreshPicture(source.text, makeCanvas(options.width, options.height), clock,
-                                             options.caption, sweep, source.recipe.definition);
+    // A file's picture is drawn with its own definition, size and caption
+    // (unless the command line says otherwise); any other text with the newest.
+    int width = options.width, height = options.height;
+    if (!options.sizeGiven && source.recipe.width > 0) {
+        width = source.recipe.width;
+        height = source.recipe.height;
+    }
+    const bool caption = options.captionGiven ? options.caption : source.recipe.caption.value_or(options.caption);
+    if (caption && !options.caption) {  // fonts not loaded yet: the file asks for a caption
+        if (const Outcome fonts = loadCaptionFonts(); !fonts) return fail(io.err, fonts.message);
+    }
+    const Picture picture = MakeFreshPicture(source.text, makeCanvas(width, height), clock, caption, sweep,
+                                             source.recipe.definition);
     if (bar) bar->finish();
     const std::string parameters = parameterLine(picture.state);
 
@@ -224,6 +292,12 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     std::ostream& infoOut = options.toStandardOutput() ? io.err : io.out;
     const auto printInfo = [&] {
         if (!options.info) return;
+        if (options.json) {
+            const std::string file =
+                options.toStandardOutput() || options.output.empty() ? std::string() : options.output.string();
+            infoOut << jsonInfo(picture, caption, file) << '\n';
+            return;
+        }
         // A file's text is the file's: it reaches the terminal escaped.
         if (!options.recipeFile.empty()) infoOut << terminalText(picture.state.t) << '\n';
         infoOut << parameters << '\n';
@@ -235,7 +309,9 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
 
     std::vector<std::uint8_t> bytes;
     if (options.toStandardOutput()) {
-        if (Outcome encoded = encode(picture, options.format.value_or(defaultImageFormat()), bytes); !encoded)
+        if (Outcome encoded =
+                encode(picture, options.format.value_or(defaultImageFormat()), caption, clock, options.dpi, bytes);
+            !encoded)
             return fail(io.err, encoded.message);
         // Flushed at once, while errno still says why a write failed (a
         // full disk, a closed pipe).
@@ -247,7 +323,8 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
         return 0;
     }
     if (!options.output.empty()) {
-        if (Outcome encoded = encode(picture, formatFor(options, options.output), bytes); !encoded)
+        if (Outcome encoded = encode(picture, formatFor(options, options.output), caption, clock, options.dpi, bytes);
+            !encoded)
             return fail(io.err, encoded.message);
         const Outcome written = writeFileAtomically(options.output, bytes, replaceFor(options));
         if (!written) return fail(io.err, written.message);
@@ -261,7 +338,8 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     // The default name follows the window's: the picture's stamp, with a
     // number added rather than replacing a file that is already there.
     const ImageFormat format = options.format.value_or(defaultImageFormat());
-    if (Outcome encoded = encode(picture, format, bytes); !encoded) return fail(io.err, encoded.message);
+    if (Outcome encoded = encode(picture, format, caption, clock, options.dpi, bytes); !encoded)
+        return fail(io.err, encoded.message);
     const Outcome written = writeNumberedFile(".", picture.state.imeslike, extensionOf(format), bytes);
     if (!written) return fail(io.err, written.message);
     if (!options.quiet) io.out << written.file.filename().string() << '\n';
@@ -317,18 +395,54 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
         std::vector<std::uint8_t> bytes;  // empty for a line that is skipped
         std::string parameters;
         Outcome encoded;  // a picture the format cannot hold
+        std::string json;  // --info --json: the picture's object, without its file
+        bool present = false;  // --skip-existing: the file is there with this line's text
     };
+    const auto nameOf = [&](std::size_t number) {
+        std::ostringstream name;
+        name << std::setw(digits) << std::setfill('0') << number << extensionOf(format);
+        return name.str();
+    };
+    // index.tsv: line, file and text of each picture in the folder.
+    const auto tsvField = [](const std::string& text) {
+        std::string out;
+        for (const char c : text) {
+            if (c == '\t') {
+                out += "\\t";
+            } else if (c == '\n') {
+                out += "\\n";
+            } else if (c == '\r') {
+                out += "\\r";
+            } else if (c == '\\') {
+                out += "\\\\";
+            } else {
+                out += c;
+            }
+        }
+        return out;
+    };
+    std::string index = "line\tfile\ttext\n";
+    std::size_t present = 0;
     bar.show(0);
     runInOrder(
         total, workers,
         [&](std::size_t k) {
             const BatchLine& line = list.lines[chosen[k]];
             if (!line.checked) return Drawn{};
+            if (options.skipExisting) {
+                const RecipeRead there = readRecipeFile(options.outDir / nameOf(chosen[k] + 1));
+                if (there && there.recipe.text == line.text) {
+                    Drawn present;
+                    present.present = true;
+                    return present;
+                }
+            }
             const Picture picture = MakeFreshPicture(line.text, makeCanvas(options.width, options.height), sharedClock,
                                                      options.caption, sweep);
             Drawn drawn;
-            drawn.encoded = encode(picture, format, drawn.bytes);
+            drawn.encoded = encode(picture, format, options.caption, sharedClock, options.dpi, drawn.bytes);
             drawn.parameters = parameterLine(picture.state);
+            if (options.json) drawn.json = jsonInfo(picture, options.caption, "");
             return drawn;
         },
         [&](std::size_t k, Drawn&& drawn) {
@@ -346,12 +460,18 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             // format cannot hold would fail alike: the batch stops.
             if (!drawn.encoded) {
                 bar.clear();
-                io.err << kProgram << listName << ':' << number << ": " << drawn.encoded.message << '\n';
+                io.err << kProgram << terminalText(listName) << ':' << number << ": " << drawn.encoded.message << '\n';
                 ++failed;
                 return false;
             }
             std::ostringstream name;
-            name << std::setw(digits) << std::setfill('0') << number << extensionOf(format);
+            name << nameOf(number);
+            if (drawn.present) {
+                ++present;
+                index += std::to_string(number) + '\t' + name.str() + '\t' + tsvField(line.text) + '\n';
+                bar.show(static_cast<std::int64_t>(k + 1));
+                return true;
+            }
             // A write that fails would fail alike for the lines after it (a
             // full disk, a folder that cannot be written): the batch stops.
             // Every picture goes into the folder the lock holds, even if it
@@ -372,15 +492,33 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
                 return false;
             }
             ++written;
-            if (options.info) io.out << name.str() << ": " << drawn.parameters << '\n';
+            index += std::to_string(number) + '\t' + name.str() + '\t' + tsvField(line.text) + '\n';
+            if (options.info && options.json) {
+                io.out << drawn.json.substr(0, drawn.json.size() - std::string_view(",\"file\":null}").size())
+                       << ",\"file\":" << jsonString(name.str()) << "}\n";
+            } else if (options.info) {
+                io.out << name.str() << ": " << drawn.parameters << '\n';
+            }
             bar.show(static_cast<std::int64_t>(k + 1));
             return true;
         });
-    const std::size_t notTried = total - written - skipped - failed;
+    const std::size_t notTried = total - written - present - skipped - failed;
     bar.finish();
+    // Written whole at the end, through the locked folder, so that a reader
+    // never finds half of it. For now only by a batch that resumes.
+    const std::string_view indexText(index);
+    if (!options.skipExisting) {
+    } else if (Outcome indexed = writeFileAtomically(
+            lock, "index.tsv",
+            std::span(reinterpret_cast<const std::uint8_t*>(indexText.data()), indexText.size()), Replace::Allowed);
+        !indexed) {
+        io.err << kProgram << indexed.message << '\n';
+        ++failed;
+    }
     if (!options.quiet) {
-        io.err << kProgram << total << (total == 1 ? " line: " : " lines: ") << written << " written, " << skipped
-               << " skipped, " << failed << " failed";
+        io.err << kProgram << total << (total == 1 ? " line: " : " lines: ") << written << " written, ";
+        if (options.skipExisting) io.err << present << " present, ";
+        io.err << skipped << " skipped, " << failed << " failed";
         if (notTried > 0) io.err << ", " << notTried << " not tried (the batch stops at a failed write)";
         io.err << '\n';
     }
@@ -404,6 +542,14 @@ int runRenderer(const RenderOptions& options, RenderStreams io, Clock& clock) {
     if (options.caption) {
         if (const Outcome fonts = loadCaptionFonts(); !fonts)
             return finishOutput(io.out, io.err, fail(io.err, fonts.message));
+    }
+    // A picture is named after the clock's moment: a year the name cannot
+    // hold is refused before anything is drawn.
+    if (const std::string date = clock.date(); !dateFitsNames(date)) {
+        return finishOutput(io.out, io.err,
+                            fail(io.err, "the clock reads the date " + date +
+                                             ", outside the years 1000 to 9999 that a picture's name can hold; "
+                                             "set the clock or SOURCE_DATE_EPOCH"));
     }
     const int status = options.action == RenderOptions::Action::Batch ? renderBatch(options, io, clock)
                                                                       : renderOne(options, io, clock);

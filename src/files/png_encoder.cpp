@@ -89,11 +89,12 @@ struct PngWriter {
 // All of libpng's work, in a frame that holds nothing with a destructor:
 // an error comes back here through longjmp and gives false.
 bool writeWithLibpng(png_structp png, png_infop info, const Raster& raster, png_textp texts, int textCount,
-                     png_uint_32 pixelsPerMetre) {
+                     png_uint_32 pixelsPerMetre, bool srgb) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_IHDR(png, info, static_cast<png_uint_32>(raster.width()), static_cast<png_uint_32>(raster.height()), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (pixelsPerMetre != 0) png_set_pHYs(png, info, pixelsPerMetre, pixelsPerMetre, PNG_RESOLUTION_METER);
+    if (srgb) png_set_sRGB_gAMA_and_cHRM(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
     if (textCount > 0) png_set_text(png, info, texts, textCount);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_compression_level(png, kZlibLevel);
@@ -123,8 +124,9 @@ Outcome encodePng(const Raster& raster, const PngMetadata& metadata, std::vector
         TS_CHECK(validKey(text.key), "a PNG text key of 1 to 79 printable characters, without double spaces");
         TS_CHECK(text.value.find('\0') == std::string::npos, "a PNG text value without NUL");
         png_text chunk{};
-        chunk.compression =
-            text.international || !isAscii(text.value) ? PNG_ITXT_COMPRESSION_NONE : PNG_TEXT_COMPRESSION_NONE;
+        TS_CHECK(!(text.latin1 && text.international), "a PNG text either Latin-1 or international");
+        chunk.compression = !text.latin1 && (text.international || !isAscii(text.value)) ? PNG_ITXT_COMPRESSION_NONE
+                                                                                          : PNG_TEXT_COMPRESSION_NONE;
         // libpng copies them and changes nothing.
         chunk.key = const_cast<char*>(text.key.c_str());
         chunk.text = const_cast<char*>(text.value.c_str());
@@ -143,7 +145,7 @@ Outcome encodePng(const Raster& raster, const PngMetadata& metadata, std::vector
     png_set_write_fn(writer.png, &sink, writeBytes, flushBytes);
 
     if (!writeWithLibpng(writer.png, writer.info, raster, texts.data(), static_cast<int>(texts.size()),
-                         metadata.pixelsPerMetre.value_or(0))) {
+                         metadata.pixelsPerMetre.value_or(0), metadata.srgb)) {
         if (sink.outOfMemory) throw std::bad_alloc();
         return Outcome::failed(Failure::WriteFailed, std::string("the PNG encoder failed: ") + sink.message);
     }

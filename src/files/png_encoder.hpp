@@ -20,6 +20,9 @@ struct PngText {
     // An uncompressed UTF-8 iTXt chunk even for an ASCII value; without it
     // ASCII goes into tEXt and anything else into iTXt.
     bool international = false;
+    // The value is Latin-1 bytes (not UTF-8), written as they are into tEXt,
+    // which viewers show best. Not with `international`.
+    bool latin1 = false;
 
     friend bool operator==(const PngText&, const PngText&) = default;
 };
@@ -29,6 +32,9 @@ struct PngMetadata {
     std::vector<PngText> texts;  // written in this order, before the image data
     // The pHYs chunk: pixels per metre, the same across and down.
     std::optional<std::uint32_t> pixelsPerMetre;
+    // An sRGB chunk (with the gAMA and cHRM that stand for it to older
+    // readers): the colours are sRGB, as every screen takes them anyway.
+    bool srgb = false;
 };
 
 // 96 dots per inch, the screen's resolution, which Textscape's files carry.

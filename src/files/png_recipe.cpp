@@ -77,7 +77,7 @@ std::uint32_t chunkCrc(std::span<const std::uint8_t> bytes) {
 
 Outcome refused(std::string message) { return Outcome::failed(Failure::Refused, std::move(message)); }
 
-// A definition number as written: decimal digits without a leading zero.
+// A definition number or a side as written: decimal digits without a leading zero.
 std::optional<int> definitionNumber(std::string_view text) {
     constexpr std::size_t kMaxDigits = 9;  // fits an int
     if (text.empty() || text.size() > kMaxDigits || text[0] == '0') return std::nullopt;
@@ -99,17 +99,71 @@ bool namesOurProgram(std::string_view software) {
 
 std::string twoDigits(int value) { return {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)}; }
 
+// The UTF-8 text in Latin-1 bytes, when every character is Latin-1.
+std::optional<std::string> utf8ToLatin1(std::string_view utf8) {
+    std::string out;
+    for (std::size_t k = 0; k < utf8.size(); ++k) {
+        const auto u = static_cast<unsigned char>(utf8[k]);
+        if (u < 0x80) {
+            out.push_back(static_cast<char>(u));
+        } else if ((u == 0xC2 || u == 0xC3) && k + 1 < utf8.size() &&
+                   (static_cast<unsigned char>(utf8[k + 1]) & 0xC0) == 0x80) {
+            out.push_back(static_cast<char>(((u & 0x03) << 6) | (static_cast<unsigned char>(utf8[k + 1]) & 0x3F)));
+            ++k;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return out;
+}
+
+constexpr std::string_view kDescriptionStart = "Textscape picture of \"";
+constexpr std::string_view kDescriptionEnd = "); textscape-render --from FILE makes it again";
+
 }  // namespace
+
+int dpiForSize(int width, int height) {
+    const auto is = [&](int w, int h) { return (width == w && height == h) || (width == h && height == w); };
+    return is(3508, 2480) || is(4961, 3508) ? 300 : 96;
+}
+
+std::string describe(const PictureRecipe& recipe) {
+    std::string out(kDescriptionStart);
+    out += recipe.text + "\", definition " + std::to_string(recipe.definition);
+    if (recipe.width > 0 && recipe.height > 0)
+        out += ", " + std::to_string(recipe.width) + " \u00d7 " + std::to_string(recipe.height);
+    return out + " (" + recipe.parameters + std::string(kDescriptionEnd);
+}
+
+std::string parametersOf(std::string_view description) {
+    if (!description.starts_with(kDescriptionStart) || !description.ends_with(kDescriptionEnd))
+        return std::string(description);
+    const std::string_view body = description.substr(0, description.size() - kDescriptionEnd.size());
+    // The parameter line holds no " (", the text may.
+    const std::size_t open = body.rfind(" (");
+    if (open == std::string_view::npos || open < kDescriptionStart.size()) return std::string(description);
+    return std::string(body.substr(open + 2));
+}
 
 PngMetadata pngMetadataOf(const PictureRecipe& recipe) {
     PngMetadata metadata;
-    metadata.texts.push_back({kTitleKey, recipe.text, true});
-    if (!recipe.parameters.empty()) metadata.texts.push_back({kDescriptionKey, recipe.parameters});
+    if (std::optional<std::string> latin1 = utf8ToLatin1(recipe.text)) {
+        metadata.texts.push_back({kTitleKey, std::move(*latin1), false, true});
+    } else {
+        metadata.texts.push_back({kTitleKey, recipe.text, true});
+    }
+    if (!recipe.parameters.empty()) metadata.texts.push_back({kDescriptionKey, describe(recipe)});
     if (!recipe.software.empty()) metadata.texts.push_back({kSoftwareKey, recipe.software});
     if (!recipe.creationTime.empty()) metadata.texts.push_back({kCreationTimeKey, recipe.creationTime});
     TS_CHECK(isKnownPictureDefinition(recipe.definition), "a recipe of a picture definition this program draws");
     metadata.texts.push_back({kDefinitionKey, std::to_string(recipe.definition)});
-    metadata.pixelsPerMetre = kScreenPixelsPerMetre;
+    if (recipe.width > 0 && recipe.height > 0)
+        metadata.texts.push_back({kSizeKey, std::to_string(recipe.width) + "x" + std::to_string(recipe.height)});
+    if (recipe.caption) metadata.texts.push_back({kCaptionKey, *recipe.caption ? "yes" : "no"});
+    const int dpi = recipe.dpi > 0 ? recipe.dpi : dpiForSize(recipe.width, recipe.height);
+    // Dots per inch to pixels per metre, rounded: 96 gives 3780.
+    metadata.pixelsPerMetre = static_cast<std::uint32_t>((static_cast<long long>(dpi) * 10000 + 127) / 254);
+    metadata.srgb = true;
     return metadata;
 }
 
@@ -164,7 +218,8 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
         return refused("not a PNG file");
 
     // The first value of each key; a compressed one is noted, not read.
-    std::optional<std::string> title, oldText, description, oldParameters, software, created, definition;
+    std::optional<std::string> title, oldText, description, oldParameters, software, created, definition, size,
+        caption;
     bool textCompressed = false;
     const auto keep = [](std::optional<std::string>& slot, std::string& value) {
         if (!slot) slot = std::move(value);
@@ -218,6 +273,10 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
                     keep(created, chunk->value);
                 } else if (chunk->key == kDefinitionKey) {
                     keep(definition, chunk->value);
+                } else if (chunk->key == kSizeKey) {
+                    keep(size, chunk->value);
+                } else if (chunk->key == kCaptionKey) {
+                    keep(caption, chunk->value);
                 }
             }
         }
@@ -236,10 +295,24 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
     if (!number) return refused("its picture definition \"" + *definition + "\" is not a definition number");
     if (*number > kLatestPictureDefinition) return refused(newerDefinitionMessage(*number));
     recipe.text = *text;
-    recipe.parameters = description ? *description : oldParameters.value_or("");
+    recipe.parameters = description ? parametersOf(*description) : oldParameters.value_or("");
     recipe.software = *software;
     recipe.creationTime = created.value_or("");
     recipe.definition = *number;
+    // A size or caption flag that cannot be read counts as not recorded.
+    recipe.width = recipe.height = 0;
+    if (size) {
+        const std::size_t x = size->find('x');
+        const std::optional<int> w = x == std::string::npos ? std::nullopt : definitionNumber(size->substr(0, x));
+        const std::optional<int> h = x == std::string::npos ? std::nullopt : definitionNumber(size->substr(x + 1));
+        if (w && h) {
+            recipe.width = *w;
+            recipe.height = *h;
+        }
+    }
+    recipe.caption = std::nullopt;
+    if (caption == "yes") recipe.caption = true;
+    if (caption == "no") recipe.caption = false;
     return Outcome::ok();
 }
 
@@ -255,7 +328,7 @@ std::string creationTime(std::string_view pictureName, long utcOffsetSeconds) {
     out.append(stamp.substr(12, 2));
     const long minutes = (utcOffsetSeconds < 0 ? -utcOffsetSeconds + 30 : utcOffsetSeconds + 30) / 60;
     if (minutes == 0) return out + "Z";
-    constexpr long kMaxMinutes = 99 * 60 + 59;
+    constexpr long kMaxMinutes = 23 * 60 + 59;  // RFC 3339's widest offset
     const long shown = std::min(minutes, kMaxMinutes);
     out.push_back(utcOffsetSeconds < 0 ? '-' : '+');
     out.append(twoDigits(static_cast<int>(shown / 60))).append(":").append(twoDigits(static_cast<int>(shown % 60)));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,6 +23,13 @@ struct PictureRecipe {
     std::string creationTime;  // when the picture was made, RFC 3339 (see creationTime)
     // The picture definition that drew it.
     int definition = kLatestPictureDefinition;
+    // The picture's size in pixels and whether its caption was drawn; 0 and
+    // nullopt when not recorded (files from before they were).
+    int width = 0, height = 0;
+    std::optional<bool> caption{};
+    // The pHYs resolution in dots per inch; 0 is the size's own (dpiForSize).
+    // Written only, not read back.
+    int dpi = 0;
 
     friend bool operator==(const PictureRecipe&, const PictureRecipe&) = default;
 };
@@ -33,15 +41,34 @@ inline constexpr const char* kSoftwareKey = "Software";           // "textscape-
 inline constexpr const char* kCreationTimeKey = "Creation Time";  // "2026-03-08T14:05:09+01:00"
 // The picture definition's number, "2"; a file without it is of definition 1.
 inline constexpr const char* kDefinitionKey = "Picture Definition";
+// The picture's size, "1920x1080", and whether its caption was drawn, "yes" or "no".
+inline constexpr const char* kSizeKey = "Picture Size";
+inline constexpr const char* kCaptionKey = "Caption";
 // The keywords of files written by version 1.0.0, still read.
 inline constexpr const char* kOldTextKey = "Text";
 inline constexpr const char* kOldParametersKey = "Parameters";
 
+// The resolution a picture of this size is meant for: 300 dpi for the A4
+// and A3 sizes (3508x2480, 4961x3508 and their upright forms), meant for
+// print; 96, the screen's, for any other.
+int dpiForSize(int width, int height);
+
+// The Description a person reads, which still carries the parameter line:
+// `Textscape picture of "sunset", definition 2, 1920 × 1080 (tip1=7  tip2=2
+// tip3=3  seed=4133079); textscape-render --from FILE makes it again` (the
+// size left out when not recorded).
+std::string describe(const PictureRecipe& recipe);
+
+// The parameter line a Description carries: the one inside describe's
+// sentence, or the whole value as files before it wrote it.
+std::string parametersOf(std::string_view description);
+
 // What a PNG file of the picture carries: the recipe's text chunks in the
 // order Title, Description, Software, Creation Time (empty values are left
-// out; the text always goes into an uncompressed UTF-8 iTXt chunk), Picture
-// Definition, and
-// pHYs at kScreenPixelsPerMetre. The recipe's values hold no NUL byte and its
+// out; the text goes into tEXt as Latin-1 when it is all Latin-1, otherwise
+// into an uncompressed UTF-8 iTXt chunk; the Description is describe's),
+// Picture Definition, Picture Size and Caption (when recorded), pHYs at the
+// recipe's dpi, and sRGB. The recipe's values hold no NUL byte and its
 // definition is one this program draws: anything else is a programming error.
 PngMetadata pngMetadataOf(const PictureRecipe& recipe);
 

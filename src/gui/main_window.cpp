@@ -360,7 +360,7 @@ void Form1::savePictureAs() {
             .height = choice->size.height,
             .text = state_.t,
             .recipe = {state_.t, parameterLine(state_), windowVersion(), localCreationTime(state_.imeslike),
-                       state_.definition},
+                       state_.definition, choice->size.width, choice->size.height, true},
             .shown = {},
         };
         if (request.width == layout::kCanvasWidth && request.height == layout::kCanvasHeight)

@@ -44,14 +44,14 @@ TEST(ParseRenderOptions, AcceptsEachFormOfACommandLine) {
     add({"-o", "out/a.png", "hi"}, [](RenderOptions& o) { o.text = "hi", o.output = "out/a.png"; });
     add({"hi", "--output", "a.BMP"}, [](RenderOptions& o) { o.text = "hi", o.output = "a.BMP"; });
     add({"--output=a.Png", "hi"}, [](RenderOptions& o) { o.text = "hi", o.output = "a.Png"; });
-    add({"--no-caption", "--info", "x"}, [](RenderOptions& o) { o.text = "x", o.caption = false, o.info = true; });
+    add({"--no-caption", "--info", "x"}, [](RenderOptions& o) { o.text = "x", o.caption = false, o.captionGiven = true, o.info = true; });
     add({"-"}, [](RenderOptions& o) { o.textFromInput = true; });
     add({"--", "-"}, [](RenderOptions& o) { o.text = "-"; });
     add({"--", "--info"}, [](RenderOptions& o) { o.text = "--info"; });
     add({"--batch", "list.txt", "--out-dir", "pics"},
         [](RenderOptions& o) { o.action = Action::Batch, o.batchList = "list.txt", o.outDir = "pics"; });
     add({"--out-dir=pics", "--no-caption", "--batch=list.txt"}, [](RenderOptions& o) {
-        o.action = Action::Batch, o.batchList = "list.txt", o.outDir = "pics", o.caption = false;
+        o.action = Action::Batch, o.batchList = "list.txt", o.outDir = "pics", o.caption = false, o.captionGiven = true;
     });
     add({"-o", "-", "--format", "bmp", "x"},
         [](RenderOptions& o) { o.text = "x", o.output = "-", o.format = ImageFormat::Bmp; });
@@ -62,27 +62,32 @@ TEST(ParseRenderOptions, AcceptsEachFormOfACommandLine) {
     add({"--from", "old.png", "--info"}, [](RenderOptions& o) { o.recipeFile = "old.png", o.info = true; });
     add({"--from=old.png", "-o", "-", "-q"},
         [](RenderOptions& o) { o.recipeFile = "old.png", o.output = "-", o.quiet = true; });
+    add({"--from", "old.png", "--caption", "--size", "32x24"}, [](RenderOptions& o) {
+        o.recipeFile = "old.png", o.captionGiven = true, o.width = 32, o.height = 24, o.sizeGiven = true;
+    });
     add({"--quiet", "-"}, [](RenderOptions& o) { o.textFromInput = true, o.quiet = true; });
     add({"-", "--"}, [](RenderOptions& o) { o.textFromInput = true; });
     add({"--batch", "-", "--out-dir", "pics", "-q", "--format", "bmp"}, [](RenderOptions& o) {
         o.action = Action::Batch, o.batchList = "-", o.outDir = "pics", o.quiet = true, o.format = ImageFormat::Bmp;
     });
-    add({"--size", "1920x1080", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 1920, o.height = 1080; });
-    add({"--size=16x16384", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 16, o.height = 16384; });
+    add({"--size", "1920x1080", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 1920, o.height = 1080, o.sizeGiven = true; });
+    add({"--size=16x16384", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 16, o.height = 16384, o.sizeGiven = true; });
+    add({"--info", "--json", "x"}, [](RenderOptions& o) { o.text = "x", o.info = true, o.json = true; });
+    add({"--dpi", "300", "x"}, [](RenderOptions& o) { o.text = "x", o.dpi = 300; });
     add({"-j", "3", "x"}, [](RenderOptions& o) { o.text = "x", o.jobs = 3; });
     add({"-j1", "--jobs=2", "x"}, [](RenderOptions& o) { o.text = "x", o.jobs = 2; });
     add({"--batch", "l", "--out-dir", "d", "--shard", "4/4", "--size", "1080x1920", "--jobs", "8"},
         [](RenderOptions& o) {
             o.action = Action::Batch, o.batchList = "l", o.outDir = "d", o.shard = 4, o.shards = 4, o.width = 1080,
-            o.height = 1920, o.jobs = 8;
+            o.height = 1920, o.sizeGiven = true, o.jobs = 8;
         });
     add({"--shard=1/1", "--batch=l", "--out-dir=d"},
         [](RenderOptions& o) { o.action = Action::Batch, o.batchList = "l", o.outDir = "d"; });
     // The text is checked when it is used, wherever it comes from.
     add({std::string(101, 'a')}, [](RenderOptions& o) { o.text = std::string(101, 'a'); });
     add({"\xff\xfe"}, [](RenderOptions& o) { o.text = "\xff\xfe"; });
-    add({"--size", "a4", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 3508, o.height = 2480; });
-    add({"--size=HD", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 1920, o.height = 1080; });
+    add({"--size", "a4", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 3508, o.height = 2480, o.sizeGiven = true; });
+    add({"--size=HD", "x"}, [](RenderOptions& o) { o.text = "x", o.width = 1920, o.height = 1080, o.sizeGiven = true; });
     cases.push_back({{"--list-sizes"}, options(Action::ListSizes)});
     cases.push_back({{"--list-sizes", "--bogus"}, options(Action::ListSizes)});
     cases.push_back({{"--help"}, options(Action::Help)});
@@ -252,7 +257,7 @@ TEST(RenderUsage, NamesEveryOption) {
     const std::string usage = renderUsage();
     for (const char* option :
          {"-o", "--no-caption", "--info", "--batch", "--out-dir", "--help", "--version", "TEXT", "--format", "--from",
-          "-q", "--quiet", "-V", "Exit status", "--size", "-j", "--jobs", "--shard", "--list-sizes"})
+          "-q", "--quiet", "-V", "Exit status", "--caption", "--dpi", "--json", "--skip-existing", "--size", "-j", "--jobs", "--shard", "--list-sizes"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 

@@ -71,8 +71,11 @@ TEST_F(RenderOutput, PngCarriesTheTextTheParameterLineTheVersionAndTheTime) {
         const RunResult r = run(renderTo(text, folder / "p.png"));
         ASSERT_EQ(r.status, 0) << r.err;
         const auto texts = testing::pngTexts(testing::readBytes(folder / "p.png"));
+        const PictureRecipe recipe{text, windowCanvas(text).parameters, "", "", 2, 600, 450, true};
         const std::map<std::string, std::string> expected = {{"Title", text},
-                                                             {"Description", windowCanvas(text).parameters},
+                                                             {"Description", describe(recipe)},
+                                                             {"Picture Size", "600x450"},
+                                                             {"Caption", "yes"},
                                                              {"Software", renderVersion()},
                                                              {"Creation Time", localCreationTime("T20260308140509")},
                                                              {"Picture Definition", "2"}};
@@ -564,11 +567,88 @@ TEST_F(RenderOutput, FromGivesTheSamePictureByteForByteAndTheSameInfo) {
         // Other options still apply.
         RenderOptions bare = fromRecipe(folder / "first.png", folder / "bare.bmp");
         bare.caption = false;
+        bare.captionGiven = true;
         ASSERT_EQ(run(bare).status, 0);
         EXPECT_TRUE(rasterOf(QImage(QString::fromStdString((folder / "bare.bmp").string()))) ==
                     windowCanvas(text).beforeCaption);
         std::filesystem::remove(folder / "bare.bmp");
     }
+}
+
+// The file's own size and caption come back; the command line's win.
+TEST_F(RenderOutput, FromRestoresTheSizeAndTheCaptionUnlessTold) {
+    for (const bool caption : {false, true}) {
+        RenderOptions first = renderTo("sunset", folder / "first.png");
+        first.width = 64, first.height = 40, first.sizeGiven = true;
+        first.caption = caption, first.captionGiven = true;
+        ASSERT_EQ(run(first).status, 0);
+
+        // In place, as --from a.png -o a.png: the same file again.
+        const std::vector<std::uint8_t> before = testing::readBytes(folder / "first.png");
+        const RunResult same = run(fromRecipe(folder / "first.png", folder / "first.png"));
+        ASSERT_EQ(same.status, 0) << same.err;
+        EXPECT_EQ(testing::readBytes(folder / "first.png"), before) << caption;
+
+        RenderOptions resized = fromRecipe(folder / "first.png", folder / "resized.png");
+        resized.width = 48, resized.height = 30, resized.sizeGiven = true;
+        resized.caption = !caption, resized.captionGiven = true;
+        ASSERT_EQ(run(resized).status, 0);
+        RenderOptions expected = renderTo("sunset", folder / "expected.png");
+        expected.width = 48, expected.height = 30, expected.caption = !caption;
+        ASSERT_EQ(run(expected).status, 0);
+        EXPECT_EQ(testing::readBytes(folder / "resized.png"), testing::readBytes(folder / "expected.png")) << caption;
+    }
+}
+
+// --info --json: one object per picture, its text escaped as JSON wants.
+TEST_F(RenderOutput, InfoAsJsonIsOneObjectPerPicture) {
+    const std::string text = "say \"hi\" \\ caf\xC3\xA9";
+    RenderOptions o = renderTo(text, folder / "j.png");
+    o.info = true, o.json = true;
+    o.caption = false, o.captionGiven = true;
+    o.width = 64, o.height = 48, o.sizeGiven = true;
+    const RunResult r = run(o);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string parameters = windowCanvas(text).parameters;  // "tip1=7  tip2=2  tip3=3  seed=4133079"
+    std::string numbers;
+    std::istringstream fields(parameters);
+    for (std::string field; fields >> field;) numbers += ",\"" + field.replace(field.find('='), 1, "\":");
+    EXPECT_EQ(r.out, "{\"text\":\"say \\\"hi\\\" \\\\ caf\xC3\xA9\",\"definition\":2,\"width\":64,\"height\":48,"
+                     "\"caption\":false" + numbers + ",\"file\":\"" + (folder / "j.png").string() + "\"}\n");
+
+    RenderOptions alone = renderTo("sunset", "");
+    alone.info = true, alone.json = true;
+    const RunResult told = run(alone);
+    EXPECT_TRUE(told.out.starts_with("{\"text\":\"sunset\",\"definition\":2,\"width\":600,\"height\":450,\"caption\":true,"))
+        << told.out;
+    EXPECT_TRUE(told.out.ends_with(",\"file\":null}\n")) << told.out;
+}
+
+// A batch run again with --skip-existing draws only the lines whose files
+// are missing or carry another text, and writes index.tsv whole.
+TEST_F(RenderOutput, BatchSkipExistingResumesAndWritesAnIndex) {
+    RenderOptions o;
+    o.action = RenderOptions::Action::Batch;
+    o.batchList = "-";
+    o.outDir = folder / "out";
+    o.width = 32, o.height = 24, o.sizeGiven = true;
+    o.caption = false, o.captionGiven = true;
+    ASSERT_EQ(run(o, "one\ntwo \\ x\nthree\n").status, 0);
+    const std::vector<std::uint8_t> two = testing::readBytes(folder / "out" / "0002.png");
+    std::filesystem::remove(folder / "out" / "0001.png");
+    std::filesystem::copy_file(folder / "out" / "0002.png", folder / "out" / "0003.png",
+                               std::filesystem::copy_options::overwrite_existing);  // another line's text
+    o.skipExisting = true;
+    const RunResult r = run(o, "one\ntwo \\ x\nthree\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("3 lines: 2 written, 1 present, 0 skipped, 0 failed"), std::string::npos) << r.err;
+    EXPECT_EQ(testing::readBytes(folder / "out" / "0002.png"), two);
+    PictureRecipe third;
+    ASSERT_TRUE(readPngRecipe(testing::readBytes(folder / "out" / "0003.png"), third));
+    EXPECT_EQ(third.text, "three");
+    const std::vector<std::uint8_t> index = testing::readBytes(folder / "out" / "index.tsv");
+    EXPECT_EQ(std::string(index.begin(), index.end()),
+              "line\tfile\ttext\n1\t0001.png\tone\n2\t0002.png\ttwo \\\\ x\n3\t0003.png\tthree\n");
 }
 
 // A one-pixel PNG with the given text chunks and no others.

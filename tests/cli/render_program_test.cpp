@@ -154,10 +154,10 @@ TEST_F(RenderOutput, PngcheckFindsTheRecipeChunksValid) {
     const std::string report = check.readAllStandardOutput().toStdString();
     EXPECT_EQ(check.exitCode(), 0) << report;
     for (const std::string& expected :
-         {std::string("pHYs at offset 0x00025, length 9: 3780x3780 pixels/meter (96 dpi)"),
-          std::string("iTXt at offset 0x0003a"), std::string("keyword: Title"),
-          std::string("uncompressed, no language tag"),
-          "keyword: Description\n    " + windowCanvas("Zażółć gęślą jaźń").parameters,
+         {std::string("3780x3780 pixels/meter (96 dpi)"), std::string("sRGB at offset"),
+          std::string("rendering intent = perceptual"), std::string("iTXt at offset"),
+          std::string("keyword: Title"), std::string("uncompressed, no language tag"),
+          std::string("keyword: Description"),
           "keyword: Software\n    " + renderVersion(), std::string("keyword: Creation Time\n    20"),
           std::string("No errors detected")})
         EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n" << report;
@@ -353,6 +353,46 @@ TEST_F(RenderOutput, ProgramKeepsASecondBatchOutOfAFolderInUse) {
     EXPECT_EQ(second.status, 1) << "the first batch ended before the second tried: " << second.err;
     EXPECT_EQ(second.err, "textscape-render: the folder ./out/. is in use by another batch\n");
     EXPECT_EQ(namesIn(folder / "out").size(), 60u);
+}
+
+}  // namespace
+}  // namespace ts
+
+namespace ts {
+namespace {
+
+using namespace render_test;
+
+// With SOURCE_DATE_EPOCH the moment is the given one: the same default
+// name and the same bytes on every run, and the Creation Time that
+// instant's, with its offset at that instant.
+TEST_F(RenderOutput, ProgramWithSourceDateEpochWritesTheSameBytesEveryRun) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QStringLiteral("1792891800"));  // 2026-10-25 01:30 UTC
+    environment.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
+    std::vector<std::vector<std::uint8_t>> runs;
+    for (const char* name : {"one", "two"}) {
+        std::filesystem::create_directory(folder / name);
+        const RunResult r = runProgram({QStringLiteral("--size"), QStringLiteral("48x36"), QStringLiteral("sunset")},
+                                       folder / name, {}, {}, environment);
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "T20261025023000.png\n");
+        runs.push_back(testing::readBytes(folder / name / "T20261025023000.png"));
+    }
+    EXPECT_EQ(runs[0], runs[1]);
+    const std::string bytes(runs[0].begin(), runs[0].end());
+    const bool zoneKnown = bytes.find("2026-10-25T02:30:00") != std::string::npos;
+    if (zoneKnown) EXPECT_NE(bytes.find("2026-10-25T02:30:00+01:00"), std::string::npos);
+
+    // A moment whose year a name cannot hold, or a value that is no moment: one line.
+    for (const char* epoch : {"253402300800", "soon"}) {
+        environment.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QString::fromLatin1(epoch));
+        const RunResult r = runProgram({QStringLiteral("sunset")}, folder, {}, {}, environment);
+        EXPECT_EQ(r.status, 1) << epoch;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_TRUE(r.err.find("SOURCE_DATE_EPOCH") != std::string::npos) << r.err;
+    }
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"one", "two"}));
 }
 
 }  // namespace

@@ -365,10 +365,10 @@ TEST_F(RenderSafety, AStarvedMachineGetsItsRealReason) {
         std::vector<std::string> arguments;
         std::vector<std::string> reasons;  // one of these ends the last line
     } cases[] = {
-        {"75 MB, one picture", RLIMIT_AS, rlim_t{75000} << 10, {"-o", "a.png", "Hello"}, {"out of memory"}},
-        {"75 MB, a batch",
+        {"25 MB, one picture", RLIMIT_AS, rlim_t{25000} << 10, {"-o", "a.png", "Hello"}, {"out of memory"}},
+        {"25 MB, a batch",
          RLIMIT_AS,
-         rlim_t{75000} << 10,
+         rlim_t{25000} << 10,
          {"--batch", "list.txt", "-j", "2", "--out-dir", "b"},
          {"out of memory"}},
         {"5 descriptors, a batch",

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "files/png_encoder.hpp"
@@ -57,7 +59,7 @@ TEST(PngRecipe, WrittenRecipeReadsBackUnderTheKeysViewersShow) {
         const auto texts = testing::pngTexts(png);
         EXPECT_EQ(texts.count("!crc"), 0u);
         EXPECT_EQ(texts.at("Title"), text);
-        EXPECT_EQ(texts.at("Description"), written.parameters);
+        EXPECT_EQ(texts.at("Description"), describe(written));
         EXPECT_EQ(texts.at("Software"), written.software);
         EXPECT_EQ(texts.at("Creation Time"), written.creationTime);
         EXPECT_EQ(texts.at("Picture Definition"), std::to_string(kLatestPictureDefinition));
@@ -74,6 +76,46 @@ TEST(PngRecipe, RecordsThePictureDefinition) {
         PictureRecipe read;
         ASSERT_TRUE(readPngRecipe(png, read));
         EXPECT_EQ(read.definition, definition);
+    }
+}
+
+// The size and the caption flag go under keys of their own and come back;
+// a value that cannot be read, or none, counts as not recorded.
+TEST(PngRecipe, RecordsTheSizeAndTheCaptionFlag) {
+    struct Case {
+        int width, height;
+        std::optional<bool> caption;
+        const char* sizeText;     // nullptr: no such chunk
+        const char* captionText;  // nullptr: no such chunk
+    };
+    for (const Case& c : std::vector<Case>{{1920, 1080, true, "1920x1080", "yes"},
+                                           {16, 16384, false, "16x16384", "no"},
+                                           {0, 0, std::nullopt, nullptr, nullptr}}) {
+        PictureRecipe written = kRecipe;
+        written.width = c.width;
+        written.height = c.height;
+        written.caption = c.caption;
+        const std::vector<std::uint8_t> png = pngWith(written);
+        const auto texts = testing::pngTexts(png);
+        EXPECT_EQ(texts.count("Picture Size"), c.sizeText ? 1u : 0u);
+        EXPECT_EQ(texts.count("Caption"), c.captionText ? 1u : 0u);
+        if (c.sizeText) EXPECT_EQ(texts.at("Picture Size"), c.sizeText);
+        if (c.captionText) EXPECT_EQ(texts.at("Caption"), c.captionText);
+        PictureRecipe read;
+        ASSERT_TRUE(readPngRecipe(png, read));
+        EXPECT_EQ(read, written) << (c.sizeText ? c.sizeText : "none");
+    }
+    for (const auto& [size, caption] : std::vector<std::pair<std::string, std::string>>{
+             {"1920", "YES"}, {"x1080", "1"}, {"0x10", ""}, {"10x", "no "}, {"10x-5", "true"}}) {
+        PictureRecipe read;
+        ASSERT_TRUE(readPngRecipe(pngWithTexts({{"Title", "t", true},
+                                                {"Software", "textscape 1.0.0"},
+                                                {"Picture Size", size},
+                                                {"Caption", caption}}),
+                                  read));
+        EXPECT_EQ(read.width, 0) << size;
+        EXPECT_EQ(read.height, 0) << size;
+        EXPECT_EQ(read.caption, std::nullopt) << caption;
     }
 }
 
@@ -121,28 +163,97 @@ TEST(PngRecipe, RefusesADefinitionItDoesNotDrawInOneLine) {
     }
 }
 
-TEST(PngRecipe, MetadataIsTheTextFirstInUtf8ITxtThenTheRestAndPhys) {
+TEST(PngRecipe, MetadataIsTheTextFirstThenTheRestPhysAndSrgb) {
     PictureRecipe ascii = kRecipe;
     ascii.text = "plain ascii";
     const PngMetadata metadata = pngMetadataOf(ascii);
-    EXPECT_EQ(metadata.texts, (std::vector<PngText>{{"Title", "plain ascii", true},
-                                                    {"Description", kRecipe.parameters, false},
+    EXPECT_EQ(metadata.texts, (std::vector<PngText>{{"Title", "plain ascii", false, true},
+                                                    {"Description", describe(ascii), false},
                                                     {"Software", kRecipe.software, false},
                                                     {"Creation Time", kRecipe.creationTime, false},
                                                     {"Picture Definition", "2", false}}));
     EXPECT_EQ(metadata.pixelsPerMetre, kScreenPixelsPerMetre);
+    EXPECT_TRUE(metadata.srgb);
 
     // In the file the text is the first text chunk, before the image data.
     const std::vector<std::uint8_t> png = pngWith(ascii);
-    const std::size_t title = chunkAt(png, "iTXt");
+    const std::size_t title = chunkAt(png, "tEXt");
     EXPECT_EQ(std::string(png.begin() + static_cast<long>(title) + 4, png.begin() + static_cast<long>(title) + 14),
-              std::string("iTXtTitle\0", 10));
-    EXPECT_LT(title, chunkAt(png, "tEXt"));
+              std::string("tEXtTitle\0", 10));
     EXPECT_LT(title, chunkAt(png, "IDAT"));
+    EXPECT_LT(chunkAt(png, "sRGB"), chunkAt(png, "IDAT"));
 
     // Empty values are left out, but the text never is.
     EXPECT_EQ(pngMetadataOf(PictureRecipe{}).texts,
-              (std::vector<PngText>{{"Title", "", true}, {"Picture Definition", "2", false}}));
+              (std::vector<PngText>{{"Title", "", false, true}, {"Picture Definition", "2", false}}));
+}
+
+// Viewers show tEXt: a Latin-1 text goes there as Latin-1 bytes, any other
+// into UTF-8 iTXt; both read back as the same UTF-8.
+TEST(PngRecipe, TitleIsLatinOneTextWhenItCanBe) {
+    struct Case {
+        std::string text;
+        const char* type;
+        std::string stored;
+    };
+    for (const Case& c : std::vector<Case>{{"sunset", "tEXt", "sunset"},
+                                           {"caf\xC3\xA9 \xC3\xBF\xC2\xA0", "tEXt", "caf\xE9 \xFF\xA0"},
+                                           {"Zaz\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87", "iTXt", ""},
+                                           {"\xE2\x82\xAC", "iTXt", ""},  // the euro sign, not Latin-1
+                                           {"\xF0\x9F\x98\x80", "iTXt", ""}}) {
+        PictureRecipe written = kRecipe;
+        written.text = c.text;
+        const PngMetadata metadata = pngMetadataOf(written);
+        EXPECT_EQ(metadata.texts.front().latin1, std::string(c.type) == "tEXt") << c.text;
+        if (metadata.texts.front().latin1) EXPECT_EQ(metadata.texts.front().value, c.stored);
+        const std::vector<std::uint8_t> png = pngWith(written);
+        const std::size_t title = chunkAt(png, c.type);
+        EXPECT_EQ(std::string(png.begin() + static_cast<long>(title) + 8, png.begin() + static_cast<long>(title) + 13),
+                  "Title")
+            << c.text;
+        PictureRecipe read;
+        ASSERT_TRUE(readPngRecipe(png, read));
+        EXPECT_EQ(read.text, c.text);
+    }
+}
+
+// The Description is a sentence a person reads, and the parameter line still
+// comes out of it; an older file's bare line is read as it is.
+TEST(PngRecipe, DescriptionIsASentenceThatStillCarriesTheParameters) {
+    PictureRecipe recipe = kRecipe;
+    recipe.text = "sunset (at sea)";
+    recipe.width = 1920;
+    recipe.height = 1080;
+    EXPECT_EQ(describe(recipe), "Textscape picture of \"sunset (at sea)\", definition 2, 1920 \xC3\x97 1080 "
+                                "(tip1=7  tip2=2  tip3=4  seed=127010); textscape-render --from FILE makes it again");
+    recipe.width = recipe.height = 0;
+    EXPECT_EQ(describe(recipe), "Textscape picture of \"sunset (at sea)\", definition 2 "
+                                "(tip1=7  tip2=2  tip3=4  seed=127010); textscape-render --from FILE makes it again");
+    PictureRecipe read;
+    ASSERT_TRUE(readPngRecipe(pngWith(recipe), read));
+    EXPECT_EQ(read.parameters, recipe.parameters);
+    EXPECT_EQ(testing::pngTexts(pngWith(recipe)).at("Description"), describe(recipe));
+    for (const char* bare : {"tip1=7  tip2=2  tip3=3  seed=4133079", "Textscape picture of something else"})
+        EXPECT_EQ(parametersOf(bare), bare);
+}
+
+TEST(PngRecipe, PhysIsTheSizesDpiOrTheOneAskedFor) {
+    struct Case {
+        int width, height, dpi;
+        std::uint32_t pixelsPerMetre;
+    };
+    for (const Case& c : std::vector<Case>{{3508, 2480, 0, 11811},
+                                           {2480, 3508, 0, 11811},
+                                           {4961, 3508, 0, 11811},
+                                           {3508, 4961, 0, 11811},
+                                           {1920, 1080, 0, 3780},
+                                           {0, 0, 0, 3780},
+                                           {3508, 2480, 72, 2835},
+                                           {600, 450, 600, 23622}}) {
+        PictureRecipe recipe = kRecipe;
+        recipe.width = c.width, recipe.height = c.height, recipe.dpi = c.dpi;
+        EXPECT_EQ(pngMetadataOf(recipe).pixelsPerMetre, c.pixelsPerMetre) << c.width << "x" << c.height;
+    }
 }
 
 TEST(PngRecipe, ReadsFilesWrittenWithTheOlderKeys) {

@@ -25,7 +25,7 @@ const PictureRecipe kRecipe{"Hello, Textscape", "tip1=15  tip2=1  tip3=4  seed=2
 // of each kind of file.
 TEST(ReadRecipe, TellsWhatIsWrongAndNamesTheFile) {
     std::vector<std::uint8_t> damaged = pngWithRecipe(kRecipe);
-    damaged[40] ^= 1;  // inside the chunk after the header
+    damaged[42] ^= 1;  // inside the data of the chunk after the header
     PictureRecipe tooLong = kRecipe;
     tooLong.text = std::string(101, 'x');
     PictureRecipe control = kRecipe;

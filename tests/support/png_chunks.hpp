@@ -57,7 +57,7 @@ inline std::vector<std::uint8_t> tinyPng() {
 }
 
 // The tEXt and iTXt (uncompressed) chunks of a PNG file, key to value, read
-// byte for byte. A chunk whose CRC does not match is given as key "!crc".
+// byte for byte, tEXt's Latin-1 given as UTF-8. A chunk whose CRC does not match is given as key "!crc".
 inline std::map<std::string, std::string> pngTexts(const std::vector<std::uint8_t>& png) {
     const auto u32 = [&](std::size_t at) {
         return (std::uint32_t{png[at]} << 24) | (std::uint32_t{png[at + 1]} << 16) | (std::uint32_t{png[at + 2]} << 8) |
@@ -74,7 +74,17 @@ inline std::map<std::string, std::string> pngTexts(const std::vector<std::uint8_
                                png.begin() + static_cast<long>(at) + 8 + static_cast<long>(length));
         const std::size_t nul = data.find('\0');
         if (type == "tEXt" && nul != std::string::npos) {
-            texts[data.substr(0, nul)] = data.substr(nul + 1);
+            std::string utf8;
+            for (const char c : data.substr(nul + 1)) {
+                const auto u = static_cast<unsigned char>(c);
+                if (u < 0x80) {
+                    utf8.push_back(c);
+                } else {
+                    utf8.push_back(static_cast<char>(0xC0 | (u >> 6)));
+                    utf8.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+                }
+            }
+            texts[data.substr(0, nul)] = utf8;
         } else if (type == "iTXt" && nul != std::string::npos && nul + 2 < data.size() && data[nul + 1] == 0) {
             const std::size_t language = data.find('\0', nul + 3);
             const std::size_t translated = data.find('\0', language + 1);

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -66,7 +67,18 @@ int run(int argc, char** argv) {
     // where std::cin would take it for the end of the input.
     ts::DescriptorInput input(STDIN_FILENO);
     std::istream in(&input);
-    ts::SystemClock clock;
+    // SOURCE_DATE_EPOCH stands for the moment of every picture: the same
+    // name, Creation Time and bytes on every run.
+    std::optional<std::time_t> sourceDate;
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr) {
+        sourceDate = ts::sourceDateEpoch(epoch);
+        if (!sourceDate) {
+            std::cerr << "textscape-render: SOURCE_DATE_EPOCH must be a whole number of seconds since 1970-01-01 "
+                         "UTC, digits only\n";
+            return 1;
+        }
+    }
+    ts::SystemClock clock(sourceDate);
     return ts::runRenderer(
         options, {in, std::cout, std::cerr, ::isatty(STDERR_FILENO) == 1, ::isatty(STDOUT_FILENO) == 1}, clock);
 }
