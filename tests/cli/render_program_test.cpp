@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "cli/render_helpers.hpp"
+#include "support/sanitizers.hpp"
 
 namespace ts {
 namespace {
@@ -163,17 +164,7 @@ TEST_F(RenderOutput, PngcheckFindsTheRecipeChunksValid) {
         EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n" << report;
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
+using testing::kAddressSanitizer;
 
 TEST_F(RenderOutput, ProgramRefusesEndlessInputWithinAMemoryLimit) {
     if (kAddressSanitizer) GTEST_SKIP() << "AddressSanitizer needs more address space than the limit";

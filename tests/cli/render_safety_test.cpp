@@ -24,6 +24,7 @@
 #include "cli/render_options.hpp"
 #include "support/png_chunks.hpp"
 #include "support/test_folder.hpp"
+#include "support/sanitizers.hpp"
 
 namespace ts {
 namespace {
@@ -289,17 +290,7 @@ TEST_F(RenderSafety, FromStandardInputReadsAPngAsAFileIsRead) {
 namespace ts {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
+using testing::kAddressSanitizer;
 
 struct LimitedRun {
     bool exited = false;  // ended by exit, not a signal
