@@ -88,7 +88,11 @@ std::string jsonInfo(const Picture& picture, bool caption, const std::string& fi
     for (std::string field; fields >> field;) {
         const std::size_t eq = field.find('=');
         if (eq == std::string::npos) continue;
-        out += "," + jsonString(field.substr(0, eq)) + ":" + field.substr(eq + 1);
+        // Appended piece by piece: GCC 12 warns wrongly of overlap on "," + string.
+        out += ',';
+        out += jsonString(field.substr(0, eq));
+        out += ':';
+        out += field.substr(eq + 1);
     }
     return out + ",\"file\":" + (file.empty() ? std::string("null") : jsonString(file)) + "}";
 }
@@ -432,9 +436,9 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             if (options.skipExisting) {
                 const RecipeRead there = readRecipeFile(options.outDir / nameOf(chosen[k] + 1));
                 if (there && there.recipe.text == line.text) {
-                    Drawn present;
-                    present.present = true;
-                    return present;
+                    Drawn skip;
+                    skip.present = true;
+                    return skip;
                 }
             }
             const Picture picture = MakeFreshPicture(line.text, makeCanvas(options.width, options.height), sharedClock,
