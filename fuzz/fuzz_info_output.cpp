@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     recipe.parameters = split < all.size() ? std::string(all.substr(split + 1)) : std::string();
     recipe.software = "textscape-render 1.0.0";
     if (recipe.text.find('\0') != std::string::npos || recipe.parameters.find('\0') != std::string::npos) return 0;
-    const std::vector<std::uint8_t> png = ts::encodePngFile(ts::Raster(1, 1), recipe);
+    std::vector<std::uint8_t> png;
+    if (!ts::encodePngFile(ts::Raster(1, 1), recipe, png)) fail("a recipe could not be written");
 
     ts::RenderOptions options;
     options.recipeFile = "-";
