@@ -7,6 +7,7 @@
 
 #include <utility>
 
+#include "gui/accessibility.hpp"
 #include "qt/qt_image.hpp"
 
 namespace ts {
@@ -17,6 +18,7 @@ FullScreenView::FullScreenView(PictureRecipeState recipe, const Raster& shown, Q
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setWindowTitle(QStringLiteral("Form1"));
+    setAccessibleRole(this, QAccessible::Graphic);
     setAccessibleName(QStringLiteral("Picture, full screen"));
     setAccessibleDescription(QStringLiteral("Escape returns to the window"));
     sharp_.setPicture(std::move(recipe), shown_);

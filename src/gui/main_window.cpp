@@ -102,6 +102,9 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
       tools_{window_, canvas_, *clock_, random_},
       reader_(new PictureFileReader(this)),
       sharp_(new SharpPicture(this)) {
+    // Told to assistive technology as the window it is, before anything
+    // asks what it is.
+    setAccessibleRole(this, QAccessible::Window);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     // The platform shows the title with the program's name: "Form1 — Textscape".
@@ -206,10 +209,14 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
     client_->setStyleSheet(QStringLiteral(
         "QPushButton:focus, QToolButton:focus { border: 2px solid #3daee9; background: #e8f4fb; }"));
     setAccessibleName(QStringLiteral("Textscape"));
+    setAccessibleRole(picture1, QAccessible::Graphic);
     picture1->setAccessibleName(QStringLiteral("Picture"));
     picture1->setAccessibleDescription(QStringLiteral("No picture yet"));
     menuButton_->setAccessibleName(QStringLiteral("Menu"));
-    client_->setAccessibleName(QStringLiteral("Form1"));
+    // The window's own title is the design's "Form1"; what is heard inside
+    // it says what it holds. Its description is the status line.
+    client_->setAccessibleName(QStringLiteral("Picture and buttons"));
+    picture2->setAccessibleName(QStringLiteral("Copy of the picture for saving, not shown"));
     for (QPushButton* b : {newButton_, command2, command3}) b->setAccessibleDescription(b->toolTip());
     menuButton_->setAccessibleDescription(menuButton_->toolTip());
     for (QAction* action : pictureMenu_->actions())
