@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gui/live_preview.hpp"
@@ -246,11 +247,20 @@ TEST_F(LivePreviewTest, StaleDrawingIsStoppedAndNeverShown) {
         if (!held.exchange(true)) released.wait();
         if (done == total) reachedTheEnd = true;
     });
+    // Let go however the prompt ends, so that the worker is never left held.
+    struct LetGo {
+        std::promise<void>& release;
+        bool done = false;
+        void now() {
+            if (!std::exchange(done, true)) release.set_value();
+        }
+        ~LetGo() { now(); }
+    } letGo{release};
     start([&](QDialog& dialog, QLineEdit& field) {
         QTest::keyClick(&field, Qt::Key_A);
         ASSERT_TRUE(QTest::qWaitFor([&] { return held.load(); }, 30000));
         QTest::keyClick(&field, Qt::Key_B);
-        release.set_value();
+        letGo.now();
         ASSERT_TRUE(showsExact("ab"));
         press(dialog, QDialogButtonBox::Ok);
     });
