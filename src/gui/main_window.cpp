@@ -30,6 +30,7 @@
 #include "gui/command_line.hpp"
 #include "gui/dropped_text.hpp"
 #include "gui/help_box.hpp"
+#include "gui/live_preview.hpp"
 #include "gui/picture_export.hpp"
 #include "gui/picture_file.hpp"
 #include "gui/qt_text_dialog.hpp"
@@ -201,6 +202,11 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
             [this, picture1](const QPoint& at) { pictureMenu_->popup(picture1->mapToGlobal(at)); });
 
     setWidget(client_);
+
+    // While the prompt is open the canvas follows the typing.
+    preview_ =
+        std::make_unique<LivePreview>(PreviewTarget{state_, random_, window_, canvas_, tools_, picture1, client_});
+    dialog_->setWatcher(preview_.get());
 }
 
 Form1::~Form1() {
@@ -269,9 +275,17 @@ void Form1::askAndMakePicture() {
     // The prompt's two lines are joined by a carriage return.
     TextRequest request{state_.t1 + '\r' + state_.t2, layout::kPromptLeftTwips, layout::kPromptTopTwips, {}, {},
                         settings_.recentTexts()};
+    // What the prompt shows on the canvas goes when the prompt does, unless
+    // OK takes it.
+    struct Shown {
+        LivePreview& preview;
+        ~Shown() { preview.restore(); }
+    } shown{*preview_};
+    preview_->begin();
     for (;;) {
         std::optional<std::string> text = dialog_->ask(request);
         if (!text) {
+            preview_->restore();
             if (hasPicture_) return;
             text.emplace();  // at start-up: the empty text
         }
@@ -281,6 +295,12 @@ void Form1::askAndMakePicture() {
             request.refusal = windowWords(checked.message).toStdString();
             continue;
         }
+        // The picture on the canvas is the one OK makes: nothing to draw.
+        if (preview_->take(*text)) {
+            settings_.rememberText(*text);
+            pictureMade();
+            return;
+        }
         makePicture(std::move(*text));
         return;
     }
@@ -289,6 +309,10 @@ void Form1::askAndMakePicture() {
 void Form1::makePicture(std::string text, int definition) {
     settings_.rememberText(text);
     MakePicture(state_, std::move(text), tools_, definition);
+    pictureMade();
+}
+
+void Form1::pictureMade() {
     hasPicture_ = true;
     // What a screen reader says of the canvas: its text, then how it was made.
     if (auto* picture1 = client_->findChild<QWidget*>(QStringLiteral("Picture1"))) {

@@ -28,6 +28,7 @@ class QPushButton;
 
 namespace ts {
 
+class LivePreview;
 class PictureExport;
 
 // The keys of a standard shortcut: the platform's, or Ctrl+Shift+S for
@@ -68,6 +69,8 @@ public:
     QMenu* pictureMenu() const { return pictureMenu_; }
     // The button right of the canvas that opens the same menu.
     QToolButton* menuButton() const { return menuButton_; }
+    // The picture of the text being typed while the prompt is open.
+    LivePreview* livePreview() const { return preview_.get(); }
     // The help and about box, once F1 or the menu has opened it.
     QMessageBox* helpBox() const { return helpBox_; }
 
@@ -144,6 +147,8 @@ private:
     void askAndMakePicture();
     // A picture file's text comes with the file's picture definition.
     void makePicture(std::string text, int definition = kLatestPictureDefinition);
+    // What follows a new picture, drawn or taken from the preview.
+    void pictureMade();
     void showStatus(const QString& text);
     void clearSaveMark();
     void repaintAll();
@@ -180,6 +185,8 @@ private:
     int exitStatus_ = 0;
     PictureExport* export_ = nullptr;
     QProgressDialog* exportProgress_ = nullptr;
+    // Last: its worker stops before what it draws with goes.
+    std::unique_ptr<LivePreview> preview_;
 };
 
 }  // namespace ts
