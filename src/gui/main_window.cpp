@@ -33,6 +33,7 @@
 #include "gui/file_reading.hpp"
 #include "gui/full_screen.hpp"
 #include "gui/help_box.hpp"
+#include "gui/live_preview.hpp"
 #include "gui/picture_export.hpp"
 #include "gui/picture_file.hpp"
 #include "gui/qt_text_dialog.hpp"
@@ -226,6 +227,11 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
             [this, picture1](const QPoint& at) { pictureMenu_->popup(picture1->mapToGlobal(at)); });
 
     setWidget(client_);
+
+    // While the prompt is open the canvas follows the typing.
+    preview_ =
+        std::make_unique<LivePreview>(PreviewTarget{state_, random_, window_, canvas_, tools_, picture1, client_});
+    dialog_->setWatcher(preview_.get());
 }
 
 Form1::~Form1() {
@@ -299,9 +305,19 @@ void Form1::askAndMakePicture() {
     // The prompt's two lines are joined by a carriage return.
     TextRequest request{state_.t1 + '\r' + state_.t2, layout::kPromptLeftTwips, layout::kPromptTopTwips, {}, {},
                         settings_.recentTexts()};
+    // What the prompt shows on the canvas goes when the prompt does, unless
+    // OK takes it.
+    struct Shown {
+        LivePreview& preview;
+        ~Shown() { preview.restore(); }
+    } shown{*preview_};
+    // What the live picture draws from, and so what its picture was made from.
+    const FormState before = state_;
+    preview_->begin();
     for (;;) {
         std::optional<std::string> text = dialog_->ask(request);
         if (!text) {
+            preview_->restore();
             if (hasPicture_) return;
             text.emplace();  // at start-up: the empty text
         }
@@ -310,6 +326,12 @@ void Form1::askAndMakePicture() {
             request.text = std::move(*text);
             request.refusal = windowWords(checked.message).toStdString();
             continue;
+        }
+        // The picture on the canvas is the one OK makes: nothing to draw.
+        if (preview_->take(*text)) {
+            settings_.rememberText(*text);
+            pictureMade({before, std::move(*text), kLatestPictureDefinition});
+            return;
         }
         makePicture(std::move(*text));
         return;
@@ -331,6 +353,10 @@ void Form1::makePicture(std::string text, int definition) {
             throw;
         }
     }
+    pictureMade(std::move(made));
+}
+
+void Form1::pictureMade(PictureRecipeState made) {
     shown_ = std::move(made);
     // On a dense screen the canvas is painted from the same picture drawn at
     // its device pixels.

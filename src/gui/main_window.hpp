@@ -31,6 +31,7 @@ class QPushButton;
 
 namespace ts {
 
+class LivePreview;
 class PictureExport;
 class PictureFileReader;
 class FullScreenView;
@@ -78,6 +79,8 @@ public:
     FullScreenView* fullScreenView() const;
     // The canvas drawn at the screen's device pixels, on a dense screen.
     SharpPicture& sharpCanvas() const { return *sharp_; }
+    // The picture of the text being typed while the prompt is open.
+    LivePreview* livePreview() const { return preview_.get(); }
     // The help and about box, once F1 or the menu has opened it.
     QMessageBox* helpBox() const { return helpBox_; }
 
@@ -172,6 +175,9 @@ private:
     void askAndMakePicture();
     // A picture file's text comes with the file's picture definition.
     void makePicture(std::string text, int definition = kLatestPictureDefinition);
+    // What follows a new picture, drawn or taken from the preview: `made`
+    // says how it was made.
+    void pictureMade(PictureRecipeState made);
     void showStatus(const QString& text);
     void clearSaveMark();
     void repaintAll();
@@ -220,6 +226,8 @@ private:
     int exitStatus_ = 0;
     PictureExport* export_ = nullptr;
     QProgressDialog* exportProgress_ = nullptr;
+    // Last: its worker stops before what it draws with goes.
+    std::unique_ptr<LivePreview> preview_;
 };
 
 }  // namespace ts

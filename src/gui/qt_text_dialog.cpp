@@ -177,16 +177,25 @@ std::optional<std::string> QtTextDialog::ask(const TextRequest& request) {
     refusal->setObjectName(QStringLiteral("refusal"));
     refusal->setTextFormat(Qt::PlainText);
     refusal->setWordWrap(true);
-    QString reason = QString::fromStdString(request.refusal);
-    if (!reason.isEmpty()) reason[0] = reason[0].toUpper();
-    refusal->setText(reason);
+    const auto showRefusal = [refusal](const std::string& why) {
+        QString reason = QString::fromStdString(why);
+        if (!reason.isEmpty()) reason[0] = reason[0].toUpper();
+        refusal->setText(reason);
+        refusal->setAccessibleDescription(reason);
+        refusal->setVisible(!reason.isEmpty());
+    };
+    showRefusal(request.refusal);
     refusal->setAccessibleName(QStringLiteral("Why the text was not taken"));
-    refusal->setAccessibleDescription(reason);
     label->setAccessibleName(label->text());
     QPalette warning = refusal->palette();
     warning.setColor(QPalette::WindowText, QColor(170, 0, 0));
     refusal->setPalette(warning);
-    refusal->setVisible(!reason.isEmpty());
+    // As it is typed, the text is told to whoever watches (the picture
+    // follows it), and a text the program would refuse shows why at once.
+    if (TypingWatcher* typing = watcher())
+        QObject::connect(field, &QLineEdit::textChanged, refusal, [typing, showRefusal](const QString& text) {
+            showRefusal(typing->typed(text.toStdString()));
+        });
 
     // OK and Cancel stacked on the right of the prompt, the field below both.
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical, &dialog);

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QColorSpace>
+#include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QFileDialog>
 #include <QPushButton>
 #include <QImageReader>
@@ -14,6 +16,7 @@
 
 #include "gui/file_dialogs.hpp"
 #include "gui/full_screen.hpp"
+#include "gui/live_preview.hpp"
 #include "gui/picture_export.hpp"
 #include "gui/sharp_picture.hpp"
 #include "picture/picture.hpp"
@@ -87,6 +90,51 @@ TEST_F(DenseScreen, TheCanvasIsPaintedAtTheDevicePixels) {
     sharp = sharpCanvas();
     EXPECT_TRUE(sharp == madeAt({"Hello, Textscape", "the next one"}, device));
     EXPECT_FALSE(sharp == madeAt({"the next one"}, device) && sharp == madeAt({"Hello, Textscape"}, device));
+}
+
+// A picture taken from the prompt's live picture at OK is drawn sharp just
+// the same, from the state the window had before the prompt.
+TEST(DenseScreenPrompt, ThePictureTakenAtOkIsDrawnAtTheDevicePixels) {
+    testing::application();
+    const std::filesystem::path base = testing::freshFolder();
+    Form1 form(nullptr, std::make_unique<FixedClock>(testing::testClock()));
+    form.setSettingsFile(QString::fromStdString((base / "settings.ini").string()));
+    form.setErrorReport([](const QString& text) { ADD_FAILURE() << text.toStdString(); });
+    int drawn = 0;  // pictures the window drew itself rather than took
+    form.tools().onStage = [&drawn](std::string_view stage) {
+        if (stage == "RenderField") ++drawn;
+    };
+    const auto typeAndTake = [&form](const QString& text, const std::function<void()>& open) {
+        const testing::WhenModalOpens<> when([&](QDialog& dialog) {
+            auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("text"));
+            ASSERT_NE(field, nullptr);
+            QTest::keyClicks(field, text);
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] {
+                    const auto now = form.livePreview()->shown();
+                    return now && now->text == text.toStdString() && now->stage == LivePreview::Stage::Exact;
+                },
+                30000));
+            dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        open();
+        EXPECT_EQ(when.times(), 1);
+    };
+    const QSize device = devicePixels({600, 450}, scale());
+    const auto sharpCanvas = [&form, device] {
+        const QImage* image = nullptr;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return (image = form.sharpCanvas().at(device, form.canvas().raster())) != nullptr; }, 60000));
+        return image ? *image : QImage();
+    };
+
+    typeAndTake(QStringLiteral("Hello"), [&form] { form.start(); });
+    EXPECT_EQ(drawn, 0) << "taken from the live picture";
+    EXPECT_TRUE(sharpCanvas() == madeAt({"Hello"}, device));
+    typeAndTake(QStringLiteral("Hello, again"), [&form] { form.Command5_Click(); });
+    EXPECT_EQ(drawn, 0);
+    EXPECT_TRUE(sharpCanvas() == madeAt({"Hello", "Hello, again"}, device));
+    if (form.ended()) testing::takePendingEnd();
 }
 
 // What is saved and copied is the picture at its own size, whatever the
