@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QKeySequence>
+#include <QPointer>
 #include <QScrollArea>
 #include <QWidget>
 
@@ -11,6 +12,8 @@
 #include "files/save_composite.hpp"
 #include "gui/client_area.hpp"
 #include "gui/file_dialogs.hpp"
+#include "gui/picture_file.hpp"
+#include "gui/sharp_picture.hpp"
 #include "gui/text_dialog.hpp"
 #include "gui/window_settings.hpp"
 #include "picture/picture.hpp"
@@ -30,6 +33,9 @@ namespace ts {
 
 class LivePreview;
 class PictureExport;
+class PictureFileReader;
+class FullScreenView;
+class SharpPicture;
 
 // The keys of a standard shortcut: the platform's, or Ctrl+Shift+S for
 // "save as" and Ctrl+Q for "quit" where the platform has none.
@@ -69,6 +75,10 @@ public:
     QMenu* pictureMenu() const { return pictureMenu_; }
     // The button right of the canvas that opens the same menu.
     QToolButton* menuButton() const { return menuButton_; }
+    // The picture on the whole screen, while it is shown.
+    FullScreenView* fullScreenView() const;
+    // The canvas drawn at the screen's device pixels, on a dense screen.
+    SharpPicture& sharpCanvas() const { return *sharp_; }
     // The picture of the text being typed while the prompt is open.
     LivePreview* livePreview() const { return preview_.get(); }
     // The help and about box, once F1 or the menu has opened it.
@@ -98,6 +108,16 @@ public:
     // The progress window of the "Save as" being written (its Cancel stops
     // it), while there is one.
     QProgressDialog* exportProgress() const { return exportProgress_; }
+    // Whether a picture file is being read for Open or a drop.
+    bool readingFile() const;
+    // Whether the picture shown has been saved (by "save on disk D:" or
+    // "Save as").
+    bool pictureSaved() const { return pictureSaved_; }
+
+    // A failure no action handled (what it says): while the picture shown is
+    // not saved it is told and the program goes on, the picture kept;
+    // otherwise it is told and the program ends with status 1.
+    void runTimeError(const QString& what);
 
 public slots:
     // "new text / new image"
@@ -113,13 +133,18 @@ public slots:
     void savePictureAs();
     // Asks for a picture Textscape wrote and makes it again from its text.
     void openPicture();
+    // Shows the picture alone on the window's screen, at its full
+    // resolution; Escape returns.
+    void showPictureFullScreen();
     // Shows the help and about box: version, licence, keys, and what the
     // parameter line means.
     void showHelp();
 
 public:
-    // Makes the picture again from the recipe in `file`; a file without one
-    // is told and the picture stays.
+    // Makes the picture again from the recipe in `file`, read on a thread
+    // of its own while the window goes on (fileRead() tells when it is
+    // done); a file without one is told and the picture stays. While one
+    // file is read, another is refused with a note.
     void openFile(const std::filesystem::path& file);
     // Makes the picture of a dropped text: its first line, cut to 100
     // characters, with a note when cut.
@@ -132,6 +157,9 @@ signals:
     // A "Save as" has ended: written, or not (and told why, unless it was
     // cancelled).
     void exportFinished(bool written);
+    // A file asked for by openFile has been read, and its picture made or
+    // its failure told.
+    void fileRead();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -147,8 +175,9 @@ private:
     void askAndMakePicture();
     // A picture file's text comes with the file's picture definition.
     void makePicture(std::string text, int definition = kLatestPictureDefinition);
-    // What follows a new picture, drawn or taken from the preview.
-    void pictureMade();
+    // What follows a new picture, drawn or taken from the preview: `made`
+    // says how it was made.
+    void pictureMade(PictureRecipeState made);
     void showStatus(const QString& text);
     void clearSaveMark();
     void repaintAll();
@@ -157,6 +186,7 @@ private:
                            bool toRead = false);
     QAction* addShortcut(const QString& text, QKeySequence::StandardKey key, void (Form1::*slot)());
     void exportDone();
+    void fileDone(const OpenedPicture& opened);
 
     FormState state_;
     RasterSurface window_;
@@ -181,6 +211,17 @@ private:
     SaveHistory saveHistory_;
     QString statusLine_;
     bool hasPicture_ = false;
+    bool pictureSaved_ = false;
+    // Counts the pictures made, so that a "Save as" that ends after the
+    // next picture does not count that one as saved.
+    unsigned pictureNumber_ = 0;
+    unsigned exportedPicture_ = 0;
+    PictureFileReader* reader_ = nullptr;
+    SharpPicture* sharp_ = nullptr;
+    // How the picture shown was made, for drawing it at other sizes.
+    PictureRecipeState shown_;
+    QPointer<FullScreenView> fullScreen_;
+    QAction* cancelSaveAction_ = nullptr;
     bool ended_ = false;
     int exitStatus_ = 0;
     PictureExport* export_ = nullptr;
