@@ -74,4 +74,15 @@ Picture MakeFreshPicture(std::string text, RasterSurface canvas, Clock& clock, b
     return {std::move(s), canvas.raster()};
 }
 
+FormState PrepareFreshPicture(std::string text, Clock& clock, int definition) {
+    FormState s;
+    SplitMixGenerator random;
+    NoWindow window;
+    RasterSurface unused(1, 1);  // the stages before the sweep draw on no canvas
+    SetGeometry(s);
+    PictureTools tools{window, unused, clock, random};
+    PreparePicture(s, std::move(text), tools, definition);
+    return s;
+}
+
 }  // namespace ts
