@@ -12,7 +12,7 @@ PACKAGES=(
   qt6-base-dev qt6-qpa-plugins
   libfreetype-dev libharfbuzz-dev
   libgtest-dev libbenchmark-dev
-  fonts-dejavu-core fonts-wqy-microhei fonts-noto-color-emoji
+  fonts-dejavu-core fonts-wqy-microhei fonts-noto-color-emoji fonts-lohit-deva fonts-tlwg-loma-ttf
   xvfb xauth
   appstream desktop-file-utils
   pngcheck imagemagick
