@@ -7,12 +7,12 @@ BUILD_DIR="${TEXTSCAPE_BUILD_DIR:-$ROOT/build}"
 # Every Debian package the build, the program and the tests need.
 PACKAGES=(
   cmake g++ ninja-build pkg-config
-  libpng-dev zlib1g-dev libwebp-dev libjpeg62-turbo-dev
+  libpng-dev libdeflate-dev zlib1g-dev libwebp-dev libjpeg62-turbo-dev
   libutf8proc-dev
   qt6-base-dev qt6-qpa-plugins
   libfreetype-dev libharfbuzz-dev
   libgtest-dev libbenchmark-dev
-  fonts-dejavu-core fonts-wqy-microhei fonts-noto-color-emoji
+  fonts-dejavu-core fonts-wqy-microhei fonts-noto-color-emoji fonts-lohit-deva fonts-tlwg-loma-ttf
   xvfb xauth
   appstream desktop-file-utils
   pngcheck imagemagick

@@ -19,8 +19,7 @@ namespace ts {
 namespace {
 
 std::string missingFont(const std::filesystem::path& file) {
-    return "the font file " + file.string() +
-           " cannot be loaded; install Debian's fonts-dejavu-core, fonts-wqy-microhei and fonts-noto-color-emoji";
+    return "the font file " + file.string() + " cannot be loaded; install Debian's " + kCaptionFontPackages;
 }
 
 // Errors that say the machine is short of something (descriptors, memory),

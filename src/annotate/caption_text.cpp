@@ -100,7 +100,8 @@ bool fontHasAll(CaptionFont font, std::u32string_view cluster) {
 }
 
 CaptionFont fontFor(std::u32string_view cluster) {
-    constexpr CaptionFont kInOrder[] = {CaptionFont::DejaVuSans, CaptionFont::WenQuanYi, CaptionFont::NotoColorEmoji};
+    constexpr CaptionFont kInOrder[] = {CaptionFont::DejaVuSans, CaptionFont::WenQuanYi, CaptionFont::NotoColorEmoji,
+                                        CaptionFont::LohitDevanagari, CaptionFont::Loma};
     const bool asText = cluster.find(kAsText) != std::u32string_view::npos;
     const bool asEmoji =
         !asText && (isEmojiBlock(cluster.front()) || cluster.find(kAsEmoji) != std::u32string_view::npos);

@@ -28,9 +28,9 @@ struct ShapedLine {
 // them (a letter with its marks, an emoji with its modifiers and joined
 // parts, a flag's pair of letters), and each is drawn with the first of the
 // fonts that has all of it: DejaVu Sans, then WenQuanYi Micro Hei, then Noto
-// Color Emoji, except that an emoji (U+1F000..U+1FAFF, or any character
-// asked for as emoji with U+FE0F) is drawn in colour when Noto Color Emoji
-// has it. A character none has is DejaVu Sans's missing-glyph box. Runs of
+// Color Emoji, then Lohit Devanagari, then Loma, except that an emoji
+// (U+1F000..U+1FAFF, or any character asked for as emoji with U+FE0F) is
+// drawn in colour when Noto Color Emoji has it. A character none has is DejaVu Sans's missing-glyph box. Runs of
 // one font, script and direction are shaped with HarfBuzz; a line whose
 // first strong character is right-to-left reads right to left, and numbers
 // and left-to-right words inside either kind of line keep their own order.

@@ -76,15 +76,13 @@ std::string jsonString(std::string_view text) {
     return out + '"';
 }
 
-// One picture as a JSON object on one line. The numbers come from the
-// parameter line ("tip1=7  tip2=2  tip3=3  seed=4133079").
-std::string jsonInfo(const Picture& picture, bool caption, const std::string& file) {
-    std::string out = "{\"text\":" + jsonString(picture.state.t) +
-                      ",\"definition\":" + std::to_string(picture.state.definition) +
-                      ",\"width\":" + std::to_string(picture.canvas.width()) +
-                      ",\"height\":" + std::to_string(picture.canvas.height()) +
+// One picture of width x height as a JSON object on one line. The numbers
+// come from the parameter line ("tip1=7  tip2=2  tip3=3  seed=4133079").
+std::string jsonInfo(const FormState& state, int width, int height, bool caption, const std::string& file) {
+    std::string out = "{\"text\":" + jsonString(state.t) + ",\"definition\":" + std::to_string(state.definition) +
+                      ",\"width\":" + std::to_string(width) + ",\"height\":" + std::to_string(height) +
                       ",\"caption\":" + (caption ? "true" : "false");
-    std::istringstream fields(parameterLine(picture.state));
+    std::istringstream fields(parameterLine(state));
     for (std::string field; fields >> field;) {
         const std::size_t eq = field.find('=');
         if (eq == std::string::npos) continue;
@@ -95,6 +93,12 @@ std::string jsonInfo(const Picture& picture, bool caption, const std::string& fi
         out += field.substr(eq + 1);
     }
     return out + ",\"file\":" + (file.empty() ? std::string("null") : jsonString(file)) + "}";
+}
+
+// --info without a file to write: the line needs the seed, the palette and
+// the parameters, and no picture is drawn.
+bool infoAlone(const RenderOptions& options) {
+    return options.action == RenderOptions::Action::Render && options.info && options.output.empty();
 }
 
 // -n: a file that is there stays.
@@ -284,13 +288,20 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
         height = source.recipe.height;
     }
     const bool caption = options.captionGiven ? options.caption : source.recipe.caption.value_or(options.caption);
-    if (caption && !options.caption) {  // fonts not loaded yet: the file asks for a caption
-        if (const Outcome fonts = loadCaptionFonts(); !fonts) return fail(io.err, fonts.message);
+    std::optional<Picture> drawn;
+    FormState prepared;
+    if (infoAlone(options)) {
+        prepared = PrepareFreshPicture(source.text, clock, source.recipe.definition);
+    } else {
+        if (caption && !options.caption) {  // fonts not loaded yet: the file asks for a caption
+            if (const Outcome fonts = loadCaptionFonts(); !fonts) return fail(io.err, fonts.message);
+        }
+        drawn =
+            MakeFreshPicture(source.text, makeCanvas(width, height), clock, caption, sweep, source.recipe.definition);
     }
-    const Picture picture = MakeFreshPicture(source.text, makeCanvas(width, height), clock, caption, sweep,
-                                             source.recipe.definition);
     if (bar) bar->finish();
-    const std::string parameters = parameterLine(picture.state);
+    const FormState& state = drawn ? drawn->state : prepared;
+    const std::string parameters = parameterLine(state);
 
     // The picture itself may take standard output; the line goes aside then.
     std::ostream& infoOut = options.toStandardOutput() ? io.err : io.out;
@@ -299,11 +310,11 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
         if (options.json) {
             const std::string file =
                 options.toStandardOutput() || options.output.empty() ? std::string() : options.output.string();
-            infoOut << jsonInfo(picture, caption, file) << '\n';
+            infoOut << jsonInfo(state, width, height, caption, file) << '\n';
             return;
         }
         // A file's text is the file's: it reaches the terminal escaped.
-        if (!options.recipeFile.empty()) infoOut << terminalText(picture.state.t) << '\n';
+        if (!options.recipeFile.empty()) infoOut << terminalText(state.t) << '\n';
         infoOut << parameters << '\n';
     };
     if (!source.recipe.parameters.empty() && source.recipe.parameters != parameters) {
@@ -311,6 +322,11 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
                << terminalText(source.recipe.parameters) << "\"; this version gives \"" << parameters << "\"\n";
     }
 
+    if (!drawn) {  // asked for the line alone: no file
+        printInfo();
+        return 0;
+    }
+    const Picture& picture = *drawn;
     std::vector<std::uint8_t> bytes;
     if (options.toStandardOutput()) {
         if (Outcome encoded =
@@ -332,10 +348,6 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
             return fail(io.err, encoded.message);
         const Outcome written = writeFileAtomically(options.output, bytes, replaceFor(options));
         if (!written) return fail(io.err, written.message);
-        printInfo();
-        return 0;
-    }
-    if (options.info) {  // asked for the line alone: no file
         printInfo();
         return 0;
     }
@@ -446,7 +458,9 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             Drawn drawn;
             drawn.encoded = encode(picture, format, options.caption, sharedClock, options.dpi, drawn.bytes);
             drawn.parameters = parameterLine(picture.state);
-            if (options.json) drawn.json = jsonInfo(picture, options.caption, "");
+            if (options.json)
+                drawn.json =
+                    jsonInfo(picture.state, picture.canvas.width(), picture.canvas.height(), options.caption, "");
             return drawn;
         },
         [&](std::size_t k, Drawn&& drawn) {
@@ -543,7 +557,7 @@ int finishOutput(std::ostream& out, std::ostream& err, int status) {
 
 int runRenderer(const RenderOptions& options, RenderStreams io, Clock& clock) {
     // Without its fonts no caption can be drawn: one line, before any picture.
-    if (options.caption) {
+    if (options.caption && !infoAlone(options)) {
         if (const Outcome fonts = loadCaptionFonts(); !fonts)
             return finishOutput(io.out, io.err, fail(io.err, fonts.message));
     }

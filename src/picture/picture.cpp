@@ -71,7 +71,18 @@ Picture MakeFreshPicture(std::string text, RasterSurface canvas, Clock& clock, b
     SetGeometry(s);
     PictureTools tools{window, canvas, clock, random, caption, sweep};
     MakePicture(s, std::move(text), tools, definition);
-    return {std::move(s), canvas.raster()};
+    return {std::move(s), std::move(canvas.raster())};  // the canvas goes with the call
+}
+
+FormState PrepareFreshPicture(std::string text, Clock& clock, int definition) {
+    FormState s;
+    SplitMixGenerator random;
+    NoWindow window;
+    RasterSurface unused(1, 1);  // the stages before the sweep draw on no canvas
+    SetGeometry(s);
+    PictureTools tools{window, unused, clock, random};
+    PreparePicture(s, std::move(text), tools, definition);
+    return s;
 }
 
 }  // namespace ts

@@ -9,8 +9,8 @@
 #include "platform/raster_surface.hpp"
 #include "render/sweep.hpp"
 #include "state/form_state.hpp"
-#include "state/picture_definition.hpp"
 #include "state/layout.hpp"
+#include "state/picture_definition.hpp"
 
 namespace ts {
 
@@ -67,5 +67,11 @@ struct Picture {
 // picture's), with the window's drawing dropped.
 Picture MakeFreshPicture(std::string text, RasterSurface canvas, Clock& clock, bool caption = true,
                          const SweepOptions& sweep = {}, int definition = kLatestPictureDefinition);
+
+// The state MakeFreshPicture draws `text`'s picture from, with nothing drawn:
+// the seed, the palette, the name and the parameters (PreparePicture) on a
+// fresh state. What a picture's parameter line and name need, at a fraction
+// of the picture's cost.
+FormState PrepareFreshPicture(std::string text, Clock& clock, int definition = kLatestPictureDefinition);
 
 }  // namespace ts

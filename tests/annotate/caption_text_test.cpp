@@ -89,8 +89,8 @@ TEST_F(CaptionText, AFontFileThatCannotBeLoadedIsReportedWithThePackagesToInstal
         EXPECT_EQ(checked.failure, Failure::Unavailable);
         EXPECT_EQ(checked.file, file);
         EXPECT_EQ(checked.message, "the font file " + file.string() +
-                                       " cannot be loaded; install Debian's fonts-dejavu-core, fonts-wqy-microhei "
-                                       "and fonts-noto-color-emoji");
+                                       " cannot be loaded; install Debian's fonts-dejavu-core, fonts-wqy-microhei, "
+                                       "fonts-noto-color-emoji, fonts-lohit-deva and fonts-tlwg-loma-ttf");
     }
 }
 
@@ -136,27 +136,33 @@ TEST_P(CaptionFontChoice, EachCharacterFromTheFirstFontThatHasIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Characters, CaptionFontChoice,
-    ::testing::Values(FontCase{"Latin letter", "A", CaptionFont::DejaVuSans, 1, false},
-                      FontCase{"Cyrillic letter", "\xD0\x96", CaptionFont::DejaVuSans, 1, false},
-                      FontCase{"Arabic letter", "\xD8\xA8", CaptionFont::DejaVuSans, 1, false},
-                      FontCase{"Han character", "\xE6\xBC\xA2", CaptionFont::WenQuanYi, 1, false},
-                      FontCase{"Hangul syllable", "\xED\x95\x9C", CaptionFont::WenQuanYi, 1, false},
-                      FontCase{"emoji DejaVu Sans has too", "\xF0\x9F\x98\x80", CaptionFont::NotoColorEmoji, 1, false},
-                      FontCase{"emoji only Noto has", "\xF0\x9F\x91\x8D", CaptionFont::NotoColorEmoji, 1, false},
-                      FontCase{"emoji with a skin tone, one glyph", "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD",
-                               CaptionFont::NotoColorEmoji, 1, false},
-                      FontCase{"flag from two regional indicators", "\xF0\x9F\x87\xB8\xF0\x9F\x87\xAE",
-                               CaptionFont::NotoColorEmoji, 1, false},
-                      FontCase{"family joined by zero-width joiners",
-                               "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7",
-                               CaptionFont::NotoColorEmoji, 1, false},
-                      FontCase{"symbol as text", "\xE2\x98\xBA", CaptionFont::DejaVuSans, 1, false},
-                      FontCase{"symbol asked for as emoji", "\xE2\x98\xBA\xEF\xB8\x8F", CaptionFont::NotoColorEmoji, 1,
-                               false},
-                      FontCase{"private use character", "\xEE\x80\x80", CaptionFont::DejaVuSans, 1, true},
-                      FontCase{"last code point", "\xF4\x8F\xBF\xBD", CaptionFont::DejaVuSans, 1, true},
-                      FontCase{"Thai, which no font has", "\xE0\xB8\x81", CaptionFont::DejaVuSans, 1, true},
-                      FontCase{"Devanagari, which no font has", "\xE0\xA4\x95", CaptionFont::DejaVuSans, 1, true}),
+    ::testing::Values(
+        FontCase{"Latin letter", "A", CaptionFont::DejaVuSans, 1, false},
+        FontCase{"Cyrillic letter", "\xD0\x96", CaptionFont::DejaVuSans, 1, false},
+        FontCase{"Arabic letter", "\xD8\xA8", CaptionFont::DejaVuSans, 1, false},
+        FontCase{"Han character", "\xE6\xBC\xA2", CaptionFont::WenQuanYi, 1, false},
+        FontCase{"Hangul syllable", "\xED\x95\x9C", CaptionFont::WenQuanYi, 1, false},
+        FontCase{"emoji DejaVu Sans has too", "\xF0\x9F\x98\x80", CaptionFont::NotoColorEmoji, 1, false},
+        FontCase{"emoji only Noto has", "\xF0\x9F\x91\x8D", CaptionFont::NotoColorEmoji, 1, false},
+        FontCase{"emoji with a skin tone, one glyph", "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD", CaptionFont::NotoColorEmoji,
+                 1, false},
+        FontCase{"flag from two regional indicators", "\xF0\x9F\x87\xB8\xF0\x9F\x87\xAE", CaptionFont::NotoColorEmoji,
+                 1, false},
+        FontCase{"family joined by zero-width joiners",
+                 "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7",
+                 CaptionFont::NotoColorEmoji, 1, false},
+        FontCase{"symbol as text", "\xE2\x98\xBA", CaptionFont::DejaVuSans, 1, false},
+        FontCase{"symbol asked for as emoji", "\xE2\x98\xBA\xEF\xB8\x8F", CaptionFont::NotoColorEmoji, 1, false},
+        FontCase{"private use character", "\xEE\x80\x80", CaptionFont::DejaVuSans, 1, true},
+        FontCase{"last code point", "\xF4\x8F\xBF\xBD", CaptionFont::DejaVuSans, 1, true},
+        FontCase{"Devanagari letter", "\xE0\xA4\x95", CaptionFont::LohitDevanagari, 1, false},
+        // U+0915 U+094D U+0937: one conjunct
+        FontCase{"Devanagari conjunct", "\xE0\xA4\x95\xE0\xA5\x8D\xE0\xA4\xB7", CaptionFont::LohitDevanagari, 1, false},
+        FontCase{"Devanagari danda", "\xE0\xA5\xA4", CaptionFont::LohitDevanagari, 1, false},
+        FontCase{"Thai letter", "\xE0\xB8\x81", CaptionFont::Loma, 1, false},
+        // U+0E17 U+0E35 U+0E48: a letter, a vowel sign and a tone mark over it
+        FontCase{"Thai letter with its marks", "\xE0\xB8\x97\xE0\xB8\xB5\xE0\xB9\x88", CaptionFont::Loma, 3, false},
+        FontCase{"Malayalam, which no font has", "\xE0\xB4\x95", CaptionFont::DejaVuSans, 1, true}),
     testing::nameByWhat);
 
 // Arabic letters join: the same letter takes another form between two
@@ -220,6 +226,39 @@ INSTANTIATE_TEST_SUITE_P(
                       OrderCase{"Arabic with a number", "\xD8\xA8\xD8\xAA 42", {3, 4, 2, 1, 0}}),
     testing::nameByWhat);
 
+// Devanagari's vowel sign I (U+093F) follows its letter in the text but
+// stands before it, and a consonant with a virama joins the next into one
+// conjunct.
+TEST_F(CaptionText, DevanagariVowelSignsAndConjunctsAreSetAsTheScriptIsWritten) {
+    const ShapedLine ka = shapeCaptionLine(u("\xE0\xA4\x95"));              // U+0915
+    const ShapedLine ki = shapeCaptionLine(u("\xE0\xA4\x95\xE0\xA4\xBF"));  // U+0915 U+093F
+    ASSERT_EQ(ka.glyphs.size(), 1u);
+    ASSERT_EQ(ki.glyphs.size(), 2u);
+    EXPECT_NE(ki.glyphs[0].glyph, ka.glyphs[0].glyph) << "the vowel sign stands first";
+    EXPECT_EQ(ki.glyphs[1].glyph, ka.glyphs[0].glyph);
+    EXPECT_LT(ki.glyphs[0].x, ki.glyphs[1].x);
+    // U+0915 U+094D U+0937, and the same with a zero-width non-joiner that
+    // keeps the virama visible.
+    const ShapedLine joined = shapeCaptionLine(u("\xE0\xA4\x95\xE0\xA5\x8D\xE0\xA4\xB7"));
+    const ShapedLine apart = shapeCaptionLine(u("\xE0\xA4\x95\xE0\xA5\x8D\xE2\x80\x8C\xE0\xA4\xB7"));
+    EXPECT_EQ(joined.glyphs.size(), 1u);
+    EXPECT_GE(apart.glyphs.size(), 3u);
+}
+
+// A Thai tone mark (U+0E48) sits over its letter, taking no room, and
+// higher when a vowel sign (U+0E35) is between them.
+TEST_F(CaptionText, ThaiMarksStackOverTheirLetter) {
+    float letterNext = 0, toneNext = 0, bothNext = 0;
+    const Ink letter = inkOf(drawn("\xE0\xB8\x97", 15, 100, 60, &letterNext));
+    const Ink tone = inkOf(drawn("\xE0\xB8\x97\xE0\xB9\x88", 15, 100, 60, &toneNext));
+    const Ink both = inkOf(drawn("\xE0\xB8\x97\xE0\xB8\xB5\xE0\xB9\x88", 15, 100, 60, &bothNext));
+    EXPECT_EQ(toneNext, letterNext);
+    EXPECT_EQ(bothNext, letterNext);
+    EXPECT_LT(tone.top, letter.top);
+    EXPECT_LT(both.top, tone.top);
+    EXPECT_LE(both.right, letter.right + 1);
+}
+
 // A letter with a combining accent is drawn as the same letter written
 // with its accent at once.
 TEST_F(CaptionText, CombiningMarksAreComposed) {
@@ -229,6 +268,18 @@ TEST_F(CaptionText, CombiningMarksAreComposed) {
     EXPECT_TRUE(composed == combined);
     EXPECT_EQ(composedNext, combinedNext);
 }
+
+// "Namaste, world" in Hindi: a vowel sign that stands before its letter
+// (U+093F), a conjunct (U+0938 U+094D U+0924), vowel signs above and below.
+constexpr const char* kDevanagari =
+    "\xE0\xA4\xA8\xE0\xA4\xAE\xE0\xA4\xB8\xE0\xA5\x8D\xE0\xA4\xA4\xE0\xA5\x87 "
+    "\xE0\xA4\xA6\xE0\xA5\x81\xE0\xA4\xA8\xE0\xA4\xBF\xE0\xA4\xAF\xE0\xA4\xBE";
+// "Here: hello, Thailand" in Thai: tone marks over vowel signs over
+// letters, and vowel signs that stand before their letter (U+0E40, U+0E44).
+constexpr const char* kThai =
+    "\xE0\xB8\x97\xE0\xB8\xB5\xE0\xB9\x88\xE0\xB8\x99\xE0\xB8\xB5\xE0\xB9\x88 "
+    "\xE0\xB8\xAA\xE0\xB8\xA7\xE0\xB8\xB1\xE0\xB8\xAA\xE0\xB8\x94\xE0\xB8\xB5 "
+    "\xE0\xB8\x9B\xE0\xB8\xA3\xE0\xB8\xB0\xE0\xB9\x80\xE0\xB8\x97\xE0\xB8\xA8\xE0\xB9\x84\xE0\xB8\x97\xE0\xB8\xA2";
 
 // The texts of the checksums below.
 struct Sample {
@@ -248,6 +299,8 @@ const Sample kSamples[] = {
     {"Hebrew", "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D \xD7\xA2\xD7\x95\xD7\x9C\xD7\x9D", 0x40f6c5f402ce4b80ull},
     {"emoji", "\xF0\x9F\x98\x80 ok \xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD \xF0\x9F\x87\xB8\xF0\x9F\x87\xAE",
      0x4100a9e557363de7ull},
+    {"Devanagari", kDevanagari, 0x8111483972ceeee4ull},
+    {"Thai", kThai, 0x6123985e1bc6f8f6ull},
 };
 
 TEST_F(CaptionText, CaptionsOfEachScriptGiveTheirChecksums) {
@@ -293,7 +346,8 @@ TEST_F(CaptionText, CharactersNoFontHasAreAllTheSameBox) {
     const Ink ink = inkOf(box);
     EXPECT_GT(ink.changed, 40);
     EXPECT_EQ(box.at((ink.left + ink.right) / 2, (ink.top + ink.bottom) / 2), kBackground) << "hollow";
-    for (const char* other : {"\xF4\x8F\xBF\xBD", "\xE0\xB8\x81", "\xE0\xA4\x95", "\xF3\xB0\x80\x80"}) {
+    // U+10FFFD, U+0D15 (Malayalam), U+0D9A (Sinhala), U+F0000
+    for (const char* other : {"\xF4\x8F\xBF\xBD", "\xE0\xB4\x95", "\xE0\xB6\x9A", "\xF3\xB0\x80\x80"}) {
         float next = 0;
         EXPECT_TRUE(drawn(other, 15, 100, 40, &next) == box) << ::testing::PrintToString(std::string(other));
         EXPECT_EQ(next, boxNext);

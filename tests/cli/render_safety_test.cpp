@@ -23,8 +23,8 @@
 
 #include "cli/render_options.hpp"
 #include "support/png_chunks.hpp"
-#include "support/test_folder.hpp"
 #include "support/sanitizers.hpp"
+#include "support/test_folder.hpp"
 
 namespace ts {
 namespace {
@@ -388,6 +388,42 @@ TEST_F(RenderSafety, AStarvedMachineGetsItsRealReason) {
                                [&](const std::string& line) { return line.find(reason) != std::string::npos; });
         });
         EXPECT_TRUE(said) << r.err;
+    }
+}
+
+// --info without a file draws nothing: under a limit far below the canvas of
+// the largest size it still prints what a run that draws prints, for a text
+// and for a file's recipe, as a line and as JSON.
+TEST_F(RenderSafety, InfoAloneDrawsNoPicture) {
+    if (kAddressSanitizer) GTEST_SKIP() << "the address sanitizer needs more address space than this limit";
+    const std::string text = "Zażółć gęślą jaźń";
+    const RunResult line = runProgram({"--info", "-o", "drawn.png", QString::fromStdString(text)}, folder);
+    const RunResult json = runProgram({"--info", "--json", "-o", "-", QString::fromStdString(text)}, folder);
+    ASSERT_EQ(line.status, 0) << line.err;
+    ASSERT_EQ(json.status, 0) << json.err;
+    std::string largeJson = json.err;
+    const std::string standard = "\"width\":600,\"height\":450,";
+    ASSERT_NE(largeJson.find(standard), std::string::npos) << largeJson;
+    largeJson.replace(largeJson.find(standard), standard.size(), "\"width\":16384,\"height\":16384,");
+
+    const std::vector<std::string> large{"--size", "16384x16384"};  // a canvas of 1 GiB
+    const struct {
+        std::vector<std::string> arguments;
+        std::string out;
+    } cases[] = {
+        {{"--info", text}, line.out},
+        {{"--info", "--json", text}, largeJson},
+        {{"--from", "drawn.png", "--info"}, text + "\n" + line.out},
+        {{"--from", "drawn.png", "--info", "--json"}, largeJson},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.arguments));
+        std::vector<std::string> arguments = large;
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const LimitedRun r = runLimited(RLIMIT_AS, rlim_t{64} << 20, arguments, folder);
+        EXPECT_TRUE(r.exited && r.status == 0) << r.status << ": " << r.err;
+        std::ifstream out(folder / "limited.out");
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(out), {}), c.out);
     }
 }
 

@@ -94,6 +94,7 @@ const std::vector<Sample>& samples() {
         {"one pixel", Raster(1, 1, Colour::fromRgb(1, 2, 3))},
         {"one row", testing::randomRaster(300, 1, 7)},
         {"one column", testing::randomRaster(1, 300, 8)},
+        {"image data of more than one chunk", testing::randomRaster(700, 600, 9)},
     };
     return s;
 }
@@ -162,6 +163,15 @@ TEST(EncodePng, WithoutMetadataOnlyTheImageIsWritten) {
     EXPECT_FALSE(read->hasPhys);
     for (const testing::PngChunkAt& chunk : testing::pngChunks(png))
         EXPECT_TRUE(chunk.type == "IHDR" || chunk.type == "IDAT" || chunk.type == "IEND") << chunk.type;
+}
+
+// Pixels that do not compress make image data of more than a megabyte,
+// written in more than one IDAT chunk, one after the other.
+TEST(EncodePng, LargeImageDataIsSplitIntoChunksInARow) {
+    const std::vector<std::uint8_t> png = encoded(samples().back().raster);
+    std::vector<std::string> types;
+    for (const testing::PngChunkAt& chunk : testing::pngChunks(png)) types.push_back(chunk.type);
+    EXPECT_EQ(types, (std::vector<std::string>{"IHDR", "IDAT", "IDAT", "IEND"}));
 }
 
 TEST(EncodePng, TheSameRasterGivesTheSameBytes) {
