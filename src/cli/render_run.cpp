@@ -32,15 +32,8 @@ namespace {
 
 constexpr const char* kProgram = "textscape-render: ";
 
-// The Creation Time: the clock's own instant when it has one (exact, with
-// that instant's offset), otherwise the one the picture's name gives.
-std::string creationTimeOf(const Picture& picture, Clock& clock) {
-    if (const std::optional<std::time_t> instant = clock.fixedInstant()) return localRfc3339(*instant);
-    return localCreationTime(picture.state.imeslike);
-}
-
-PictureRecipe recipeOf(const Picture& picture, bool caption, Clock& clock, int dpi) {
-    return {picture.state.t,          parameterLine(picture.state), renderVersion(), creationTimeOf(picture, clock),
+PictureRecipe recipeOf(const Picture& picture, bool caption, int dpi) {
+    return {picture.state.t,          parameterLine(picture.state), renderVersion(), creationTimeOf(picture.state),
             picture.state.definition, picture.canvas.width(),       picture.canvas.height(), caption, dpi};
 }
 
@@ -105,9 +98,8 @@ std::string extensionOf(ImageFormat format) { return std::string(imageFormatInfo
 
 // The picture's file in the format, into `bytes`; a format that cannot hold
 // the picture says why.
-Outcome encode(const Picture& picture, ImageFormat format, bool caption, Clock& clock, int dpi,
-               std::vector<std::uint8_t>& bytes) {
-    return encodeImage(picture.canvas, format, recipeOf(picture, caption, clock, dpi), bytes);
+Outcome encode(const Picture& picture, ImageFormat format, bool caption, int dpi, std::vector<std::uint8_t>& bytes) {
+    return encodeImage(picture.canvas, format, recipeOf(picture, caption, dpi), bytes);
 }
 
 // A failure while running: one line on err, exit status 1. The message may
@@ -207,9 +199,9 @@ public:
         std::lock_guard lock(mutex_);
         return clock_.time();
     }
-    std::optional<std::time_t> fixedInstant() override {
+    ClockReading read() override {
         std::lock_guard lock(mutex_);
-        return clock_.fixedInstant();
+        return clock_.read();
     }
 
 private:
@@ -314,7 +306,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     std::vector<std::uint8_t> bytes;
     if (options.toStandardOutput()) {
         if (Outcome encoded =
-                encode(picture, options.format.value_or(defaultImageFormat()), caption, clock, options.dpi, bytes);
+                encode(picture, options.format.value_or(defaultImageFormat()), caption, options.dpi, bytes);
             !encoded)
             return fail(io.err, encoded.message);
         // Flushed at once, while errno still says why a write failed (a
@@ -327,7 +319,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
         return 0;
     }
     if (!options.output.empty()) {
-        if (Outcome encoded = encode(picture, formatFor(options, options.output), caption, clock, options.dpi, bytes);
+        if (Outcome encoded = encode(picture, formatFor(options, options.output), caption, options.dpi, bytes);
             !encoded)
             return fail(io.err, encoded.message);
         const Outcome written = writeFileAtomically(options.output, bytes, replaceFor(options));
@@ -342,7 +334,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     // The default name follows the window's: the picture's stamp, with a
     // number added rather than replacing a file that is already there.
     const ImageFormat format = options.format.value_or(defaultImageFormat());
-    if (Outcome encoded = encode(picture, format, caption, clock, options.dpi, bytes); !encoded)
+    if (Outcome encoded = encode(picture, format, caption, options.dpi, bytes); !encoded)
         return fail(io.err, encoded.message);
     const Outcome written = writeNumberedFile(".", picture.state.imeslike, extensionOf(format), bytes);
     if (!written) return fail(io.err, written.message);
@@ -444,7 +436,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             const Picture picture = MakeFreshPicture(line.text, makeCanvas(options.width, options.height), sharedClock,
                                                      options.caption, sweep);
             Drawn drawn;
-            drawn.encoded = encode(picture, format, options.caption, sharedClock, options.dpi, drawn.bytes);
+            drawn.encoded = encode(picture, format, options.caption, options.dpi, drawn.bytes);
             drawn.parameters = parameterLine(picture.state);
             if (options.json) drawn.json = jsonInfo(picture, options.caption, "");
             return drawn;

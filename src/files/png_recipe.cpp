@@ -9,6 +9,8 @@
 #include <optional>
 
 #include "numeric/check.hpp"
+#include "platform/clock.hpp"
+#include "render/sweep.hpp"
 
 namespace ts {
 namespace {
@@ -352,6 +354,10 @@ std::string localCreationTime(std::string_view pictureName) {
     local.tm_isdst = -1;  // as the zone had it then
     if (std::mktime(&local) == static_cast<std::time_t>(-1)) return creationTime(pictureName, 0);
     return creationTime(pictureName, local.tm_gmtoff);
+}
+
+std::string creationTimeOf(const FormState& s) {
+    return s.madeAt ? localRfc3339(*s.madeAt) : localCreationTime(s.imeslike);
 }
 
 }  // namespace ts

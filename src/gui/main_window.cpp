@@ -359,8 +359,8 @@ void Form1::savePictureAs() {
             .width = choice->size.width,
             .height = choice->size.height,
             .text = state_.t,
-            .recipe = {state_.t, parameterLine(state_), windowVersion(), localCreationTime(state_.imeslike),
-                       state_.definition, choice->size.width, choice->size.height, true},
+            .recipe = {state_.t, parameterLine(state_), windowVersion(), creationTimeOf(state_), state_.definition,
+                       choice->size.width, choice->size.height, tools_.caption},
             .shown = {},
         };
         if (request.width == layout::kCanvasWidth && request.height == layout::kCanvasHeight)

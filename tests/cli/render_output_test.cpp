@@ -16,6 +16,7 @@
 #include "support/canvas_checksum.hpp"
 #include "support/caption_pictures.hpp"
 #include "support/file_size_limit.hpp"
+#include "support/in_zone.hpp"
 #include "support/png_chunks.hpp"
 
 namespace ts {
@@ -88,6 +89,33 @@ TEST_F(RenderOutput, PngCarriesTheTextTheParameterLineTheVersionAndTheTime) {
         EXPECT_FALSE(reader.read().isNull());
     }
     EXPECT_NE(renderVersion().find("textscape-render "), std::string::npos);
+}
+
+// Local 02:30 of 2026-10-25 happens twice in Berlin. Each picture, alone or
+// in a batch, records the offset of the instant the clock was read at,
+// which the picture's name alone cannot tell.
+TEST_F(RenderOutput, CreationTimeKeepsTheOffsetOfTheInstantInTheHourThatRepeats) {
+    const testing::InZone berlin("Europe/Berlin");
+    struct Case {
+        std::time_t instant;
+        const char* expected;
+    };
+    for (const Case& c : {Case{testing::kBerlinFirst0230, "2026-10-25T02:30:00+02:00"},
+                          Case{testing::kBerlinSecond0230, "2026-10-25T02:30:00+01:00"}}) {
+        if (localRfc3339(c.instant).ends_with("Z")) GTEST_SKIP() << "no time zone data on this machine";
+        FixedClock clock("10-25-2026", "02:30:00", 9000, c.instant);
+        std::istringstream in("sunset\n");
+        std::ostringstream out, err;
+        ASSERT_EQ(runRenderer(renderTo("sunset", folder / "one.png"), {in, out, err}, clock), 0) << err.str();
+        EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "one.png")).at("Creation Time"), c.expected);
+
+        RenderOptions batch;
+        batch.action = RenderOptions::Action::Batch;
+        batch.batchList = "-";
+        batch.outDir = folder / "batch";
+        ASSERT_EQ(runRenderer(batch, {in, out, err}, clock), 0) << err.str();
+        EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "batch" / "0001.png")).at("Creation Time"), c.expected);
+    }
 }
 
 TEST_F(RenderOutput, InfoPrintsTheParameterLineAsTheWindowShowsIt) {
