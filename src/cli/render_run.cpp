@@ -279,6 +279,10 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     if (caption && !options.caption) {  // fonts not loaded yet: the file asks for a caption
         if (const Outcome fonts = loadCaptionFonts(); !fonts) return fail(io.err, fonts.message);
     }
+    // -n: a file that is there is refused before its picture is drawn.
+    if (options.noClobber && !options.output.empty() && !options.toStandardOutput()) {
+        if (Outcome free = checkNameFree(options.output); !free) return fail(io.err, free.message);
+    }
     const Picture picture = MakeFreshPicture(source.text, makeCanvas(width, height), clock, caption, sweep,
                                              source.recipe.definition);
     if (bar) bar->finish();
@@ -393,6 +397,8 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
         Outcome encoded;  // a picture the format cannot hold
         std::string json;  // --info --json: the picture's object, without its file
         bool present = false;  // --skip-existing: the file is there with this line's text
+        Outcome taken = Outcome::ok();  // -n: the file is there, so the line is not drawn
+        bool takenByLine = false;       // and carries this line's text: index.tsv still lists it
     };
     const auto nameOf = [&](std::size_t number) {
         std::ostringstream name;
@@ -400,24 +406,10 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
         return name.str();
     };
     // index.tsv: line, file and text of each picture in the folder.
-    const auto tsvField = [](const std::string& text) {
-        std::string out;
-        for (const char c : text) {
-            if (c == '\t') {
-                out += "\\t";
-            } else if (c == '\n') {
-                out += "\\n";
-            } else if (c == '\r') {
-                out += "\\r";
-            } else if (c == '\\') {
-                out += "\\\\";
-            } else {
-                out += c;
-            }
-        }
-        return out;
-    };
     std::string index = "line\tfile\ttext\n";
+    const auto listInIndex = [&index](std::size_t number, const std::string& file, const std::string& text) {
+        index += std::to_string(number) + '\t' + file + '\t' + batchIndexField(text) + '\n';
+    };
     std::size_t present = 0;
     bar.show(0);
     runInOrder(
@@ -425,12 +417,25 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
         [&](std::size_t k) {
             const BatchLine& line = list.lines[chosen[k]];
             if (!line.checked) return Drawn{};
-            if (options.skipExisting) {
+            // The file there is this line's picture as this run would draw
+            // it: its text, the newest definition, the run's size and caption.
+            const auto carriesLine = [&] {
                 const RecipeRead there = readRecipeFile(options.outDir / nameOf(chosen[k] + 1));
-                if (there && there.recipe.text == line.text) {
-                    Drawn skip;
-                    skip.present = true;
-                    return skip;
+                return there && there.recipe.text == line.text && there.recipe.definition == kLatestPictureDefinition &&
+                       there.recipe.width == options.width && there.recipe.height == options.height &&
+                       there.recipe.caption == options.caption;
+            };
+            if (options.skipExisting && carriesLine()) {
+                Drawn skip;
+                skip.present = true;
+                return skip;
+            }
+            if (options.noClobber) {
+                if (Outcome free = checkNameFree(lock, nameOf(chosen[k] + 1)); !free) {
+                    Drawn refused;
+                    refused.taken = std::move(free);
+                    refused.takenByLine = carriesLine();
+                    return refused;
                 }
             }
             const Picture picture = MakeFreshPicture(line.text, makeCanvas(options.width, options.height), sharedClock,
@@ -464,7 +469,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             name << nameOf(number);
             if (drawn.present) {
                 ++present;
-                index += std::to_string(number) + '\t' + name.str() + '\t' + tsvField(line.text) + '\n';
+                listInIndex(number, name.str(), line.text);
                 bar.show(static_cast<std::int64_t>(k + 1));
                 return true;
             }
@@ -472,8 +477,12 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             // full disk, a folder that cannot be written): the batch stops.
             // Every picture goes into the folder the lock holds, even if it
             // is moved away meanwhile.
-            Outcome done = writeFileAtomically(lock, name.str(), drawn.bytes, replaceFor(options));
-            if (!done && done.failure == Failure::NameTaken) {  // with -n: the file there stays, the batch goes on
+            // With -n a file that is there stays, found before drawing or
+            // (when made meanwhile) by the write, and the batch goes on.
+            Outcome done =
+                drawn.taken ? writeFileAtomically(lock, name.str(), drawn.bytes, replaceFor(options)) : drawn.taken;
+            if (!done && done.failure == Failure::NameTaken) {
+                if (drawn.takenByLine) listInIndex(number, name.str(), line.text);
                 bar.clear();
                 io.err << kProgram << terminalText(listName) << ':' << number << ": " << terminalText(done.message)
                        << "; skipped\n";
@@ -488,7 +497,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
                 return false;
             }
             ++written;
-            index += std::to_string(number) + '\t' + name.str() + '\t' + tsvField(line.text) + '\n';
+            listInIndex(number, name.str(), line.text);
             if (options.info && options.json) {
                 io.out << drawn.json.substr(0, drawn.json.size() - std::string_view(",\"file\":null}").size())
                        << ",\"file\":" << jsonString(name.str()) << "}\n";
@@ -501,11 +510,14 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
     const std::size_t notTried = total - written - present - skipped - failed;
     bar.finish();
     // Written whole at the end, through the locked folder, so that a reader
-    // never finds half of it. For now only by a batch that resumes.
+    // never finds half of it. A batch that stopped did not try every line:
+    // it leaves no index, rather than one an earlier run wrote that may no
+    // longer tell the truth.
     const std::string_view indexText(index);
-    if (!options.skipExisting) {
+    if (failed > 0) {
+        removeIfThere(lock, kBatchIndexName);
     } else if (Outcome indexed = writeFileAtomically(
-            lock, "index.tsv",
+            lock, kBatchIndexName,
             std::span(reinterpret_cast<const std::uint8_t*>(indexText.data()), indexText.size()), Replace::Allowed);
         !indexed) {
         io.err << kProgram << indexed.message << '\n';
@@ -524,6 +536,24 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
 }  // namespace
 
 std::string renderVersion() { return "textscape-render " + std::string(textscapeVersion()); }
+
+std::string batchIndexField(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 int finishOutput(std::ostream& out, std::ostream& err, int status) {
     errno = 0;
