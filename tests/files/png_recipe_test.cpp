@@ -106,8 +106,15 @@ TEST(PngRecipe, RecordsTheSizeAndTheCaptionFlag) {
         ASSERT_TRUE(readPngRecipe(png, read));
         EXPECT_EQ(read, written) << (c.sizeText ? c.sizeText : "none");
     }
-    for (const auto& [size, caption] : std::vector<std::pair<std::string, std::string>>{
-             {"1920", "YES"}, {"x1080", "1"}, {"0x10", ""}, {"10x", "no "}, {"10x-5", "true"}}) {
+    for (const auto& [size, caption] : std::vector<std::pair<std::string, std::string>>{{"1920", "YES"},
+                                                                                        {"x1080", "1"},
+                                                                                        {"0x10", ""},
+                                                                                        {"10x", "no "},
+                                                                                        {"10x-5", "true"},
+                                                                                        // sizes no picture can have
+                                                                                        {"15x450", "maybe"},
+                                                                                        {"600x16385", "No"},
+                                                                                        {"999999999x999999999", "-"}}) {
         PictureRecipe read;
         ASSERT_TRUE(readPngRecipe(pngWithTexts({{"Title", "t", true},
                                                 {"Software", "textscape 1.0.0"},
