@@ -252,7 +252,7 @@ void Form1::start(const std::filesystem::path& file) {
         if (!file.empty()) {
             const OpenedPicture opened = readPictureFile(file);
             if (opened.kind == OpenedPicture::Kind::Text) {
-                makePicture(opened.text, opened.definition);
+                showOpened(opened);
                 return;
             }
             openFailureReport_(QString::fromStdString(opened.message));
@@ -286,9 +286,12 @@ void Form1::askAndMakePicture() {
     }
 }
 
-void Form1::makePicture(std::string text, int definition) {
-    settings_.rememberText(text);
+void Form1::makePicture(std::string text, int definition, bool caption) {
+    fileSize_.reset();
+    tools_.caption = caption;
     MakePicture(state_, std::move(text), tools_, definition);
+    // Kept as it was drawn: in NFC, for picture definitions from 2.
+    settings_.rememberText(state_.t);
     hasPicture_ = true;
     // What a screen reader says of the canvas: its text, then how it was made.
     if (auto* picture1 = client_->findChild<QWidget*>(QStringLiteral("Picture1"))) {
@@ -347,7 +350,7 @@ void Form1::savePictureAs() {
     run([this] {
         if (!hasPicture_ || exporting()) return;
         const std::optional<SaveChoice> choice =
-            fileDialogs_->askSaveFile(settings_.dialogFolder(), state_.imeslike, exportSizes());
+            fileDialogs_->askSaveFile(settings_.dialogFolder(), state_.imeslike, exportSizes(fileSize_));
         if (!choice) return;
         settings_.rememberFolder(choice->file.parent_path());
 
@@ -434,8 +437,13 @@ void Form1::openFile(const std::filesystem::path& file) {
             openFailureReport_(windowWords(opened.message));
             return;
         }
-        makePicture(opened.text, opened.definition);
+        showOpened(opened);
     });
+}
+
+void Form1::showOpened(const OpenedPicture& opened) {
+    makePicture(opened.text, opened.definition, opened.caption.value_or(true));
+    if (opened.width > 0 && opened.height > 0) fileSize_ = PictureSize{opened.width, opened.height, ""};
 }
 
 void Form1::takeText(const QString& dropped) {

@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "files/save_composite.hpp"
 #include "gui/client_area.hpp"
 #include "gui/file_dialogs.hpp"
+#include "gui/picture_file.hpp"
 #include "gui/text_dialog.hpp"
 #include "gui/window_settings.hpp"
 #include "picture/picture.hpp"
@@ -142,8 +144,12 @@ private:
     // its picture; cancelling keeps the picture there is (at start-up, when
     // there is none, it makes the empty text's picture).
     void askAndMakePicture();
-    // A picture file's text comes with the file's picture definition.
-    void makePicture(std::string text, int definition = kLatestPictureDefinition);
+    // A picture file's text comes with the file's picture definition and
+    // caption flag; any other text is of the newest, with its caption.
+    void makePicture(std::string text, int definition = kLatestPictureDefinition, bool caption = true);
+    // Shows the picture a file's recipe gives, at the canvas's size, and
+    // keeps the file's own size for "Save as" to offer first.
+    void showOpened(const OpenedPicture& opened);
     void showStatus(const QString& text);
     void clearSaveMark();
     void repaintAll();
@@ -176,6 +182,9 @@ private:
     SaveHistory saveHistory_;
     QString statusLine_;
     bool hasPicture_ = false;
+    // The size of the file the shown picture was opened from, when it
+    // records one; "Save as" offers it first.
+    std::optional<PictureSize> fileSize_;
     bool ended_ = false;
     int exitStatus_ = 0;
     PictureExport* export_ = nullptr;
