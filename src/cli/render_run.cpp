@@ -281,7 +281,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     }
     // -n: a file that is there is refused before its picture is drawn.
     if (options.noClobber && !options.output.empty() && !options.toStandardOutput()) {
-        if (Outcome free = checkNameFree(options.output); !free) return fail(io.err, free.message);
+        if (Outcome vacant = checkNameFree(options.output); !vacant) return fail(io.err, vacant.message);
     }
     const Picture picture = MakeFreshPicture(source.text, makeCanvas(width, height), clock, caption, sweep,
                                              source.recipe.definition);
@@ -431,9 +431,9 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
                 return skip;
             }
             if (options.noClobber) {
-                if (Outcome free = checkNameFree(lock, nameOf(chosen[k] + 1)); !free) {
+                if (Outcome vacant = checkNameFree(lock, nameOf(chosen[k] + 1)); !vacant) {
                     Drawn refused;
-                    refused.taken = std::move(free);
+                    refused.taken = std::move(vacant);
                     refused.takenByLine = carriesLine();
                     return refused;
                 }
