@@ -806,6 +806,32 @@ TEST_F(RenderOutput, FromReadsFilesWithTheOlderKeys) {
                 windowCanvas("Hello, Textscape").final);
 }
 
+// Files textscape-render 1.0.0 wrote, 64 x 48 without their caption: read
+// back at that size and without caption, they come out pixel for pixel,
+// although the newest definition draws their texts otherwise.
+TEST_F(RenderOutput, FilesOfVersion100ComeBackPixelForPixel) {
+    for (const char* name : {"definition1-privet.png", "definition1-nihongo.png"}) {
+        SCOPED_TRACE(name);
+        const std::filesystem::path old = std::filesystem::path(TEXTSCAPE_CLI_TEST_DATA) / name;
+        RenderOptions o = fromRecipe(old, folder / "again.png");
+        o.caption = false, o.captionGiven = true;
+        o.width = 64, o.height = 48, o.sizeGiven = true;
+        const RunResult r = run(o);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const Raster before = rasterOf(QImage(QString::fromStdString(old.string())));
+        ASSERT_EQ(before.width(), 64);
+        EXPECT_TRUE(rasterOf(QImage(QString::fromStdString((folder / "again.png").string()))) == before);
+        const auto texts = testing::pngTexts(testing::readBytes(folder / "again.png"));
+        EXPECT_EQ(texts.at("Picture Definition"), "1");
+
+        RenderOptions newest = renderTo(texts.at("Title"), folder / "newest.png");
+        newest.caption = false, newest.captionGiven = true;
+        newest.width = 64, newest.height = 48, newest.sizeGiven = true;
+        ASSERT_EQ(run(newest).status, 0);
+        EXPECT_FALSE(rasterOf(QImage(QString::fromStdString((folder / "newest.png").string()))) == before);
+    }
+}
+
 // A file written before picture definitions were recorded is of definition
 // 1: its field comes back as that program drew it, with each character
 // outside Windows-1252 as "?" (so the field of six question marks), under
