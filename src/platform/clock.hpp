@@ -33,6 +33,10 @@ public:
 // 1970-01-01 UTC, digits only. nullopt for anything else.
 std::optional<std::time_t> sourceDateEpoch(std::string_view value);
 
+// Why a SOURCE_DATE_EPOCH that sourceDateEpoch does not take is refused.
+inline constexpr const char* kBadSourceDateEpoch =
+    "SOURCE_DATE_EPOCH must be a whole number of seconds since 1970-01-01 UTC, digits only";
+
 // The instant in RFC 3339 form, in the local time of the system's zone with
 // the offset that zone had at that instant ("2026-10-25T02:30:00+02:00").
 // The offset is kept within the form's +-23:59. Empty when the instant's

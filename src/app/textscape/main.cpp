@@ -3,12 +3,16 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "annotate/caption_fonts.hpp"
 #include "gui/command_line.hpp"
 #include "gui/display_check.hpp"
 #include "gui/main_window.hpp"
+#include "platform/clock.hpp"
 #include "platform/main_guard.hpp"
 
 namespace {
@@ -55,6 +59,24 @@ int run(int argc, char** argv) {
     }
     const std::string file = ts::windowFile(argc, argv);
 
+    // SOURCE_DATE_EPOCH stands for the moment of every picture, as in the
+    // renderer: the same names and Creation Time on every run.
+    std::optional<std::time_t> sourceDate;
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr) {
+        sourceDate = ts::sourceDateEpoch(epoch);
+        if (!sourceDate) {
+            std::fprintf(stderr, "textscape: %s\n", ts::kBadSourceDateEpoch);
+            return 1;
+        }
+        if (const std::string date = ts::SystemClock(sourceDate).date(); !ts::dateFitsNames(date)) {
+            std::fprintf(stderr,
+                         "textscape: SOURCE_DATE_EPOCH gives the date %s, outside the years 1000 to 9999 that a "
+                         "picture's name can hold\n",
+                         date.c_str());
+            return 1;
+        }
+    }
+
     // Every picture has a caption: without its fonts the window cannot work.
     if (const ts::Outcome fonts = ts::loadCaptionFonts(); !fonts) {
         std::fprintf(stderr, "textscape: %s\n", fonts.message.c_str());
@@ -73,7 +95,7 @@ int run(int argc, char** argv) {
     qInstallMessageHandler(qtHandler);
     QApplication::setApplicationName(QStringLiteral("Textscape"));
 
-    ts::Form1 form;
+    ts::Form1 form(nullptr, std::make_unique<ts::SystemClock>(sourceDate));
     form.start(file);
     // A run-time error during start-up ends the program before the loop runs.
     if (form.ended()) return form.exitStatus();
