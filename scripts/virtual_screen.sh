@@ -37,7 +37,11 @@ start_and_type() {
   FORM_WINDOW=""
   for _ in $(seq 100); do
     for window in $(xdotool search --onlyvisible --class textscape 2>/dev/null); do
-      if [ "$(xdotool getwindowname "$window")" = "Form1" ]; then FORM_WINDOW="$window"; else prompt="$window"; fi
+      # The window's title is shown with the program's name: "Form1 — Textscape".
+      case "$(xdotool getwindowname "$window")" in
+        Form1*) FORM_WINDOW="$window" ;;
+        *) prompt="$window" ;;
+      esac
     done
     [ -n "$prompt" ] && break
     sleep 0.1

@@ -2,17 +2,30 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QVariant>
 #include <QWidget>
 
 namespace ts {
 
 namespace {
 
-// Asked before Qt's own factories for a class of ours, which they do not know.
+// Where a widget keeps the role it was given.
+constexpr char kRoleProperty[] = "textscapeAccessibleRole";
+
+// Asked before Qt's own factories for a class of ours, which they do not
+// know, and for a widget given a role of its own.
 QAccessibleInterface* labelButtonFactory(const QString& className, QObject* object) {
-    if (className != QLatin1String(LabelButton::staticMetaObject.className())) return nullptr;
     auto* widget = qobject_cast<QWidget*>(object);
-    return widget ? new QAccessibleWidget(widget, QAccessible::StaticText) : nullptr;
+    if (!widget) return nullptr;
+    if (const QVariant role = widget->property(kRoleProperty); role.isValid())
+        return new QAccessibleWidget(widget, static_cast<QAccessible::Role>(role.toInt()));
+    if (className != QLatin1String(LabelButton::staticMetaObject.className())) return nullptr;
+    return new QAccessibleWidget(widget, QAccessible::StaticText);
+}
+
+void installFactory() {
+    static const bool installed = (QAccessible::installFactory(labelButtonFactory), true);
+    (void)installed;
 }
 
 std::function<void(QWidget*, bool)>& watcher() {
@@ -29,9 +42,13 @@ void announce(QWidget* widget, QAccessible::Event type) {
 }  // namespace
 
 LabelButton::LabelButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {
-    static const bool installed = (QAccessible::installFactory(labelButtonFactory), true);
-    (void)installed;
+    installFactory();
     setFocusPolicy(Qt::NoFocus);
+}
+
+void setAccessibleRole(QWidget* widget, QAccessible::Role role) {
+    installFactory();
+    widget->setProperty(kRoleProperty, static_cast<int>(role));
 }
 
 void setAccessibleNameAnnounced(QWidget* widget, const QString& name) {

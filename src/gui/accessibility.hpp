@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAccessible>
 #include <QPushButton>
 #include <QString>
 
@@ -17,6 +18,11 @@ class LabelButton final : public QPushButton {
 public:
     explicit LabelButton(const QString& text, QWidget* parent = nullptr);
 };
+
+// What assistive technology is told `widget` is (a picture, a window),
+// where the toolkit would call it a mere filler. Set before it is first
+// looked at.
+void setAccessibleRole(QWidget* widget, QAccessible::Role role);
 
 // Changes `widget`'s accessible name or description and tells assistive
 // technology, so that the new one is announced.

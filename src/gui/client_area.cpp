@@ -5,12 +5,14 @@
 #include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 
 #include <memory>
 
 #include "gui/main_window.hpp"
+#include "gui/sharp_picture.hpp"
 #include "qt/qt_image.hpp"
 
 namespace ts {
@@ -20,9 +22,31 @@ PictureBox::PictureBox(const Raster& raster, QWidget* parent) : QWidget(parent),
     setFocusPolicy(Qt::NoFocus);
 }
 
+void PictureBox::setSharp(SharpPicture* sharp) {
+    sharp_ = sharp;
+    connect(sharp_, &SharpPicture::drawn, this, qOverload<>(&QWidget::update));
+}
+
 void PictureBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    const double ratio = devicePixelRatioF();
+    if (sharp_ && ratio != 1.0) {
+        if (const QImage* sharp = sharp_->at(devicePixels(size(), ratio), raster_)) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(QRectF(rect()), *sharp);
+            return;
+        }
+    }
     painter.drawImage(0, 0, imageOf(raster_));
+}
+
+void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (onDoubleClick_ && event->button() == Qt::LeftButton) {
+        event->accept();
+        onDoubleClick_();
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
 }
 
 ClientArea::ClientArea(Form1& form, const Raster& raster) : form_(form), raster_(raster) {

@@ -3,6 +3,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
+
 #include "platform/raster.hpp"
 #include "state/layout.hpp"
 
@@ -13,16 +15,27 @@ class Form1;
 // A place of the layout as Qt takes it.
 inline QRect rectOf(const layout::Rect& r) { return {r.x, r.y, r.width, r.height}; }
 
-// A picture area: it only paints the persistent image it is given.
+class SharpPicture;
+
+// A picture area: it only paints the persistent image it is given. On a
+// dense screen it paints the same picture drawn at its device pixels, once
+// `sharp` has it (the image given, pixel-doubled, until then).
 class PictureBox final : public QWidget {
 public:
     PictureBox(const Raster& raster, QWidget* parent);
 
+    void setSharp(SharpPicture* sharp);
+    // What a double click on the area does.
+    void setOnDoubleClick(std::function<void()> action) { onDoubleClick_ = std::move(action); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     const Raster& raster_;
+    SharpPicture* sharp_ = nullptr;
+    std::function<void()> onDoubleClick_;
 };
 
 // The window's client area: it paints the window's raster, holds the seven

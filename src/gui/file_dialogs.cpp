@@ -1,6 +1,9 @@
 #include "gui/file_dialogs.hpp"
 
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
 
 #include <utility>
 #include <vector>
@@ -37,7 +40,25 @@ std::pair<ImageFormatInfo, PictureSize> filterChoice(qsizetype filterIndex, std:
             sizes[static_cast<std::size_t>(filterIndex % count)]};
 }
 
+// Sizes `dialog` to fit the free area of the screen `parent` is on.
+void fitToScreen(QDialog& dialog, const QWidget* parent) {
+    const QScreen* screen = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    // The frame is not known before the dialog is shown: the window's is
+    // the same window manager's.
+    const QWindow* window = parent ? parent->window()->windowHandle() : nullptr;
+    const QMargins frame = window ? window->frameMargins() : QMargins();
+    const QSize available = screen->availableGeometry().size();
+    const QSize room = available.shrunkBy(frame);
+    dialog.setMinimumSize(dialog.minimumSizeHint().boundedTo(room));
+    dialog.resize(dialogSizeWithin(dialog.sizeHint(), dialog.minimumSizeHint(), available, frame));
+}
+
 }  // namespace
+
+QSize dialogSizeWithin(QSize wanted, QSize minimum, QSize available, QMargins frame) {
+    return wanted.boundedTo(available.shrunkBy(frame)).expandedTo(minimum);
+}
 
 QStringList saveFilters(std::span<const PictureSize> sizes, std::span<const ImageFormatInfo> formats) {
     QStringList filters;
@@ -96,6 +117,7 @@ std::optional<SaveChoice> QtFileDialogs::askSaveFile(const std::filesystem::path
                          dialog.setDefaultSuffix(suffixOf(filters.indexOf(filter)));
                      });
     dialog.setDefaultSuffix(suffixOf(0));
+    fitToScreen(dialog, parent_);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return saveChoiceOf(dialog.selectedFiles().front().toStdString(), filters.indexOf(dialog.selectedNameFilter()),
                         sizes);
@@ -108,6 +130,7 @@ std::optional<std::filesystem::path> QtFileDialogs::askOpenFile(const std::files
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(openFilters());
     dialog.setDirectory(pathText(folder));
+    fitToScreen(dialog, parent_);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return std::filesystem::path(dialog.selectedFiles().front().toStdString());
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QMargins>
+#include <QSize>
+
 #include <QStringList>
 
 #include <filesystem>
@@ -49,7 +52,14 @@ SaveChoice saveChoiceOf(const std::filesystem::path& chosen, qsizetype filterInd
 // then all files.
 QStringList openFilters(std::span<const ImageFormatInfo> formats = imageFormats());
 
-// The platform's file dialogs.
+// The size a dialog that would like `wanted` (and needs at least
+// `minimum`) takes on a screen whose free area is `available`, its frame
+// taking `frame`: what it wants where that fits, else what the screen has
+// room for, and never less than it needs.
+QSize dialogSizeWithin(QSize wanted, QSize minimum, QSize available, QMargins frame);
+
+// The platform's file dialogs, each sized to fit the screen of the window
+// that opens it.
 class QtFileDialogs final : public FileDialogs {
 public:
     explicit QtFileDialogs(QWidget* parent = nullptr) : parent_(parent) {}

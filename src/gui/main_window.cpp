@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <new>
 #include <optional>
 
 #include "annotate/info_line.hpp"
@@ -29,7 +30,10 @@
 #include "gui/accessibility.hpp"
 #include "gui/command_line.hpp"
 #include "gui/dropped_text.hpp"
+#include "gui/file_reading.hpp"
+#include "gui/full_screen.hpp"
 #include "gui/help_box.hpp"
+#include "gui/live_preview.hpp"
 #include "gui/picture_export.hpp"
 #include "gui/picture_file.hpp"
 #include "gui/qt_text_dialog.hpp"
@@ -79,7 +83,7 @@ QSize windowSurfaceSize() {
 // "new text / new image" below it; nothing is drawn there.
 constexpr layout::Rect kMenuButton{648, 80, 137, 17};
 
-const QScreen* screenOf(const QWidget& widget) {
+QScreen* screenOf(const QWidget& widget) {
     return widget.screen() ? widget.screen() : QGuiApplication::primaryScreen();
 }
 
@@ -96,7 +100,12 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
       clock_(clock ? std::move(clock) : std::make_unique<SystemClock>()),
       dialog_(dialog ? std::move(dialog) : std::make_unique<QtTextDialog>(this)),
       fileDialogs_(std::make_unique<QtFileDialogs>(this)),
-      tools_{window_, canvas_, *clock_, random_} {
+      tools_{window_, canvas_, *clock_, random_},
+      reader_(new PictureFileReader(this)),
+      sharp_(new SharpPicture(this)) {
+    // Told to assistive technology as the window it is, before anything
+    // asks what it is.
+    setAccessibleRole(this, QAccessible::Window);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Form1"));
     // The platform shows the title with the program's name: "Form1 — Textscape".
@@ -129,6 +138,8 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
     auto* picture1 = new PictureBox(canvas_.raster(), client_);
     picture1->setObjectName(QStringLiteral("Picture1"));
     picture1->setGeometry(rectOf(layout::kPicture1));
+    picture1->setSharp(sharp_);
+    picture1->setOnDoubleClick([this] { showPictureFullScreen(); });
 
     using namespace layout;
     QPushButton* command1 =
@@ -162,9 +173,20 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
     QAction* open = addShortcut(QStringLiteral("Open picture\u2026"), QKeySequence::Open, &Form1::openPicture);
     QAction* quit = addShortcut(QStringLiteral("Quit"), QKeySequence::Quit, &Form1::Command2_Click);
     QAction* help = addShortcut(QStringLiteral("Help and about"), QKeySequence::HelpContents, &Form1::showHelp);
+    QAction* fullScreen = addShortcut(QStringLiteral("Full screen"), QKeySequence::FullScreen, &Form1::showPictureFullScreen);
+    // The progress window of a "Save as" takes no keys: Escape on the window
+    // cancels it.
+    cancelSaveAction_ = new QAction(QStringLiteral("Cancel the save"), this);
+    cancelSaveAction_->setShortcut(QKeySequence(Qt::Key_Escape));
+    cancelSaveAction_->setShortcutContext(Qt::WindowShortcut);
+    cancelSaveAction_->setEnabled(false);
+    connect(cancelSaveAction_, &QAction::triggered, this, [this] {
+        if (export_) export_->cancel();
+    });
+    addAction(cancelSaveAction_);
     pictureMenu_ = new QMenu(this);
     pictureMenu_->setObjectName(QStringLiteral("pictureMenu"));
-    pictureMenu_->addActions({newText, copy, save, saveAsAction_, open});
+    pictureMenu_->addActions({newText, copy, save, saveAsAction_, open, fullScreen});
     pictureMenu_->addSeparator();
     pictureMenu_->addActions({help, quit});
 
@@ -188,10 +210,14 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
     client_->setStyleSheet(QStringLiteral(
         "QPushButton:focus, QToolButton:focus { border: 2px solid #3daee9; background: #e8f4fb; }"));
     setAccessibleName(QStringLiteral("Textscape"));
+    setAccessibleRole(picture1, QAccessible::Graphic);
     picture1->setAccessibleName(QStringLiteral("Picture"));
     picture1->setAccessibleDescription(QStringLiteral("No picture yet"));
     menuButton_->setAccessibleName(QStringLiteral("Menu"));
-    client_->setAccessibleName(QStringLiteral("Form1"));
+    // The window's own title is the design's "Form1"; what is heard inside
+    // it says what it holds. Its description is the status line.
+    client_->setAccessibleName(QStringLiteral("Picture and buttons"));
+    picture2->setAccessibleName(QStringLiteral("Copy of the picture for saving, not shown"));
     for (QPushButton* b : {newButton_, command2, command3}) b->setAccessibleDescription(b->toolTip());
     menuButton_->setAccessibleDescription(menuButton_->toolTip());
     for (QAction* action : pictureMenu_->actions())
@@ -201,11 +227,18 @@ Form1::Form1(std::unique_ptr<TextDialog> dialog, std::unique_ptr<Clock> clock)
             [this, picture1](const QPoint& at) { pictureMenu_->popup(picture1->mapToGlobal(at)); });
 
     setWidget(client_);
+
+    // While the prompt is open the canvas follows the typing.
+    preview_ =
+        std::make_unique<LivePreview>(PreviewTarget{state_, random_, window_, canvas_, tools_, picture1, client_});
+    dialog_->setWatcher(preview_.get());
 }
 
 Form1::~Form1() {
     // A picture being written is finished, so that no file is left half done.
     delete export_;
+    delete fullScreen_.data();
+    delete reader_;
 }
 
 QPushButton* Form1::addButton(const char* name, const QString& caption, const layout::Rect& place, int fontPixels,
@@ -224,6 +257,9 @@ QPushButton* Form1::addButton(const char* name, const QString& caption, const la
 
 QList<QKeySequence> shortcutKeys(QKeySequence::StandardKey key) {
     QList<QKeySequence> platform = QKeySequence::keyBindings(key);
+    // F11 is full screen everywhere, whatever else the platform says.
+    if (key == QKeySequence::FullScreen && !platform.contains(QKeySequence(Qt::Key_F11)))
+        platform.prepend(QKeySequence(Qt::Key_F11));
     if (!platform.isEmpty()) return platform;
     // Keyboard schemes without one (Windows' has no "save as" or "quit").
     if (key == QKeySequence::SaveAs) return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)};
@@ -269,9 +305,19 @@ void Form1::askAndMakePicture() {
     // The prompt's two lines are joined by a carriage return.
     TextRequest request{state_.t1 + '\r' + state_.t2, layout::kPromptLeftTwips, layout::kPromptTopTwips, {}, {},
                         settings_.recentTexts()};
+    // What the prompt shows on the canvas goes when the prompt does, unless
+    // OK takes it.
+    struct Shown {
+        LivePreview& preview;
+        ~Shown() { preview.restore(); }
+    } shown{*preview_};
+    // What the live picture draws from, and so what its picture was made from.
+    const FormState before = state_;
+    preview_->begin();
     for (;;) {
         std::optional<std::string> text = dialog_->ask(request);
         if (!text) {
+            preview_->restore();
             if (hasPicture_) return;
             text.emplace();  // at start-up: the empty text
         }
@@ -281,18 +327,50 @@ void Form1::askAndMakePicture() {
             request.refusal = windowWords(checked.message).toStdString();
             continue;
         }
+        // The picture on the canvas is the one OK makes: nothing to draw.
+        if (preview_->take(*text)) {
+            settings_.rememberText(state_.t);  // as drawn, in NFC
+            pictureMade({before, std::move(*text), kLatestPictureDefinition});
+            return;
+        }
         makePicture(std::move(*text));
         return;
     }
 }
 
 void Form1::makePicture(std::string text, int definition, bool caption) {
-    fileSize_.reset();
-    tools_.caption = caption;
-    MakePicture(state_, std::move(text), tools_, definition);
+    PictureRecipeState made{state_, text, definition, caption};
+    {
+        // A picture that fails half drawn leaves the one before it as it was.
+        const RasterSurface window = window_, canvas = canvas_;
+        const bool captionBefore = tools_.caption;
+        try {
+            tools_.caption = caption;
+            MakePicture(state_, std::move(text), tools_, definition);
+        } catch (...) {
+            state_ = made.before;
+            window_ = window;
+            canvas_ = canvas;
+            tools_.caption = captionBefore;
+            throw;
+        }
+    }
     // Kept as it was drawn: in NFC, for picture definitions from 2.
     settings_.rememberText(state_.t);
+    pictureMade(std::move(made));
+}
+
+void Form1::pictureMade(PictureRecipeState made) {
+    shown_ = std::move(made);
+    // A file's own size is offered again only once the file is shown (showOpened).
+    fileSize_.reset();
+    tools_.caption = shown_.caption;
+    // On a dense screen the canvas is painted from the same picture drawn at
+    // its device pixels.
+    sharp_->setPicture(shown_, canvas_.raster());
     hasPicture_ = true;
+    pictureSaved_ = false;
+    ++pictureNumber_;
     // What a screen reader says of the canvas: its text, then how it was made.
     if (auto* picture1 = client_->findChild<QWidget*>(QStringLiteral("Picture1"))) {
         setAccessibleNameAnnounced(picture1, state_.t.empty() ? QStringLiteral("Picture of the empty text")
@@ -302,6 +380,10 @@ void Form1::makePicture(std::string text, int definition, bool caption) {
     }
     showStatus(QString());
     newButton_->setFocus();
+    // Where the screen is smaller than the layout, the focused button is
+    // scrolled into view.
+    if (viewport()->width() < client_->width() || viewport()->height() < client_->height())
+        ensureWidgetVisible(newButton_, 8, 8);
 }
 
 void Form1::Command2_Click() { endProgram(0); }
@@ -319,6 +401,7 @@ void Form1::Command3_Click() {
             });
         clearSaveMark();
         if (saved) {
+            pictureSaved_ = true;
             showStatus(QStringLiteral("saved to %1").arg(pathText(saved.file)));
         } else {
             showStatus(QStringLiteral("not saved: %1").arg(pathText(saved.file)));
@@ -383,6 +466,19 @@ void Form1::savePictureAs() {
         connect(exportProgress_, &QProgressDialog::canceled, export_, &PictureExport::cancel);
         connect(export_, &PictureExport::finished, this, &Form1::exportDone);
 
+        // It shows without taking the focus: the window keeps its keys.
+        exportProgress_->setAttribute(Qt::WA_ShowWithoutActivating);
+        exportProgress_->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+        exportProgress_->setFocusPolicy(Qt::NoFocus);
+        for (QWidget* inside : exportProgress_->findChildren<QWidget*>()) inside->setFocusPolicy(Qt::NoFocus);
+        // Where the platform gives it the focus all the same, the window's
+        // shortcuts work there too (its own Cancel has Escape there).
+        for (QAction* action : actions())
+            if (action != cancelSaveAction_) exportProgress_->addAction(action);
+        if (auto* cancel = exportProgress_->findChild<QPushButton*>())
+            cancel->setToolTip(tipWithKeys(QStringLiteral("Stops the save"), QStringLiteral("Esc")));
+        exportedPicture_ = pictureNumber_;
+        cancelSaveAction_->setEnabled(true);
         saveAsAction_->setEnabled(false);
         showStatus(QStringLiteral("saving %1\u2026").arg(pathText(choice->file)));
         export_->start();
@@ -398,7 +494,9 @@ void Form1::exportDone() {
     delete exportProgress_;
     exportProgress_ = nullptr;
     saveAsAction_->setEnabled(true);
+    cancelSaveAction_->setEnabled(false);
     if (outcome) {
+        if (exportedPicture_ == pictureNumber_) pictureSaved_ = true;
         showStatus(QStringLiteral("saved to %1").arg(pathText(file)));
     } else {
         showStatus(QStringLiteral("not saved: %1").arg(pathText(file)));
@@ -421,6 +519,23 @@ void Form1::showHelp() {
     helpBox_->activateWindow();
 }
 
+FullScreenView* Form1::fullScreenView() const { return fullScreen_.data(); }
+
+void Form1::showPictureFullScreen() {
+    if (ended_ || !hasPicture_) return;
+    if (fullScreen_) {
+        fullScreen_->close();
+        return;
+    }
+    fullScreen_ = new FullScreenView(shown_, canvas_.raster(), screenOf(*this));
+    // Back from it, the window has the keys again.
+    connect(fullScreen_, &QObject::destroyed, this, [this] {
+        if (!ended_) activateWindow();
+    });
+    fullScreen_->showFullScreen();
+    fullScreen_->activateWindow();
+}
+
 void Form1::openPicture() {
     run([this] {
         const std::optional<std::filesystem::path> file = fileDialogs_->askOpenFile(settings_.dialogFolder());
@@ -430,15 +545,27 @@ void Form1::openPicture() {
     });
 }
 
+bool Form1::readingFile() const { return reader_->busy(); }
+
 void Form1::openFile(const std::filesystem::path& file) {
-    run([this, &file] {
-        const OpenedPicture opened = readPictureFile(file);
+    if (ended_) return;
+    if (!reader_->start(file, [this](const OpenedPicture& opened) { fileDone(opened); })) {
+        showStatus(QStringLiteral("still reading a picture file: %1 is not opened").arg(pathText(file)));
+        return;
+    }
+    showStatus(QStringLiteral("reading %1\u2026").arg(pathText(file)));
+}
+
+void Form1::fileDone(const OpenedPicture& opened) {
+    run([this, &opened] {
+        showStatus(QString());
         if (opened.kind != OpenedPicture::Kind::Text) {
             openFailureReport_(windowWords(opened.message));
             return;
         }
         showOpened(opened);
     });
+    emit fileRead();
 }
 
 void Form1::showOpened(const OpenedPicture& opened) {
@@ -496,14 +623,27 @@ void Form1::run(const std::function<void()>& action) {
     if (ended_) return;
     try {
         action();
+    } catch (const std::bad_alloc&) {
+        runTimeError(QStringLiteral("not enough memory"));
     } catch (const std::exception& failure) {
-        errorReport_(QStringLiteral("Run-time error: %1").arg(QString::fromUtf8(failure.what())));
-        endProgram(1);
+        runTimeError(QString::fromUtf8(failure.what()));
     } catch (...) {
-        errorReport_(QStringLiteral("Run-time error: unknown failure"));
-        endProgram(1);
+        runTimeError(QStringLiteral("unknown failure"));
     }
     repaintAll();
+}
+
+void Form1::runTimeError(const QString& what) {
+    if (ended_) return;
+    const QString report = QStringLiteral("Run-time error: %1").arg(what);
+    if (hasPicture_ && !pictureSaved_) {
+        // A picture not yet saved is worth more than the action that failed.
+        errorReport_(report + QStringLiteral("\nThe picture is kept: you can still save it."));
+        repaintAll();
+        return;
+    }
+    errorReport_(report);
+    endProgram(1);
 }
 
 void Form1::repaintAll() {

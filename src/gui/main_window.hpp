@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QKeySequence>
+#include <QPointer>
 #include <QScrollArea>
 #include <QWidget>
 
@@ -13,6 +14,7 @@
 #include "gui/client_area.hpp"
 #include "gui/file_dialogs.hpp"
 #include "gui/picture_file.hpp"
+#include "gui/sharp_picture.hpp"
 #include "gui/text_dialog.hpp"
 #include "gui/window_settings.hpp"
 #include "picture/picture.hpp"
@@ -30,7 +32,11 @@ class QPushButton;
 
 namespace ts {
 
+class LivePreview;
 class PictureExport;
+class PictureFileReader;
+class FullScreenView;
+class SharpPicture;
 
 // The keys of a standard shortcut: the platform's, or Ctrl+Shift+S for
 // "save as" and Ctrl+Q for "quit" where the platform has none.
@@ -70,6 +76,12 @@ public:
     QMenu* pictureMenu() const { return pictureMenu_; }
     // The button right of the canvas that opens the same menu.
     QToolButton* menuButton() const { return menuButton_; }
+    // The picture on the whole screen, while it is shown.
+    FullScreenView* fullScreenView() const;
+    // The canvas drawn at the screen's device pixels, on a dense screen.
+    SharpPicture& sharpCanvas() const { return *sharp_; }
+    // The picture of the text being typed while the prompt is open.
+    LivePreview* livePreview() const { return preview_.get(); }
     // The help and about box, once F1 or the menu has opened it.
     QMessageBox* helpBox() const { return helpBox_; }
 
@@ -97,6 +109,16 @@ public:
     // The progress window of the "Save as" being written (its Cancel stops
     // it), while there is one.
     QProgressDialog* exportProgress() const { return exportProgress_; }
+    // Whether a picture file is being read for Open or a drop.
+    bool readingFile() const;
+    // Whether the picture shown has been saved (by "save on disk D:" or
+    // "Save as").
+    bool pictureSaved() const { return pictureSaved_; }
+
+    // A failure no action handled (what it says): while the picture shown is
+    // not saved it is told and the program goes on, the picture kept;
+    // otherwise it is told and the program ends with status 1.
+    void runTimeError(const QString& what);
 
 public slots:
     // "new text / new image"
@@ -112,13 +134,18 @@ public slots:
     void savePictureAs();
     // Asks for a picture Textscape wrote and makes it again from its text.
     void openPicture();
+    // Shows the picture alone on the window's screen, at its full
+    // resolution; Escape returns.
+    void showPictureFullScreen();
     // Shows the help and about box: version, licence, keys, and what the
     // parameter line means.
     void showHelp();
 
 public:
-    // Makes the picture again from the recipe in `file`; a file without one
-    // is told and the picture stays.
+    // Makes the picture again from the recipe in `file`, read on a thread
+    // of its own while the window goes on (fileRead() tells when it is
+    // done); a file without one is told and the picture stays. While one
+    // file is read, another is refused with a note.
     void openFile(const std::filesystem::path& file);
     // Makes the picture of a dropped text: its first line, cut to 100
     // characters, with a note when cut.
@@ -131,6 +158,9 @@ signals:
     // A "Save as" has ended: written, or not (and told why, unless it was
     // cancelled).
     void exportFinished(bool written);
+    // A file asked for by openFile has been read, and its picture made or
+    // its failure told.
+    void fileRead();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -147,6 +177,9 @@ private:
     // A picture file's text comes with the file's picture definition and
     // caption flag; any other text is of the newest, with its caption.
     void makePicture(std::string text, int definition = kLatestPictureDefinition, bool caption = true);
+    // What follows a new picture, drawn or taken from the preview: `made`
+    // says how it was made.
+    void pictureMade(PictureRecipeState made);
     // Shows the picture a file's recipe gives, at the canvas's size, and
     // keeps the file's own size for "Save as" to offer first.
     void showOpened(const OpenedPicture& opened);
@@ -158,6 +191,7 @@ private:
                            bool toRead = false);
     QAction* addShortcut(const QString& text, QKeySequence::StandardKey key, void (Form1::*slot)());
     void exportDone();
+    void fileDone(const OpenedPicture& opened);
 
     FormState state_;
     RasterSurface window_;
@@ -185,10 +219,23 @@ private:
     // The size of the file the shown picture was opened from, when it
     // records one; "Save as" offers it first.
     std::optional<PictureSize> fileSize_;
+    bool pictureSaved_ = false;
+    // Counts the pictures made, so that a "Save as" that ends after the
+    // next picture does not count that one as saved.
+    unsigned pictureNumber_ = 0;
+    unsigned exportedPicture_ = 0;
+    PictureFileReader* reader_ = nullptr;
+    SharpPicture* sharp_ = nullptr;
+    // How the picture shown was made, for drawing it at other sizes.
+    PictureRecipeState shown_;
+    QPointer<FullScreenView> fullScreen_;
+    QAction* cancelSaveAction_ = nullptr;
     bool ended_ = false;
     int exitStatus_ = 0;
     PictureExport* export_ = nullptr;
     QProgressDialog* exportProgress_ = nullptr;
+    // Last: its worker stops before what it draws with goes.
+    std::unique_ptr<LivePreview> preview_;
 };
 
 }  // namespace ts

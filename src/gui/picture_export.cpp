@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <exception>
 #include <new>
 #include <utility>
 #include <vector>
@@ -104,6 +105,9 @@ void PictureExport::work() {
         outcome_ = writeFileAtomically(request_.file, bytes);
     } catch (const std::bad_alloc&) {
         outcome_ = Outcome::failed(Failure::WriteFailed, "Not enough memory for a picture of this size", request_.file);
+    } catch (const std::exception& failure) {
+        // Nothing thrown on this thread may end the program.
+        outcome_ = Outcome::failed(Failure::WriteFailed, failure.what(), request_.file);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
@@ -21,6 +22,43 @@
 namespace ts {
 
 int twipsToPixels(int twips, double dotsPerInch) { return static_cast<int>(std::lround(twips * dotsPerInch / 1440.0)); }
+
+namespace {
+
+// Shows a dialog again as soon as it is minimised.
+class MinimiseUndone final : public QObject {
+public:
+    explicit MinimiseUndone(QWidget& dialog) : dialog_(dialog) { dialog_.installEventFilter(this); }
+    ~MinimiseUndone() override { dialog_.removeEventFilter(this); }
+    MinimiseUndone(const MinimiseUndone&) = delete;
+    MinimiseUndone& operator=(const MinimiseUndone&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &dialog_ && event->type() == QEvent::WindowStateChange && dialog_.isMinimized()) {
+            QTimer::singleShot(0, &dialog_, [dialog = &dialog_] {
+                if (QWidget* window = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr)
+                    if (window->isMinimized()) window->showMaximized();
+                dialog->showNormal();
+                dialog->activateWindow();
+            });
+        }
+        return false;
+    }
+
+private:
+    QWidget& dialog_;
+};
+
+}  // namespace
+
+QPoint promptPosition(const QRect& screen, int leftTwips, int topTwips, double dotsPerInchX, double dotsPerInchY) {
+    return screen.topLeft() + QPoint(twipsToPixels(leftTwips, dotsPerInchX), twipsToPixels(topTwips, dotsPerInchY));
+}
+
+Qt::WindowFlags promptWindowFlags() {
+    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+}
 
 QString promptLines(std::string_view prompt) {
     QString text = QString::fromUtf8(prompt.data(), static_cast<qsizetype>(prompt.size()));
@@ -93,7 +131,7 @@ void TextField::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 std::optional<std::string> QtTextDialog::ask(const TextRequest& request) {
-    QDialog dialog(parent_, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    QDialog dialog(parent_, promptWindowFlags());
     dialog.setModal(true);
 
     auto* label = new QLabel(promptLines(request.prompt), &dialog);
@@ -139,16 +177,25 @@ std::optional<std::string> QtTextDialog::ask(const TextRequest& request) {
     refusal->setObjectName(QStringLiteral("refusal"));
     refusal->setTextFormat(Qt::PlainText);
     refusal->setWordWrap(true);
-    QString reason = QString::fromStdString(request.refusal);
-    if (!reason.isEmpty()) reason[0] = reason[0].toUpper();
-    refusal->setText(reason);
+    const auto showRefusal = [refusal](const std::string& why) {
+        QString reason = QString::fromStdString(why);
+        if (!reason.isEmpty()) reason[0] = reason[0].toUpper();
+        refusal->setText(reason);
+        refusal->setAccessibleDescription(reason);
+        refusal->setVisible(!reason.isEmpty());
+    };
+    showRefusal(request.refusal);
     refusal->setAccessibleName(QStringLiteral("Why the text was not taken"));
-    refusal->setAccessibleDescription(reason);
     label->setAccessibleName(label->text());
     QPalette warning = refusal->palette();
     warning.setColor(QPalette::WindowText, QColor(170, 0, 0));
     refusal->setPalette(warning);
-    refusal->setVisible(!reason.isEmpty());
+    // As it is typed, the text is told to whoever watches (the picture
+    // follows it), and a text the program would refuse shows why at once.
+    if (TypingWatcher* typing = watcher())
+        QObject::connect(field, &QLineEdit::textChanged, refusal, [typing, showRefusal](const QString& text) {
+            showRefusal(typing->typed(text.toStdString()));
+        });
 
     // OK and Cancel stacked on the right of the prompt, the field below both.
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical, &dialog);
@@ -170,10 +217,14 @@ std::optional<std::string> QtTextDialog::ask(const TextRequest& request) {
     field->setFocus();
 
     const QScreen* screen = parent_ && parent_->screen() ? parent_->screen() : QGuiApplication::primaryScreen();
-    const QPoint origin = screen->geometry().topLeft();
-    dialog.move(origin.x() + twipsToPixels(request.leftTwips, screen->logicalDotsPerInchX()),
-                origin.y() + twipsToPixels(request.topTwips, screen->logicalDotsPerInchY()));
+    dialog.move(promptPosition(screen->geometry(), request.leftTwips, request.topTwips, screen->logicalDotsPerInchX(),
+                               screen->logicalDotsPerInchY()));
 
+    // Its fixed size is known before it is mapped, so that the window
+    // manager offers no maximise; and a minimise (some managers offer one
+    // for every dialog, and would hide the window with it) is undone.
+    dialog.layout()->activate();
+    MinimiseUndone undo(dialog);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return field->text().toStdString();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +14,15 @@ namespace ts {
 
 // Screen pixels for a distance in twips (1/1440 inch), rounded to nearest.
 int twipsToPixels(int twips, double dotsPerInch);
+
+// Where the prompt's top-left corner goes: `leftTwips` and `topTwips` from
+// the top-left corner of the screen that holds the window, whose geometry is
+// `screen` (in the desktop's coordinates) at `dotsPerInch`.
+QPoint promptPosition(const QRect& screen, int leftTwips, int topTwips, double dotsPerInchX, double dotsPerInchY);
+
+// The prompt's kind of window: a plain dialog with a title and a close
+// button, and no minimise or maximise.
+Qt::WindowFlags promptWindowFlags();
 
 // The prompt as the label shows it: a carriage return (with or without a
 // line feed after it) starts a new line.

@@ -20,7 +20,7 @@ Result intOf(double v) { return intPart(Number::real(v)); }
 
 }  // namespace
 
-void DrawParameters(FormState& s, Clock& clock, RandomSource& random) {
+void namePicture(FormState& s, Clock& clock) {
     const ClockReading now = clock.read();
     const std::string& d = now.date;  // mm-dd-yyyy
     const std::string& c = now.time;  // hh:mm:ss
@@ -28,6 +28,10 @@ void DrawParameters(FormState& s, Clock& clock, RandomSource& random) {
                               characters(c, 4, 5) + characters(c, 7, 8);
     s.imeslike = "T" + stamp;
     s.madeAt = now.instant;
+}
+
+void DrawParameters(FormState& s, Clock& clock, RandomSource& random) {
+    namePicture(s, clock);
 
     const auto rnd = [&random] { return static_cast<double>(random.next()); };
     // A shape formula 1..kShapeFormulaCount, in double arithmetic: with

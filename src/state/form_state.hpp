@@ -63,6 +63,9 @@ struct FormState {
     std::array<std::int16_t, kCharCodeCount> charCodes{};
     // palette[k][m]: entry k, channel m (1 red, 2 green, 3 blue).
     std::array<std::array<Number, kPaletteChannels>, kPaletteEntries> palette{};
+
+    // Every member the same, numbers of the same width.
+    friend bool operator==(const FormState&, const FormState&) = default;
 };
 
 }  // namespace ts

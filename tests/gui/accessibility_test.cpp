@@ -69,19 +69,26 @@ TEST_F(AccessibilityTest, ControlsHaveRolesAndNames) {
         {"Command2", QAccessible::Button, "exit"},
         {"Command3", QAccessible::Button, "save on disk D:"},
         {"menuButton", QAccessible::ButtonMenu, "Menu"},
-        {"Picture1", QAccessible::Client, "Picture of \u201cHello, Textscape\u201d"},
+        {"Picture1", QAccessible::Graphic, "Picture of \u201cHello, Textscape\u201d"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.control);
         QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(control(c.control));
         ASSERT_NE(reader, nullptr);
-        if (c.role != QAccessible::Client) EXPECT_EQ(reader->role(), c.role);
+        EXPECT_EQ(reader->role(), c.role);
         EXPECT_EQ(reader->text(QAccessible::Name), QString::fromUtf8(c.name));
         if (c.role == QAccessible::Button) EXPECT_FALSE(reader->text(QAccessible::Description).isEmpty());
     }
     QAccessibleInterface* canvas = QAccessible::queryAccessibleInterface(control("Picture1"));
     ASSERT_NE(canvas, nullptr);
     EXPECT_EQ(canvas->text(QAccessible::Description).toStdString(), parameterLine(form->state()));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(form->clientArea())->text(QAccessible::Name).toStdString(),
+              "Picture and buttons");
+    // The window is a window, named after the program.
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(form.get());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->role(), QAccessible::Window);
+    EXPECT_EQ(window->text(QAccessible::Name).toStdString(), "Textscape");
 }
 
 

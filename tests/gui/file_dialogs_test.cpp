@@ -163,3 +163,25 @@ TEST(QtFileDialogs, CancelledGivesNothing) {
 
 }  // namespace
 }  // namespace ts
+
+namespace ts {
+namespace {
+
+TEST(DialogSizeWithin, TakesWhatItWantsWhereItFitsElseWhatTheScreenHas) {
+    const QMargins frame(4, 30, 4, 4);
+    const struct {
+        QSize wanted, minimum, available, size;
+    } cases[] = {
+        {{600, 400}, {300, 200}, {1280, 800}, {600, 400}},  // fits
+        {{624, 412}, {300, 250}, {640, 400}, {624, 366}},   // too high by a little: the screen's height less the frame
+        {{1248, 824}, {300, 250}, {640, 400}, {632, 366}},  // too large both ways
+        {{624, 412}, {300, 380}, {640, 400}, {624, 380}},   // never below what it needs
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(dialogSizeWithin(c.wanted, c.minimum, c.available, frame), c.size)
+            << c.wanted.width() << "x" << c.wanted.height() << " on " << c.available.width() << "x"
+            << c.available.height();
+}
+
+}  // namespace
+}  // namespace ts

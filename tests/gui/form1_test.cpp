@@ -406,11 +406,18 @@ TEST_F(Form1Test, ShortcutsAndTheCanvasMenuReachEveryAction) {
         EXPECT_FALSE(a->shortcut().isEmpty());
         EXPECT_EQ(a->shortcutContext(), Qt::WindowShortcut);
     }
+    // Full screen is F11 everywhere, and the platform's keys as well.
+    QAction* fullScreen = action(QStringLiteral("Full screen"));
+    ASSERT_NE(fullScreen, nullptr);
+    EXPECT_EQ(fullScreen->shortcuts().front(), QKeySequence(Qt::Key_F11));
+    for (const QKeySequence& keys : QKeySequence::keyBindings(QKeySequence::FullScreen))
+        EXPECT_TRUE(fullScreen->shortcuts().contains(keys)) << keys.toString().toStdString();
     QStringList inMenu;
     for (QAction* a : form->pictureMenu()->actions()) inMenu << a->text();
     EXPECT_EQ(inMenu,
               (QStringList{QStringLiteral("New text"), QStringLiteral("Copy picture"), QStringLiteral("Save on disk"),
-                           QStringLiteral("Save as\u2026"), QStringLiteral("Open picture\u2026"), QString(),
+                           QStringLiteral("Save as\u2026"), QStringLiteral("Open picture\u2026"),
+                           QStringLiteral("Full screen"), QString(),
                            QStringLiteral("Help and about"), QStringLiteral("Quit")}));
 
     // A right click on the canvas opens the menu; the seven controls stay.
@@ -627,19 +634,29 @@ void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
 class Form1Failure : public Form1Test, public ::testing::WithParamInterface<FailureCase> {};
 
-TEST_P(Form1Failure, RunTimeErrorIsReportedAndEndsTheProgram) {
+// The first picture is not saved: the failure is told and the program goes
+// on with that picture.
+TEST_P(Form1Failure, RunTimeErrorIsReportedAndKeepsAnUnsavedPicture) {
     // Fails at the second prompt: the one of "new text / new image".
     dialog->onAsk = [this] {
         if (dialog->requests.size() == 2) GetParam().fail();
     };
     form->start();
     ASSERT_FALSE(form->ended());
-    QTimer::singleShot(0, form.get(), [this] { click("Command5"); });
-    EXPECT_EQ(runUntilEnded(), 1);
-    EXPECT_TRUE(form->ended());
-    EXPECT_EQ(form->exitStatus(), 1);
-    EXPECT_EQ(reports, std::vector<QString>{QString::fromUtf8(GetParam().report)});
+    const Raster canvas = form->canvas().raster();
+    click("Command5");
+    EXPECT_FALSE(form->ended());
+    EXPECT_EQ(reports, std::vector<QString>{QString::fromUtf8(GetParam().report) +
+                                            QStringLiteral("\nThe picture is kept: you can still save it.")});
     EXPECT_EQ(stages, picture(1));
+    EXPECT_TRUE(form->canvas().raster() == canvas);
+    EXPECT_EQ(form->state().t, "Hello, Textscape");
+
+    // And the program still works.
+    dialog->onAsk = {};
+    dialog->answer = "after";
+    click("Command5");
+    EXPECT_EQ(form->state().t, "after");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -48,6 +48,13 @@ protected:
         EXPECT_TRUE(dropped.isAccepted());
         QCoreApplication::processEvents();
     }
+    // Open, as the menu asks it, until the file has been read (the file is
+    // read on a thread of its own).
+    void openPicture() {
+        QSignalSpy read(form.get(), &Form1::fileRead);
+        form->openPicture();
+        if (files->open) EXPECT_TRUE(read.wait(30000));
+    }
     void dropText(const QString& text) {
         QMimeData data;
         data.setText(text);
@@ -76,7 +83,7 @@ TEST_F(OpenPicture, WrittenPngGivesItsPictureAgain) {
     ASSERT_FALSE(form->canvas().raster() == saved);
 
     files->open = file;
-    form->openPicture();
+    openPicture();
     EXPECT_EQ(files->openFolders, std::vector<std::filesystem::path>{base});  // where the last save went
     EXPECT_EQ(form->state().t, "Zażółć gęślą jaźń");
     EXPECT_EQ(parameterLine(form->state()), parameters);
@@ -88,7 +95,7 @@ TEST_F(OpenPicture, WrittenPngGivesItsPictureAgain) {
     // Cancelling the dialog changes nothing.
     const int before = pictures;
     files->open.reset();
-    form->openPicture();
+    openPicture();
     EXPECT_EQ(pictures, before);
 }
 
@@ -103,7 +110,7 @@ TEST_F(OpenPicture, AFileWithoutADefinitionOpensAsDefinition1) {
     testing::prepareTextPicture(questionMarks, "??????");
 
     files->open = base / "old.png";
-    form->openPicture();
+    openPicture();
     ASSERT_TRUE(openFailures.empty()) << openFailures.front();
     EXPECT_EQ(form->state().t, privet);
     EXPECT_EQ(form->state().definition, 1);
@@ -149,10 +156,12 @@ TEST_F(OpenPicture, AFilesSizeComesFirstInSaveAsAndItsCaptionFlagIsKept) {
         if (dropped) {
             QMimeData data;
             data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+            QSignalSpy read(form.get(), &Form1::fileRead);
             drop(&data);
+            ASSERT_TRUE(read.wait(30000));
         } else {
             files->open = file;
-            form->openPicture();
+            openPicture();
         }
         ASSERT_TRUE(openFailures.empty()) << openFailures.front();
         EXPECT_EQ(form->state().t, "sunset");
@@ -273,7 +282,7 @@ TEST_P(OpenBadFile, IsToldWhichAndThePictureStays) {
     const Raster canvas = form->canvas().raster(), window = form->windowSurface().raster();
     const int before = pictures;
     files->open = file;
-    form->openPicture();
+    openPicture();
     ASSERT_EQ(openFailures.size(), 1u);
     EXPECT_NE(openFailures[0].find(c.says), std::string::npos) << openFailures[0];
     EXPECT_NE(openFailures[0].find("file"), std::string::npos) << "names the file: " << openFailures[0];
@@ -361,7 +370,9 @@ TEST_F(OpenPicture, DroppedPngFileGivesItsPicture) {
     form->Command5_Click();
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+    QSignalSpy read(form.get(), &Form1::fileRead);
     drop(&data);
+    ASSERT_TRUE(read.wait(30000));
     EXPECT_EQ(form->state().t, "dropped file");
     EXPECT_TRUE(openFailures.empty());
 }

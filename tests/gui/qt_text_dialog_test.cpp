@@ -38,6 +38,32 @@ TEST(TwipsToPixels, ConvertsWithTheScreensDotsPerInch) {
     for (const TwipsCase& c : cases) EXPECT_EQ(twipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " at " << c.dpi;
 }
 
+// The prompt sits at its offset from the corner of the screen that holds
+// the window, wherever that screen lies on the desktop.
+TEST(PromptPosition, IsOffsetFromTheWindowsScreen) {
+    const struct {
+        QRect screen;
+        double dpi;
+        QPoint at;
+    } cases[] = {
+        {{0, 0, 1920, 1080}, 96, {147, 267}},      // the primary screen
+        {{1920, 0, 1280, 800}, 96, {2067, 267}},   // a second screen to the right
+        {{-1280, 200, 1280, 800}, 96, {-1133, 467}},  // one to the left, lower
+        {{0, 1080, 3840, 2160}, 144, {220, 1480}},    // one below, denser
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(promptPosition(c.screen, 2200, 4000, c.dpi, c.dpi), c.at) << c.screen.x() << "," << c.screen.y();
+}
+
+TEST(PromptWindowFlags, APlainDialogWithACloseButton) {
+    const Qt::WindowFlags flags = promptWindowFlags();
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Dialog);
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+}
+
 TEST(PromptLines, CarriageReturnsStartNewLines) {
     const std::pair<std::string_view, QString> cases[] = {
         {"type any text (100 characters max)\rthe program is case-sensitive",

@@ -11,6 +11,7 @@
 #include "annotate/caption_fonts.hpp"
 #include "gui/command_line.hpp"
 #include "gui/display_check.hpp"
+#include "gui/guarded_application.hpp"
 #include "gui/main_window.hpp"
 #include "platform/clock.hpp"
 #include "platform/main_guard.hpp"
@@ -91,15 +92,19 @@ int run(int argc, char** argv) {
     }
 
     qtHandler = qInstallMessageHandler(connectingMessages);
-    QApplication app(argc, argv);
+    ts::GuardedApplication app(argc, argv);
     qInstallMessageHandler(qtHandler);
     QApplication::setApplicationName(QStringLiteral("Textscape"));
 
     ts::Form1 form(nullptr, std::make_unique<ts::SystemClock>(sourceDate));
+    // A failure no action caught is told by the window, which keeps a
+    // picture not yet saved.
+    app.setFailureReport([&form](const QString& what) { form.runTimeError(what); });
     form.start(file);
     // A run-time error during start-up ends the program before the loop runs.
-    if (form.ended()) return form.exitStatus();
-    return QApplication::exec();
+    const int status = form.ended() ? form.exitStatus() : QApplication::exec();
+    app.setFailureReport({});
+    return status;
 }
 
 }  // namespace
