@@ -72,7 +72,9 @@ BatchList readBatchList(std::istream& in) {
         // A line past the cap is refused unread; a shorter one is checked
         // (its characters are counted for the message).
         done.checked = overflowed ? tooLong() : checkText(line);
-        if (!overflowed) done.text = std::move(line);
+        // A taken text is kept as it is drawn and recorded, in NFC, so that
+        // its file and index row are found again for any spelling of it.
+        if (!overflowed) done.text = done.checked ? normaliseText(std::move(line)) : std::move(line);
         list.lines.push_back(std::move(done));
         line.clear();
         overflowed = false;

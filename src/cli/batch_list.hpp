@@ -18,7 +18,7 @@ inline constexpr std::size_t kMaxTextBytes = 400;
 inline constexpr std::size_t kMaxBatchLines = 100000;
 
 struct BatchLine {
-    std::string text;  // the line without its line break; empty when it was too long to keep
+    std::string text;  // the line without its line break (in NFC when taken); empty when it was too long to keep
     Outcome checked;   // whether the text is taken (checkText), or why not
 };
 

@@ -32,15 +32,8 @@ namespace {
 
 constexpr const char* kProgram = "textscape-render: ";
 
-// The Creation Time: the clock's own instant when it has one (exact, with
-// that instant's offset), otherwise the one the picture's name gives.
-std::string creationTimeOf(const Picture& picture, Clock& clock) {
-    if (const std::optional<std::time_t> instant = clock.fixedInstant()) return localRfc3339(*instant);
-    return localCreationTime(picture.state.imeslike);
-}
-
-PictureRecipe recipeOf(const Picture& picture, bool caption, Clock& clock, int dpi) {
-    return {picture.state.t,          parameterLine(picture.state), renderVersion(), creationTimeOf(picture, clock),
+PictureRecipe recipeOf(const Picture& picture, bool caption, int dpi) {
+    return {picture.state.t,          parameterLine(picture.state), renderVersion(), creationTimeOf(picture.state),
             picture.state.definition, picture.canvas.width(),       picture.canvas.height(), caption, dpi};
 }
 
@@ -109,9 +102,8 @@ std::string extensionOf(ImageFormat format) { return std::string(imageFormatInfo
 
 // The picture's file in the format, into `bytes`; a format that cannot hold
 // the picture says why.
-Outcome encode(const Picture& picture, ImageFormat format, bool caption, Clock& clock, int dpi,
-               std::vector<std::uint8_t>& bytes) {
-    return encodeImage(picture.canvas, format, recipeOf(picture, caption, clock, dpi), bytes);
+Outcome encode(const Picture& picture, ImageFormat format, bool caption, int dpi, std::vector<std::uint8_t>& bytes) {
+    return encodeImage(picture.canvas, format, recipeOf(picture, caption, dpi), bytes);
 }
 
 // A failure while running: one line on err, exit status 1. The message may
@@ -211,9 +203,9 @@ public:
         std::lock_guard lock(mutex_);
         return clock_.time();
     }
-    std::optional<std::time_t> fixedInstant() override {
+    ClockReading read() override {
         std::lock_guard lock(mutex_);
-        return clock_.fixedInstant();
+        return clock_.read();
     }
 
 private:
@@ -293,6 +285,10 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     if (infoAlone(options)) {
         prepared = PrepareFreshPicture(source.text, clock, source.recipe.definition);
     } else {
+        // -n: a file that is there is refused before its picture is drawn.
+        if (options.noClobber && !options.output.empty() && !options.toStandardOutput()) {
+            if (Outcome vacant = checkNameFree(options.output); !vacant) return fail(io.err, vacant.message);
+        }
         if (caption && !options.caption) {  // fonts not loaded yet: the file asks for a caption
             if (const Outcome fonts = loadCaptionFonts(); !fonts) return fail(io.err, fonts.message);
         }
@@ -330,7 +326,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     std::vector<std::uint8_t> bytes;
     if (options.toStandardOutput()) {
         if (Outcome encoded =
-                encode(picture, options.format.value_or(defaultImageFormat()), caption, clock, options.dpi, bytes);
+                encode(picture, options.format.value_or(defaultImageFormat()), caption, options.dpi, bytes);
             !encoded)
             return fail(io.err, encoded.message);
         // Flushed at once, while errno still says why a write failed (a
@@ -343,7 +339,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
         return 0;
     }
     if (!options.output.empty()) {
-        if (Outcome encoded = encode(picture, formatFor(options, options.output), caption, clock, options.dpi, bytes);
+        if (Outcome encoded = encode(picture, formatFor(options, options.output), caption, options.dpi, bytes);
             !encoded)
             return fail(io.err, encoded.message);
         const Outcome written = writeFileAtomically(options.output, bytes, replaceFor(options));
@@ -354,7 +350,7 @@ int renderOne(const RenderOptions& options, RenderStreams io, Clock& clock) {
     // The default name follows the window's: the picture's stamp, with a
     // number added rather than replacing a file that is already there.
     const ImageFormat format = options.format.value_or(defaultImageFormat());
-    if (Outcome encoded = encode(picture, format, caption, clock, options.dpi, bytes); !encoded)
+    if (Outcome encoded = encode(picture, format, caption, options.dpi, bytes); !encoded)
         return fail(io.err, encoded.message);
     const Outcome written = writeNumberedFile(".", picture.state.imeslike, extensionOf(format), bytes);
     if (!written) return fail(io.err, written.message);
@@ -413,6 +409,8 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
         Outcome encoded;  // a picture the format cannot hold
         std::string json;  // --info --json: the picture's object, without its file
         bool present = false;  // --skip-existing: the file is there with this line's text
+        Outcome taken = Outcome::ok();  // -n: the file is there, so the line is not drawn
+        bool takenByLine = false;       // and carries this line's text: index.tsv still lists it
     };
     const auto nameOf = [&](std::size_t number) {
         std::ostringstream name;
@@ -420,24 +418,10 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
         return name.str();
     };
     // index.tsv: line, file and text of each picture in the folder.
-    const auto tsvField = [](const std::string& text) {
-        std::string out;
-        for (const char c : text) {
-            if (c == '\t') {
-                out += "\\t";
-            } else if (c == '\n') {
-                out += "\\n";
-            } else if (c == '\r') {
-                out += "\\r";
-            } else if (c == '\\') {
-                out += "\\\\";
-            } else {
-                out += c;
-            }
-        }
-        return out;
-    };
     std::string index = "line\tfile\ttext\n";
+    const auto listInIndex = [&index](std::size_t number, const std::string& file, const std::string& text) {
+        index += std::to_string(number) + '\t' + file + '\t' + batchIndexField(text) + '\n';
+    };
     std::size_t present = 0;
     bar.show(0);
     runInOrder(
@@ -445,18 +429,31 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
         [&](std::size_t k) {
             const BatchLine& line = list.lines[chosen[k]];
             if (!line.checked) return Drawn{};
-            if (options.skipExisting) {
+            // The file there is this line's picture as this run would draw
+            // it: its text, the newest definition, the run's size and caption.
+            const auto carriesLine = [&] {
                 const RecipeRead there = readRecipeFile(options.outDir / nameOf(chosen[k] + 1));
-                if (there && there.recipe.text == line.text) {
-                    Drawn skip;
-                    skip.present = true;
-                    return skip;
+                return there && there.recipe.text == line.text && there.recipe.definition == kLatestPictureDefinition &&
+                       there.recipe.width == options.width && there.recipe.height == options.height &&
+                       there.recipe.caption == options.caption;
+            };
+            if (options.skipExisting && carriesLine()) {
+                Drawn skip;
+                skip.present = true;
+                return skip;
+            }
+            if (options.noClobber) {
+                if (Outcome vacant = checkNameFree(lock, nameOf(chosen[k] + 1)); !vacant) {
+                    Drawn refused;
+                    refused.taken = std::move(vacant);
+                    refused.takenByLine = carriesLine();
+                    return refused;
                 }
             }
             const Picture picture = MakeFreshPicture(line.text, makeCanvas(options.width, options.height), sharedClock,
                                                      options.caption, sweep);
             Drawn drawn;
-            drawn.encoded = encode(picture, format, options.caption, sharedClock, options.dpi, drawn.bytes);
+            drawn.encoded = encode(picture, format, options.caption, options.dpi, drawn.bytes);
             drawn.parameters = parameterLine(picture.state);
             if (options.json)
                 drawn.json =
@@ -486,7 +483,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             name << nameOf(number);
             if (drawn.present) {
                 ++present;
-                index += std::to_string(number) + '\t' + name.str() + '\t' + tsvField(line.text) + '\n';
+                listInIndex(number, name.str(), line.text);
                 bar.show(static_cast<std::int64_t>(k + 1));
                 return true;
             }
@@ -494,8 +491,12 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
             // full disk, a folder that cannot be written): the batch stops.
             // Every picture goes into the folder the lock holds, even if it
             // is moved away meanwhile.
-            Outcome done = writeFileAtomically(lock, name.str(), drawn.bytes, replaceFor(options));
-            if (!done && done.failure == Failure::NameTaken) {  // with -n: the file there stays, the batch goes on
+            // With -n a file that is there stays, found before drawing or
+            // (when made meanwhile) by the write, and the batch goes on.
+            Outcome done =
+                drawn.taken ? writeFileAtomically(lock, name.str(), drawn.bytes, replaceFor(options)) : drawn.taken;
+            if (!done && done.failure == Failure::NameTaken) {
+                if (drawn.takenByLine) listInIndex(number, name.str(), line.text);
                 bar.clear();
                 io.err << kProgram << terminalText(listName) << ':' << number << ": " << terminalText(done.message)
                        << "; skipped\n";
@@ -510,7 +511,7 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
                 return false;
             }
             ++written;
-            index += std::to_string(number) + '\t' + name.str() + '\t' + tsvField(line.text) + '\n';
+            listInIndex(number, name.str(), line.text);
             if (options.info && options.json) {
                 io.out << drawn.json.substr(0, drawn.json.size() - std::string_view(",\"file\":null}").size())
                        << ",\"file\":" << jsonString(name.str()) << "}\n";
@@ -523,11 +524,14 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
     const std::size_t notTried = total - written - present - skipped - failed;
     bar.finish();
     // Written whole at the end, through the locked folder, so that a reader
-    // never finds half of it. For now only by a batch that resumes.
+    // never finds half of it. A batch that stopped did not try every line:
+    // it leaves no index, rather than one an earlier run wrote that may no
+    // longer tell the truth.
     const std::string_view indexText(index);
-    if (!options.skipExisting) {
+    if (failed > 0) {
+        removeIfThere(lock, kBatchIndexName);
     } else if (Outcome indexed = writeFileAtomically(
-            lock, "index.tsv",
+            lock, kBatchIndexName,
             std::span(reinterpret_cast<const std::uint8_t*>(indexText.data()), indexText.size()), Replace::Allowed);
         !indexed) {
         io.err << kProgram << indexed.message << '\n';
@@ -546,6 +550,24 @@ int renderBatch(const RenderOptions& options, RenderStreams io, Clock& clock) {
 }  // namespace
 
 std::string renderVersion() { return "textscape-render " + std::string(textscapeVersion()); }
+
+std::string batchIndexField(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\\') {
+            out += "\\\\";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 int finishOutput(std::ostream& out, std::ostream& err, int status) {
     errno = 0;

@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 #include "cli/render_options.hpp"
 #include "files/image_encoding.hpp"
@@ -10,6 +11,15 @@
 namespace ts {
 
 std::string renderVersion();  // "textscape-render 1.0.0"
+
+// The file every batch writes into its folder at the end: a header line,
+// then one line per picture there, "line<TAB>file<TAB>text".
+inline constexpr const char* kBatchIndexName = "index.tsv";
+
+// A text as index.tsv holds it: a backslash doubled, and a tab, line feed
+// or carriage return written "\t", "\n", "\r" (no text the program takes
+// holds those), so that every row stays one line of three fields.
+std::string batchIndexField(std::string_view text);
 
 struct RenderStreams {
     std::istream& in;

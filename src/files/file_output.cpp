@@ -407,6 +407,28 @@ Outcome writeFileAtomically(const FolderLock& folder, std::string_view name, std
     return writeIn(folder.descriptor(), std::string(name), file, bytes, replace);
 }
 
+namespace {
+
+Outcome nameFreeIn(int folder, const std::string& name, const std::filesystem::path& file) {
+    struct stat st {};
+    if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return nameTaken(file);
+    return Outcome::ok(file);
+}
+
+}  // namespace
+
+Outcome checkNameFree(const std::filesystem::path& file) { return nameFreeIn(AT_FDCWD, file.string(), file); }
+
+Outcome checkNameFree(const FolderLock& folder, std::string_view name) {
+    TS_CHECK(folder.held(), "a locked folder to look into");
+    return nameFreeIn(folder.descriptor(), std::string(name), folder.folder() / name);
+}
+
+void removeIfThere(const FolderLock& folder, std::string_view name) {
+    TS_CHECK(folder.held(), "a locked folder to remove from");
+    ::unlinkat(folder.descriptor(), std::string(name).c_str(), 0);
+}
+
 Outcome writeNumberedFile(const std::filesystem::path& folder, std::string_view stem, std::string_view extension,
                           std::span<const std::uint8_t> bytes,
                           const std::function<bool(const std::filesystem::path&)>& skip) {

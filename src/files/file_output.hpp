@@ -55,6 +55,19 @@ Outcome writeFileAtomically(const std::filesystem::path& file, std::span<const s
 Outcome writeFileAtomically(const FolderLock& folder, std::string_view name, std::span<const std::uint8_t> bytes,
                             Replace replace = Replace::Allowed);
 
+// Whether a write with Replace::Never could take the name: ok when nothing
+// is there, NameTaken with that write's message when anything is (a
+// symbolic link included, even a dangling one). Asked before a picture is
+// drawn, so that none is drawn only to be refused; the write still refuses
+// a name taken meanwhile. Any other failure to look is left to the write.
+Outcome checkNameFree(const std::filesystem::path& file);
+// The same for `name` in a folder this process holds locked.
+Outcome checkNameFree(const FolderLock& folder, std::string_view name);
+
+// Removes the file `name` from a folder this process holds locked, when it
+// is there and can be removed; nothing is said otherwise.
+void removeIfThere(const FolderLock& folder, std::string_view name);
+
 // Writes the bytes into `folder` under the first free one of the numbered
 // names of `stem` (see numberedName), never replacing a file; names for
 // which `skip` says yes are passed over. On success the Outcome names the

@@ -9,6 +9,8 @@
 #include <optional>
 
 #include "numeric/check.hpp"
+#include "platform/clock.hpp"
+#include "render/sweep.hpp"
 
 namespace ts {
 namespace {
@@ -299,13 +301,15 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe) 
     recipe.software = *software;
     recipe.creationTime = created.value_or("");
     recipe.definition = *number;
-    // A size or caption flag that cannot be read counts as not recorded.
+    // A size or caption flag that cannot be read counts as not recorded, as
+    // does a size no picture can have.
     recipe.width = recipe.height = 0;
     if (size) {
         const std::size_t x = size->find('x');
         const std::optional<int> w = x == std::string::npos ? std::nullopt : definitionNumber(size->substr(0, x));
         const std::optional<int> h = x == std::string::npos ? std::nullopt : definitionNumber(size->substr(x + 1));
-        if (w && h) {
+        const auto drawable = [](int side) { return side >= kMinPictureSide && side <= kMaxPictureSide; };
+        if (w && h && drawable(*w) && drawable(*h)) {
             recipe.width = *w;
             recipe.height = *h;
         }
@@ -352,6 +356,10 @@ std::string localCreationTime(std::string_view pictureName) {
     local.tm_isdst = -1;  // as the zone had it then
     if (std::mktime(&local) == static_cast<std::time_t>(-1)) return creationTime(pictureName, 0);
     return creationTime(pictureName, local.tm_gmtoff);
+}
+
+std::string creationTimeOf(const FormState& s) {
+    return s.madeAt ? localRfc3339(*s.madeAt) : localCreationTime(s.imeslike);
 }
 
 }  // namespace ts

@@ -10,6 +10,7 @@
 #include "files/png_encoder.hpp"
 #include "platform/outcome.hpp"
 #include "platform/raster.hpp"
+#include "state/form_state.hpp"
 #include "state/picture_definition.hpp"
 
 namespace ts {
@@ -97,7 +98,13 @@ Outcome readPngRecipe(std::span<const std::uint8_t> png, PictureRecipe& recipe);
 // "2026-03-08T14:05:09+01:00". Empty when the name holds no such stamp.
 std::string creationTime(std::string_view pictureName, long utcOffsetSeconds);
 
-// The same, with the offset the system's time zone had at that moment.
+// The same, with the offset the system's time zone had at that moment
+// (in the hour repeated when clocks go back, the first of the two).
 std::string localCreationTime(std::string_view pictureName);
+
+// A picture's Creation Time: its instant (FormState::madeAt) with the
+// offset the zone had at that instant, or, from a clock that gave no
+// instant, the one its name tells (localCreationTime).
+std::string creationTimeOf(const FormState& s);
 
 }  // namespace ts

@@ -208,7 +208,7 @@ bool LivePreview::take(const std::string& text) {
     target_.state = exact->state;
     target_.random = exact->random;
     // The picture is made now, so it is named now, as drawing it now would.
-    target_.state.imeslike = pictureName(target_.tools.clock);
+    namePicture(target_.state, target_.tools.clock);
     open_ = false;
     current_ = 0;
     currentText_.clear();

@@ -288,7 +288,7 @@ void Form1::start(const std::filesystem::path& file) {
         if (!file.empty()) {
             const OpenedPicture opened = readPictureFile(file);
             if (opened.kind == OpenedPicture::Kind::Text) {
-                makePicture(opened.text, opened.definition);
+                showOpened(opened);
                 return;
             }
             openFailureReport_(QString::fromStdString(opened.message));
@@ -329,7 +329,7 @@ void Form1::askAndMakePicture() {
         }
         // The picture on the canvas is the one OK makes: nothing to draw.
         if (preview_->take(*text)) {
-            settings_.rememberText(*text);
+            settings_.rememberText(state_.t);  // as drawn, in NFC
             pictureMade({before, std::move(*text), kLatestPictureDefinition});
             return;
         }
@@ -338,26 +338,33 @@ void Form1::askAndMakePicture() {
     }
 }
 
-void Form1::makePicture(std::string text, int definition) {
-    settings_.rememberText(text);
-    PictureRecipeState made{state_, text, definition};
+void Form1::makePicture(std::string text, int definition, bool caption) {
+    PictureRecipeState made{state_, text, definition, caption};
     {
         // A picture that fails half drawn leaves the one before it as it was.
         const RasterSurface window = window_, canvas = canvas_;
+        const bool captionBefore = tools_.caption;
         try {
+            tools_.caption = caption;
             MakePicture(state_, std::move(text), tools_, definition);
         } catch (...) {
             state_ = made.before;
             window_ = window;
             canvas_ = canvas;
+            tools_.caption = captionBefore;
             throw;
         }
     }
+    // Kept as it was drawn: in NFC, for picture definitions from 2.
+    settings_.rememberText(state_.t);
     pictureMade(std::move(made));
 }
 
 void Form1::pictureMade(PictureRecipeState made) {
     shown_ = std::move(made);
+    // A file's own size is offered again only once the file is shown (showOpened).
+    fileSize_.reset();
+    tools_.caption = shown_.caption;
     // On a dense screen the canvas is painted from the same picture drawn at
     // its device pixels.
     sharp_->setPicture(shown_, canvas_.raster());
@@ -426,7 +433,7 @@ void Form1::savePictureAs() {
     run([this] {
         if (!hasPicture_ || exporting()) return;
         const std::optional<SaveChoice> choice =
-            fileDialogs_->askSaveFile(settings_.dialogFolder(), state_.imeslike, exportSizes());
+            fileDialogs_->askSaveFile(settings_.dialogFolder(), state_.imeslike, exportSizes(fileSize_));
         if (!choice) return;
         settings_.rememberFolder(choice->file.parent_path());
 
@@ -438,8 +445,8 @@ void Form1::savePictureAs() {
             .width = choice->size.width,
             .height = choice->size.height,
             .text = state_.t,
-            .recipe = {state_.t, parameterLine(state_), windowVersion(), localCreationTime(state_.imeslike),
-                       state_.definition, choice->size.width, choice->size.height, true},
+            .recipe = {state_.t, parameterLine(state_), windowVersion(), creationTimeOf(state_), state_.definition,
+                       choice->size.width, choice->size.height, tools_.caption},
             .shown = {},
         };
         if (request.width == layout::kCanvasWidth && request.height == layout::kCanvasHeight)
@@ -556,9 +563,14 @@ void Form1::fileDone(const OpenedPicture& opened) {
             openFailureReport_(windowWords(opened.message));
             return;
         }
-        makePicture(opened.text, opened.definition);
+        showOpened(opened);
     });
     emit fileRead();
+}
+
+void Form1::showOpened(const OpenedPicture& opened) {
+    makePicture(opened.text, opened.definition, opened.caption.value_or(true));
+    if (opened.width > 0 && opened.height > 0) fileSize_ = PictureSize{opened.width, opened.height, ""};
 }
 
 void Form1::takeText(const QString& dropped) {

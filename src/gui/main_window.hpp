@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "files/save_composite.hpp"
 #include "gui/client_area.hpp"
@@ -173,11 +174,15 @@ private:
     // its picture; cancelling keeps the picture there is (at start-up, when
     // there is none, it makes the empty text's picture).
     void askAndMakePicture();
-    // A picture file's text comes with the file's picture definition.
-    void makePicture(std::string text, int definition = kLatestPictureDefinition);
+    // A picture file's text comes with the file's picture definition and
+    // caption flag; any other text is of the newest, with its caption.
+    void makePicture(std::string text, int definition = kLatestPictureDefinition, bool caption = true);
     // What follows a new picture, drawn or taken from the preview: `made`
     // says how it was made.
     void pictureMade(PictureRecipeState made);
+    // Shows the picture a file's recipe gives, at the canvas's size, and
+    // keeps the file's own size for "Save as" to offer first.
+    void showOpened(const OpenedPicture& opened);
     void showStatus(const QString& text);
     void clearSaveMark();
     void repaintAll();
@@ -211,6 +216,9 @@ private:
     SaveHistory saveHistory_;
     QString statusLine_;
     bool hasPicture_ = false;
+    // The size of the file the shown picture was opened from, when it
+    // records one; "Save as" offers it first.
+    std::optional<PictureSize> fileSize_;
     bool pictureSaved_ = false;
     // Counts the pictures made, so that a "Save as" that ends after the
     // next picture does not count that one as saved.

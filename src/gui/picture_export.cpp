@@ -2,6 +2,7 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <exception>
 #include <new>
 #include <utility>
@@ -18,8 +19,21 @@ namespace ts {
 
 std::span<const PictureSize> exportSizes() { return pictureSizes(); }
 
-Raster renderPictureAt(const std::string& text, int width, int height, int definition, const ExportProgress& progress,
-                       std::stop_token stop) {
+std::vector<PictureSize> exportSizes(const std::optional<PictureSize>& fileSize) {
+    const std::span<const PictureSize> table = exportSizes();
+    std::vector<PictureSize> sizes;
+    if (fileSize) {
+        const auto named = std::find(table.begin(), table.end(), *fileSize);
+        sizes.push_back(
+            named != table.end() ? *named : PictureSize{fileSize->width, fileSize->height, "the opened file's size"});
+    }
+    for (const PictureSize& size : table)
+        if (!fileSize || !(size == *fileSize)) sizes.push_back(size);
+    return sizes;
+}
+
+Raster renderPictureAt(const std::string& text, int width, int height, int definition, bool caption,
+                       const ExportProgress& progress, std::stop_token stop) {
     TS_CHECK(
         width >= kMinPictureSide && width <= kMaxPictureSide && height >= kMinPictureSide && height <= kMaxPictureSide,
         "a picture size the sweep draws");
@@ -32,7 +46,7 @@ Raster renderPictureAt(const std::string& text, int width, int height, int defin
     }
     // The clock only names the picture, which is not used here.
     FixedClock clock("01-01-2000", "00:00:00");
-    Picture picture = MakeFreshPicture(text, makeCanvas(width, height), clock, true, sweep, definition);
+    Picture picture = MakeFreshPicture(text, makeCanvas(width, height), clock, caption, sweep, definition);
     return std::move(picture.canvas);
 }
 
@@ -74,11 +88,11 @@ void PictureExport::work() {
     };
     try {
         // Drawing takes most of the time, encoding and writing the rest.
-        const Raster picture = request_.shown
-                                   ? *request_.shown
-                                   : renderPictureAt(
-                                         request_.text, request_.width, request_.height, request_.recipe.definition,
-                                         [this](double done) { tell(0.9 * done); }, stop);
+        const Raster picture = request_.shown ? *request_.shown
+                                              : renderPictureAt(
+                                                    request_.text, request_.width, request_.height,
+                                                    request_.recipe.definition, request_.recipe.caption.value_or(true),
+                                                    [this](double done) { tell(0.9 * done); }, stop);
         if (stopped()) return;
         std::vector<std::uint8_t> bytes;
         if (Outcome encoded = encodeImage(picture, request_.format, request_.recipe, bytes); !encoded) {

@@ -8,6 +8,7 @@
 #include <span>
 #include <stop_token>
 #include <string>
+#include <vector>
 
 #include "files/image_format.hpp"
 #include "files/png_recipe.hpp"
@@ -23,6 +24,11 @@ namespace ts {
 // The sizes "Save as" offers, the canvas first: the table of named sizes.
 std::span<const PictureSize> exportSizes();
 
+// The same with a picture file's own size first, for the picture opened
+// from it: the table's entry when it is one of them, moved to the front,
+// otherwise an entry of its own ("the opened file's size").
+std::vector<PictureSize> exportSizes(const std::optional<PictureSize>& fileSize);
+
 // Told how much of a picture is drawn, from 0 to 1, on the thread that
 // draws it.
 using ExportProgress = std::function<void(double done)>;
@@ -31,11 +37,12 @@ using ExportProgress = std::function<void(double done)>;
 // pixels) on every core, caption included: at 600 x 450 the standard
 // picture, at other sizes the same composition with the caption scaled.
 // The text is coded under picture definition `definition`, the one the
-// shown picture was drawn with. Safe to call on a worker thread; `progress` is told on the calling one.
+// shown picture was drawn with, and captioned when `caption` says so, as
+// the shown picture is. Safe to call on a worker thread; `progress` is told on the calling one.
 // Once `stop` is asked for, the drawing ends early and what is returned is
 // to be thrown away.
 Raster renderPictureAt(const std::string& text, int width, int height, int definition = kLatestPictureDefinition,
-                       const ExportProgress& progress = {}, std::stop_token stop = {});
+                       bool caption = true, const ExportProgress& progress = {}, std::stop_token stop = {});
 
 // One "Save as" being written, on a thread of its own while the window goes
 // on: the picture drawn at the size asked for (or the canvas as shown, as it

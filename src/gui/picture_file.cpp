@@ -19,7 +19,8 @@ OpenedPicture openedFrom(const std::filesystem::path& file, const RecipeRead& re
     const std::string name = file.filename().string();
     switch (read.problem) {
         case Problem::None:
-            return {Kind::Text, read.recipe.text, {}, read.recipe.definition};
+            return {Kind::Text,         read.recipe.text,   {}, read.recipe.definition, read.recipe.width,
+                    read.recipe.height, read.recipe.caption};
         case Problem::Unreadable:
             return {Kind::Unreadable, {}, read.message};
         case Problem::Damaged: {

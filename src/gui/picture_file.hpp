@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ struct OpenedPicture {
     std::string text;                           // Text: the recipe's text, exactly as written
     std::string message;                        // otherwise: one line for the user, naming the file
     int definition = kLatestPictureDefinition;  // Text: the picture definition that drew it
+    // Text: the file's size and whether its caption was drawn; 0 and nullopt
+    // when the file does not record them.
+    int width = 0, height = 0;
+    std::optional<bool> caption{};
 };
 
 // Reads the recipe from the bytes of `file` (see readRecipe), and tells a

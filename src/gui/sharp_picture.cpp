@@ -22,7 +22,7 @@ std::optional<Raster> drawAt(const PictureRecipeState& recipe, QSize size, std::
         FixedClock clock("01-01-2000", "00:00:00");  // names the picture only
         RasterSurface nowhere(1, 1);                  // the window's own drawing is not wanted
         RasterSurface canvas = makeCanvas(size.width(), size.height());
-        PictureTools tools{nowhere, canvas, clock, random, true, SweepOptions(0, 0, {}, stop)};
+        PictureTools tools{nowhere, canvas, clock, random, recipe.caption, SweepOptions(0, 0, {}, stop)};
         MakePicture(state, recipe.text, tools, recipe.definition);
         if (stop.stop_requested()) return std::nullopt;
         return std::move(canvas.raster());

@@ -20,6 +20,7 @@ struct PictureRecipeState {
     FormState before;
     std::string text;
     int definition = 0;
+    bool caption = true;  // whether its caption is drawn (a file's recipe may say not)
 };
 
 // The picture the window shows, drawn again at another size on a thread of

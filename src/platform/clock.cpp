@@ -7,18 +7,35 @@
 
 namespace ts {
 
-std::tm SystemClock::localNow() const {
-    const std::time_t now = fixed_ ? *fixed_ : std::time(nullptr);
+namespace {
+
+constexpr const char* kDatePattern = "%m-%d-%Y";
+constexpr const char* kTimePattern = "%H:%M:%S";
+
+std::tm localAt(std::time_t instant) {
     std::tm local{};
-    localtime_r(&now, &local);
+    localtime_r(&instant, &local);
     return local;
 }
 
-std::string SystemClock::format(const char* pattern) const {
-    const std::tm local = localNow();
+std::string formatted(const std::tm& local, const char* pattern) {
     char buffer[64];
     const std::size_t n = std::strftime(buffer, sizeof buffer, pattern, &local);
     return std::string(buffer, n);
+}
+
+}  // namespace
+
+std::time_t SystemClock::now() const { return fixed_ ? *fixed_ : std::time(nullptr); }
+
+std::tm SystemClock::localNow() const { return localAt(now()); }
+
+std::string SystemClock::format(const char* pattern) const { return formatted(localNow(), pattern); }
+
+ClockReading SystemClock::read() {
+    const std::time_t instant = now();
+    const std::tm local = localAt(instant);
+    return {formatted(local, kDatePattern), formatted(local, kTimePattern), instant};
 }
 
 float SystemClock::secondsSinceMidnight() {
@@ -32,8 +49,8 @@ float SystemClock::secondsSinceMidnight() {
     return static_cast<float>(seconds);
 }
 
-std::string SystemClock::date() { return format("%m-%d-%Y"); }
-std::string SystemClock::time() { return format("%H:%M:%S"); }
+std::string SystemClock::date() { return format(kDatePattern); }
+std::string SystemClock::time() { return format(kTimePattern); }
 
 std::optional<std::time_t> sourceDateEpoch(std::string_view value) {
     constexpr std::size_t kMaxDigits = 18;  // fits a 64-bit time_t

@@ -8,6 +8,16 @@
 
 namespace ts {
 
+// One reading of a clock: the local date and time a picture is named
+// after, and the instant they show when the clock knows it. Local time
+// alone is ambiguous in the hour repeated when clocks go back, so a
+// picture's Creation Time is taken from the instant.
+struct ClockReading {
+    std::string date;                    // "mm-dd-yyyy"
+    std::string time;                    // "hh:mm:ss", 24-hour
+    std::optional<std::time_t> instant;  // nullopt: a clock that shows only the local time
+};
+
 // The local wall clock.
 class Clock {
 public:
@@ -15,14 +25,17 @@ public:
     virtual float secondsSinceMidnight() = 0;
     virtual std::string date() = 0;  // "mm-dd-yyyy"
     virtual std::string time() = 0;  // "hh:mm:ss", 24-hour
-    // The one instant this clock always shows, when it is one (a clock set
-    // by SOURCE_DATE_EPOCH): files then record it exactly, offset and all.
-    virtual std::optional<std::time_t> fixedInstant() { return std::nullopt; }
+    // The date, the time and the instant, all from one reading.
+    virtual ClockReading read() { return {date(), time(), std::nullopt}; }
 };
 
 // The instant SOURCE_DATE_EPOCH gives: a whole number of seconds since
 // 1970-01-01 UTC, digits only. nullopt for anything else.
 std::optional<std::time_t> sourceDateEpoch(std::string_view value);
+
+// Why a SOURCE_DATE_EPOCH that sourceDateEpoch does not take is refused.
+inline constexpr const char* kBadSourceDateEpoch =
+    "SOURCE_DATE_EPOCH must be a whole number of seconds since 1970-01-01 UTC, digits only";
 
 // The instant in RFC 3339 form, in the local time of the system's zone with
 // the offset that zone had at that instant ("2026-10-25T02:30:00+02:00").
@@ -35,19 +48,22 @@ std::string localRfc3339(std::time_t instant);
 bool dateFitsNames(std::string_view date);
 
 // A clock that always shows the same moment: pictures named alike in
-// every run, for the tests and the benchmark.
+// every run, for the tests and the benchmark. Given the instant its local
+// date and time stand for, it reads that too.
 class FixedClock final : public Clock {
 public:
-    FixedClock(std::string date, std::string time, float seconds = 0)
-        : date_(std::move(date)), time_(std::move(time)), seconds_(seconds) {}
+    FixedClock(std::string date, std::string time, float seconds = 0, std::optional<std::time_t> instant = {})
+        : date_(std::move(date)), time_(std::move(time)), seconds_(seconds), instant_(instant) {}
 
     float secondsSinceMidnight() override { return seconds_; }
     std::string date() override { return date_; }
     std::string time() override { return time_; }
+    ClockReading read() override { return {date_, time_, instant_}; }
 
 private:
     std::string date_, time_;
     float seconds_;
+    std::optional<std::time_t> instant_;
 };
 
 // The system's local time; or, given an instant (SOURCE_DATE_EPOCH), that
@@ -59,9 +75,10 @@ public:
     float secondsSinceMidnight() override;
     std::string date() override;
     std::string time() override;
-    std::optional<std::time_t> fixedInstant() override { return fixed_; }
+    ClockReading read() override;
 
 private:
+    std::time_t now() const;
     std::tm localNow() const;
     std::string format(const char* pattern) const;
     std::optional<std::time_t> fixed_;

@@ -20,16 +20,18 @@ Result intOf(double v) { return intPart(Number::real(v)); }
 
 }  // namespace
 
-std::string pictureName(Clock& clock) {
-    const std::string d = clock.date();  // mm-dd-yyyy
-    const std::string c = clock.time();  // hh:mm:ss
+void namePicture(FormState& s, Clock& clock) {
+    const ClockReading now = clock.read();
+    const std::string& d = now.date;  // mm-dd-yyyy
+    const std::string& c = now.time;  // hh:mm:ss
     const std::string stamp = characters(d, 7, 10) + characters(d, 1, 2) + characters(d, 4, 5) + characters(c, 1, 2) +
                               characters(c, 4, 5) + characters(c, 7, 8);
-    return "T" + stamp;
+    s.imeslike = "T" + stamp;
+    s.madeAt = now.instant;
 }
 
 void DrawParameters(FormState& s, Clock& clock, RandomSource& random) {
-    s.imeslike = pictureName(clock);
+    namePicture(s, clock);
 
     const auto rnd = [&random] { return static_cast<double>(random.next()); };
     // A shape formula 1..kShapeFormulaCount, in double arithmetic: with

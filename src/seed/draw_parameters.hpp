@@ -8,8 +8,10 @@
 
 namespace ts {
 
-// The name a picture made now gets: "T" and the clock's yyyymmddhhmmss.
-std::string pictureName(Clock& clock);
+// Names a picture made now, from one reading of the clock: its name "T"
+// and the clock's yyyymmddhhmmss (imeslike), and the instant that reading
+// shows, when the clock knows it (madeAt, its Creation Time).
+void namePicture(FormState& s, Clock& clock);
 
 // Names the picture after the clock ("T" and yyyymmddhhmmss) and draws its
 // selectors, palette offset, pole and channel factors from the next nine

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
+#include <optional>
 #include <string>
 
 #include "numeric/number.hpp"
@@ -19,9 +21,12 @@ namespace ts {
 // design use; each is explained here, once. The per-pixel record
 // (PixelState) uses the same names for the same quantities.
 struct FormState {
-    Number sir;               // canvas width, 600: last column of the sweep and of the copy
-    Number vis;               // canvas height, 450: last row of the sweep and of the copy
-    std::string imeslike;     // the picture's name: "T" and its date-time stamp
+    Number sir;            // canvas width, 600: last column of the sweep and of the copy
+    Number vis;            // canvas height, 450: last row of the sweep and of the copy
+    std::string imeslike;  // the picture's name: "T" and its date-time stamp
+    // The instant the name was read from the clock, when the clock knows it:
+    // the picture's Creation Time, with the offset the zone had then.
+    std::optional<std::time_t> madeAt;
     Number i;                 // current column (also the info band's x counter)
     Number j;                 // current row, 0 at the top
     Number x, y;              // plane coordinates of the current pixel

@@ -103,7 +103,11 @@ TEST_F(RenderOutput, EveryFormatIsWrittenAndNamesTheFilesItMakes) {
         batch.format = info.format;
         batch.quiet = true;
         ASSERT_EQ(run(batch, "one\ntwo\n").status, 0);
-        EXPECT_EQ(testing::namesIn(batch.outDir), (std::set<std::string>{"0001" + extension, "0002" + extension}));
+        EXPECT_EQ(testing::namesIn(batch.outDir),
+                  (std::set<std::string>{"0001" + extension, "0002" + extension, "index.tsv"}));
+        const std::vector<std::uint8_t> index = testing::readBytes(batch.outDir / "index.tsv");
+        EXPECT_EQ(std::string(index.begin(), index.end()),
+                  "line\tfile\ttext\n1\t0001" + extension + "\tone\n2\t0002" + extension + "\ttwo\n");
         EXPECT_EQ(mimeTypeOf(batch.outDir / ("0002" + extension)), type);
 
         // The default name, in the folder the program runs in.

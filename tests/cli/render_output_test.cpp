@@ -16,6 +16,7 @@
 #include "support/canvas_checksum.hpp"
 #include "support/caption_pictures.hpp"
 #include "support/file_size_limit.hpp"
+#include "support/in_zone.hpp"
 #include "support/png_chunks.hpp"
 
 namespace ts {
@@ -88,6 +89,33 @@ TEST_F(RenderOutput, PngCarriesTheTextTheParameterLineTheVersionAndTheTime) {
         EXPECT_FALSE(reader.read().isNull());
     }
     EXPECT_NE(renderVersion().find("textscape-render "), std::string::npos);
+}
+
+// Local 02:30 of 2026-10-25 happens twice in Berlin. Each picture, alone or
+// in a batch, records the offset of the instant the clock was read at,
+// which the picture's name alone cannot tell.
+TEST_F(RenderOutput, CreationTimeKeepsTheOffsetOfTheInstantInTheHourThatRepeats) {
+    const testing::InZone berlin("Europe/Berlin");
+    struct Case {
+        std::time_t instant;
+        const char* expected;
+    };
+    for (const Case& c : {Case{testing::kBerlinFirst0230, "2026-10-25T02:30:00+02:00"},
+                          Case{testing::kBerlinSecond0230, "2026-10-25T02:30:00+01:00"}}) {
+        if (localRfc3339(c.instant).ends_with("Z")) GTEST_SKIP() << "no time zone data on this machine";
+        FixedClock clock("10-25-2026", "02:30:00", 9000, c.instant);
+        std::istringstream in("sunset\n");
+        std::ostringstream out, err;
+        ASSERT_EQ(runRenderer(renderTo("sunset", folder / "one.png"), {in, out, err}, clock), 0) << err.str();
+        EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "one.png")).at("Creation Time"), c.expected);
+
+        RenderOptions batch;
+        batch.action = RenderOptions::Action::Batch;
+        batch.batchList = "-";
+        batch.outDir = folder / "batch";
+        ASSERT_EQ(runRenderer(batch, {in, out, err}, clock), 0) << err.str();
+        EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "batch" / "0001.png")).at("Creation Time"), c.expected);
+    }
 }
 
 TEST_F(RenderOutput, InfoPrintsTheParameterLineAsTheWindowShowsIt) {
@@ -178,7 +206,8 @@ TEST_F(RenderOutput, BatchWritesEveryGoodLineAndReportsTheBadOnes) {
     o.info = true;
     const RunResult r = run(o);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png", "0004.png", "0005.png"}));
+    EXPECT_EQ(namesIn(folder / "out"),
+              (std::set<std::string>{"0001.png", "0003.png", "0004.png", "0005.png", "index.tsv"}));
     EXPECT_NE(r.err.find(list.string() + ":2: the text has 101 characters"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("textscape-render: 5 lines: 4 written, 1 skipped, 0 failed\n"), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << "no progress bar off a terminal: " << r.err;
@@ -194,6 +223,10 @@ TEST_F(RenderOutput, BatchWritesEveryGoodLineAndReportsTheBadOnes) {
         EXPECT_NE(r.out.find(std::string(name) + ": " + windowCanvas(text).parameters + "\n"), std::string::npos)
             << r.out;
     }
+    // The index lists the pictures written, not the line skipped.
+    const std::vector<std::uint8_t> index = testing::readBytes(folder / "out" / "index.tsv");
+    EXPECT_EQ(std::string(index.begin(), index.end()),
+              "line\tfile\ttext\n1\t0001.png\tfirst\n3\t0003.png\tthird\n4\t0004.png\t\n5\t0005.png\tfifth\n");
 }
 
 TEST_F(RenderOutput, BatchOfGoodLinesSucceeds) {
@@ -204,7 +237,7 @@ TEST_F(RenderOutput, BatchOfGoodLinesSucceeds) {
     o.outDir = folder / "out";
     const RunResult r = run(o);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0002.png"}));
+    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0002.png", "index.tsv"}));
 }
 
 TEST_F(RenderOutput, BatchShowsAProgressBarOnATerminal) {
@@ -402,7 +435,7 @@ RenderOptions batchOf(const std::filesystem::path& list, const std::filesystem::
 TEST_F(RenderOutput, BatchReadsItsListFromStandardInput) {
     const RunResult r = run(batchOf("-", folder / "out"), "one\n" + std::string(101, 'x') + "\n\nfour");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png", "0004.png"}));
+    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png", "0004.png", "index.tsv"}));
     EXPECT_NE(r.err.find("standard input:2: the text has 101 characters"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("4 lines: 3 written, 1 skipped, 0 failed"), std::string::npos) << r.err;
     EXPECT_EQ(testing::pngTexts(testing::readBytes(folder / "out" / "0003.png")).at(kTitleKey), "");
@@ -410,6 +443,9 @@ TEST_F(RenderOutput, BatchReadsItsListFromStandardInput) {
 
 TEST_F(RenderOutput, BatchStopsAtTheFirstFailedWriteWithOneMessage) {
     testing::writeText(folder / "list.txt", "one\ntwo\nthree\nfour\nfive\n");
+    // An index an earlier run left would no longer be true: it goes.
+    std::filesystem::create_directory(folder / "out");
+    testing::writeText(folder / "out" / "index.tsv", "line\tfile\ttext\n1\t0001.png\tearlier\n");
     RunResult r;
     {
         const testing::FileSizeLimit limit(4096);  // every picture is larger: every write fails
@@ -448,7 +484,7 @@ TEST_F(RenderOutput, BatchIntoAFolderInUseIsRefused) {
     otherBatch.release();
     const RunResult after = run(batchOf(folder / "list.txt", folder / "out"));
     EXPECT_EQ(after.status, 0) << after.err;
-    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0002.png"}));
+    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0002.png", "index.tsv"}));
 }
 
 TEST_F(RenderOutput, BatchLeavesFilesOfAnEarlierRunAlone) {
@@ -458,7 +494,7 @@ TEST_F(RenderOutput, BatchLeavesFilesOfAnEarlierRunAlone) {
     testing::writeText(folder / "list.txt", "one\n");
     const RunResult r = run(batchOf(folder / "list.txt", folder / "out"));
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png", "notes.txt"}));
+    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png", "notes.txt", "index.tsv"}));
     EXPECT_EQ(testing::readBytes(folder / "out" / "0003.png"),
               std::vector<std::uint8_t>({'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
 }
@@ -493,7 +529,7 @@ TEST_F(RenderOutput, ALongBatchLineIsReportedWithItsNumber) {
                          ":2: the text has more than 100 characters; at most 100 are allowed; skipped"),
               std::string::npos)
         << r.err;
-    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png"}));
+    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png", "index.tsv"}));
 }
 
 // The test clock, which also runs `onReading` each time the picture sequence
@@ -530,7 +566,7 @@ TEST_F(RenderOutput, BatchWritesIntoTheFolderItLockedWhereverItIsMoved) {
     std::ostringstream out, err;
     EXPECT_EQ(runRenderer(o, {in, out, err, false}, clock), 0) << err.str();
     ASSERT_TRUE(moved);
-    EXPECT_EQ(namesIn(folder / "out.old"), (std::set<std::string>{"0001.png", "0002.png", "0003.png"}));
+    EXPECT_EQ(namesIn(folder / "out.old"), (std::set<std::string>{"0001.png", "0002.png", "0003.png", "index.tsv"}));
     EXPECT_TRUE(namesIn(folder / "out").empty());
     FolderLock another;
     EXPECT_TRUE(another.acquire(folder / "out"));
@@ -633,22 +669,120 @@ TEST_F(RenderOutput, BatchSkipExistingResumesAndWritesAnIndex) {
     o.outDir = folder / "out";
     o.width = 32, o.height = 24, o.sizeGiven = true;
     o.caption = false, o.captionGiven = true;
-    ASSERT_EQ(run(o, "one\ntwo \\ x\nthree\n").status, 0);
+    ASSERT_EQ(run(o, "one\ntwo \\ x\nthree\ncafe\xCC\x81\n").status, 0);
+    // The last line's accent is typed apart (NFD): its text is kept, listed
+    // and found again in NFC.
+    const std::string listed =
+        "line\tfile\ttext\n1\t0001.png\tone\n2\t0002.png\ttwo \\\\ x\n3\t0003.png\tthree\n"
+        "4\t0004.png\tcaf\xC3\xA9\n";
+    const std::vector<std::uint8_t> first = testing::readBytes(folder / "out" / "index.tsv");
+    EXPECT_EQ(std::string(first.begin(), first.end()), listed) << "every batch writes its index";
     const std::vector<std::uint8_t> two = testing::readBytes(folder / "out" / "0002.png");
     std::filesystem::remove(folder / "out" / "0001.png");
     std::filesystem::copy_file(folder / "out" / "0002.png", folder / "out" / "0003.png",
                                std::filesystem::copy_options::overwrite_existing);  // another line's text
     o.skipExisting = true;
-    const RunResult r = run(o, "one\ntwo \\ x\nthree\n");
+    const RunResult r = run(o, "one\ntwo \\ x\nthree\ncafe\xCC\x81\n");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find("3 lines: 2 written, 1 present, 0 skipped, 0 failed"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("4 lines: 2 written, 2 present, 0 skipped, 0 failed"), std::string::npos) << r.err;
     EXPECT_EQ(testing::readBytes(folder / "out" / "0002.png"), two);
     PictureRecipe third;
     ASSERT_TRUE(readPngRecipe(testing::readBytes(folder / "out" / "0003.png"), third));
     EXPECT_EQ(third.text, "three");
     const std::vector<std::uint8_t> index = testing::readBytes(folder / "out" / "index.tsv");
-    EXPECT_EQ(std::string(index.begin(), index.end()),
-              "line\tfile\ttext\n1\t0001.png\tone\n2\t0002.png\ttwo \\\\ x\n3\t0003.png\tthree\n");
+    EXPECT_EQ(std::string(index.begin(), index.end()), listed);
+
+    // A file of the same text drawn at another size or with another caption
+    // flag is not this run's picture: it is drawn again.
+    for (const bool bigger : {true, false}) {
+        RenderOptions other = o;
+        if (bigger) {
+            other.width = 48;
+            other.height = 36;
+        } else {
+            other.caption = true;
+        }
+        const RunResult again = run(other, "one\n");
+        EXPECT_NE(again.err.find("1 line: 1 written, 0 present"), std::string::npos) << again.err;
+    }
+}
+
+TEST(BatchIndexField, KeepsEveryRowOneLineOfThreeFields) {
+    const struct {
+        const char* text;
+        const char* field;
+    } cases[] = {{"", ""},
+                 {"sunset", "sunset"},
+                 {"a\\b", "a\\\\b"},
+                 {"\\t", "\\\\t"},
+                 {"tab\there", "tab\\there"},
+                 {"two\nlines\r", "two\\nlines\\r"},
+                 {"caf\xC3\xA9 \xE6\x97\xA5", "caf\xC3\xA9 \xE6\x97\xA5"}};
+    for (const auto& c : cases) EXPECT_EQ(batchIndexField(c.text), c.field) << c.text;
+}
+
+// A clock that counts how often a picture was named: once for each picture drawn.
+class CountingClock final : public Clock {
+public:
+    float secondsSinceMidnight() override { return clock_.secondsSinceMidnight(); }
+    std::string date() override { return clock_.date(); }
+    std::string time() override {
+        ++readings;
+        return clock_.time();
+    }
+    ClockReading read() override {
+        ++readings;
+        return clock_.read();
+    }
+    int readings = 0;
+
+private:
+    FixedClock clock_ = testing::testClock();
+};
+
+// -n refuses a file that is there before its picture is drawn, in a batch
+// and for one picture; the index still lists the files that carry their line.
+TEST_F(RenderOutput, NoClobberRefusesAFileThatIsThereWithoutDrawingIt) {
+    RenderOptions o;
+    o.action = RenderOptions::Action::Batch;
+    o.batchList = "-";
+    o.outDir = folder / "out";
+    o.width = 32, o.height = 24, o.sizeGiven = true;
+    o.caption = false, o.captionGiven = true;
+    const std::string list = "one\ntwo\nthree\n";
+    ASSERT_EQ(run(o, list).status, 0);
+    const std::vector<std::uint8_t> index = testing::readBytes(folder / "out" / "index.tsv");
+    std::filesystem::remove(folder / "out" / "0002.png");
+    testing::writeText(folder / "out" / "0003.png", "not a picture");
+
+    o.noClobber = true;
+    const auto runCounted = [&](const RenderOptions& options, CountingClock& clock) {
+        std::istringstream in(list);
+        std::ostringstream out, err;
+        const int status = runRenderer(options, {in, out, err}, clock);
+        return RunResult{status, out.str(), err.str()};
+    };
+    CountingClock clock;
+    const RunResult r = runCounted(o, clock);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(clock.readings, 1) << "only the missing line was drawn";
+    for (const char* refused : {"0001.png", "0003.png"})
+        EXPECT_NE(r.err.find(std::string(refused) + ": a file of that name exists; skipped"), std::string::npos)
+            << r.err;
+    EXPECT_NE(r.err.find("3 lines: 1 written, 2 skipped, 0 failed"), std::string::npos) << r.err;
+    const std::vector<std::uint8_t> kept = testing::readBytes(folder / "out" / "0003.png");
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "not a picture");
+    const std::vector<std::uint8_t> after = testing::readBytes(folder / "out" / "index.tsv");
+    EXPECT_EQ(std::string(after.begin(), after.end()), "line\tfile\ttext\n1\t0001.png\tone\n2\t0002.png\ttwo\n")
+        << "was: " << std::string(index.begin(), index.end());
+
+    CountingClock alone;
+    RenderOptions one = renderTo("one", folder / "out" / "0001.png");
+    one.noClobber = true;
+    const RunResult refused = runCounted(one, alone);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(alone.readings, 0);
+    EXPECT_NE(refused.err.find("0001.png: a file of that name exists"), std::string::npos) << refused.err;
 }
 
 // A one-pixel PNG with the given text chunks and no others.
@@ -670,6 +804,32 @@ TEST_F(RenderOutput, FromReadsFilesWithTheOlderKeys) {
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(rasterOf(QImage(QString::fromStdString((folder / "new.png").string()))) ==
                 windowCanvas("Hello, Textscape").final);
+}
+
+// Files textscape-render 1.0.0 wrote, 64 x 48 without their caption: read
+// back at that size and without caption, they come out pixel for pixel,
+// although the newest definition draws their texts otherwise.
+TEST_F(RenderOutput, FilesOfVersion100ComeBackPixelForPixel) {
+    for (const char* name : {"definition1-privet.png", "definition1-nihongo.png"}) {
+        SCOPED_TRACE(name);
+        const std::filesystem::path old = std::filesystem::path(TEXTSCAPE_CLI_TEST_DATA) / name;
+        RenderOptions o = fromRecipe(old, folder / "again.png");
+        o.caption = false, o.captionGiven = true;
+        o.width = 64, o.height = 48, o.sizeGiven = true;
+        const RunResult r = run(o);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const Raster before = rasterOf(QImage(QString::fromStdString(old.string())));
+        ASSERT_EQ(before.width(), 64);
+        EXPECT_TRUE(rasterOf(QImage(QString::fromStdString((folder / "again.png").string()))) == before);
+        const auto texts = testing::pngTexts(testing::readBytes(folder / "again.png"));
+        EXPECT_EQ(texts.at("Picture Definition"), "1");
+
+        RenderOptions newest = renderTo(texts.at("Title"), folder / "newest.png");
+        newest.caption = false, newest.captionGiven = true;
+        newest.width = 64, newest.height = 48, newest.sizeGiven = true;
+        ASSERT_EQ(run(newest).status, 0);
+        EXPECT_FALSE(rasterOf(QImage(QString::fromStdString((folder / "newest.png").string()))) == before);
+    }
 }
 
 // A file written before picture definitions were recorded is of definition

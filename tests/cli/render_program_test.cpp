@@ -183,7 +183,7 @@ TEST_F(RenderOutput, ProgramRefusesEndlessInputWithinAMemoryLimit) {
     EXPECT_EQ(batch.status, 1) << batch.err;
     EXPECT_NE(batch.err.find("standard input:2: the text has more than 100 characters"), std::string::npos)
         << batch.err;
-    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png"}));
+    EXPECT_EQ(namesIn(folder / "out"), (std::set<std::string>{"0001.png", "0003.png", "index.tsv"}));
 }
 
 // A disk that fails to flush a folder (through a library preloaded into
@@ -343,7 +343,7 @@ TEST_F(RenderOutput, ProgramKeepsASecondBatchOutOfAFolderInUse) {
     ASSERT_EQ(first.state(), QProcess::NotRunning);
     EXPECT_EQ(second.status, 1) << "the first batch ended before the second tried: " << second.err;
     EXPECT_EQ(second.err, "textscape-render: the folder ./out/. is in use by another batch\n");
-    EXPECT_EQ(namesIn(folder / "out").size(), 60u);
+    EXPECT_EQ(namesIn(folder / "out").size(), 61u);  // the pictures and the first batch's index
 }
 
 }  // namespace

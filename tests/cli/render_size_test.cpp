@@ -22,6 +22,20 @@ std::map<std::string, std::vector<std::uint8_t>> filesIn(const std::filesystem::
     return files;
 }
 
+// The rows of a batch folder's index.tsv after its header, taken out of `files`.
+std::set<std::string> indexRows(std::map<std::string, std::vector<std::uint8_t>>& files) {
+    const auto index = files.find("index.tsv");
+    if (index == files.end()) return {};
+    std::istringstream text(std::string(index->second.begin(), index->second.end()));
+    files.erase(index);
+    std::set<std::string> rows;
+    std::string row;
+    std::getline(text, row);
+    EXPECT_EQ(row, "line\tfile\ttext");
+    while (std::getline(text, row)) rows.insert(row);
+    return rows;
+}
+
 QSize imageSize(const std::filesystem::path& file) {
     return QImageReader(QString::fromStdString(file.string())).size();
 }
@@ -114,7 +128,7 @@ TEST_F(RenderOutput, BatchOnSeveralCoresWritesTheSameFilesAndMessages) {
     EXPECT_NE(a.err.find("7 lines: 6 written, 1 skipped, 0 failed"), std::string::npos) << a.err;
     EXPECT_EQ(b.err, a.err);
     EXPECT_EQ(filesIn(folder / "three"), filesIn(folder / "one"));
-    EXPECT_EQ(filesIn(folder / "one").size(), 6u);
+    EXPECT_EQ(filesIn(folder / "one").size(), 7u);  // 6 pictures and the index
     // And at the standard size, the pictures are the window's.
     RenderOptions standard = batchOf(folder, "standard");
     standard.width = 600, standard.height = 450, standard.jobs = 2;
@@ -127,14 +141,18 @@ TEST_F(RenderOutput, ShardsTogetherWriteTheWholeBatchUnderTheSameNames) {
     testing::writeText(folder / "list.txt", kList);
     const RunResult whole = run(batchOf(folder, "whole"));
     std::map<std::string, std::vector<std::uint8_t>> united;
-    std::set<std::string> infoLines;
+    std::set<std::string> infoLines, unitedRows;
     for (int k = 1; k <= 3; ++k) {
         RenderOptions o = batchOf(folder, "shard" + std::to_string(k));
         o.shard = k;
         o.shards = 3;
         const RunResult r = run(o);
         EXPECT_EQ(r.status, k == 1 ? 1 : 0) << r.err;  // line 4 falls to shard 1
-        const auto files = filesIn(o.outDir);
+        auto files = filesIn(o.outDir);
+        for (const std::string& row : indexRows(files)) {
+            EXPECT_EQ((std::stoi(row) - 1) % 3, k - 1) << "a shard lists its own lines: " << row;
+            unitedRows.insert(row);
+        }
         for (const auto& [name, bytes] : files) {
             const int line = std::stoi(name);
             EXPECT_EQ((line - 1) % 3, k - 1) << name;
@@ -143,7 +161,11 @@ TEST_F(RenderOutput, ShardsTogetherWriteTheWholeBatchUnderTheSameNames) {
         std::istringstream lines(r.out);
         for (std::string line; std::getline(lines, line);) infoLines.insert(line);
     }
-    EXPECT_EQ(united, filesIn(folder / "whole"));
+    auto wholeFiles = filesIn(folder / "whole");
+    const std::set<std::string> wholeRows = indexRows(wholeFiles);
+    EXPECT_EQ(wholeRows.size(), 6u);
+    EXPECT_EQ(unitedRows, wholeRows);
+    EXPECT_EQ(united, wholeFiles);
     std::istringstream lines(whole.out);
     std::set<std::string> wholeLines;
     for (std::string line; std::getline(lines, line);) wholeLines.insert(line);

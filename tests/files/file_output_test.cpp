@@ -51,6 +51,33 @@ protected:
     mode_t savedMask = 0;
 };
 
+// Whether a name is free is asked as Replace::Never would answer, by a path
+// or in a locked folder: anything there, a dangling symbolic link included,
+// takes it, with the write's own message.
+TEST_F(FileOutput, ANameIsFreeOnlyWhenNothingIsThere) {
+    testing::writeText(folder / "file", "x");
+    std::filesystem::create_directory(folder / "folder");
+    std::filesystem::create_symlink(folder / "nowhere", folder / "dangling");
+    FolderLock lock;
+    ASSERT_TRUE(lock.acquire(folder));
+    const struct {
+        const char* name;
+        bool free;
+    } cases[] = {{"free", true}, {"file", false}, {"folder", false}, {"dangling", false}};
+    for (const auto& c : cases) {
+        const Outcome byPath = checkNameFree(folder / c.name), inLock = checkNameFree(lock, c.name);
+        EXPECT_EQ(static_cast<bool>(byPath), c.free) << c.name;
+        EXPECT_EQ(static_cast<bool>(inLock), c.free) << c.name;
+        if (c.free) continue;
+        EXPECT_EQ(byPath.failure, Failure::NameTaken) << c.name;
+        EXPECT_EQ(byPath.message, writeFileAtomically(folder / c.name, {}, Replace::Never).message) << c.name;
+        EXPECT_EQ(inLock.message, byPath.message) << c.name;
+    }
+    removeIfThere(lock, "file");
+    removeIfThere(lock, "free");  // nothing there: nothing said
+    EXPECT_EQ(namesIn(folder), (std::set<std::string>{"folder", "dangling"}));
+}
+
 TEST_F(FileOutput, ReplacingARegularFileKeepsItsPermissionBits) {
     for (const mode_t mode : {0600, 0640, 0755, 0444}) {
         const std::filesystem::path file = folder / ("p" + std::to_string(mode) + ".png");

@@ -7,6 +7,7 @@
 
 #include "files/png_encoder.hpp"
 #include "files/png_recipe.hpp"
+#include "support/in_zone.hpp"
 #include "support/png_chunks.hpp"
 
 namespace ts {
@@ -105,8 +106,15 @@ TEST(PngRecipe, RecordsTheSizeAndTheCaptionFlag) {
         ASSERT_TRUE(readPngRecipe(png, read));
         EXPECT_EQ(read, written) << (c.sizeText ? c.sizeText : "none");
     }
-    for (const auto& [size, caption] : std::vector<std::pair<std::string, std::string>>{
-             {"1920", "YES"}, {"x1080", "1"}, {"0x10", ""}, {"10x", "no "}, {"10x-5", "true"}}) {
+    for (const auto& [size, caption] : std::vector<std::pair<std::string, std::string>>{{"1920", "YES"},
+                                                                                        {"x1080", "1"},
+                                                                                        {"0x10", ""},
+                                                                                        {"10x", "no "},
+                                                                                        {"10x-5", "true"},
+                                                                                        // sizes no picture can have
+                                                                                        {"15x450", "maybe"},
+                                                                                        {"600x16385", "No"},
+                                                                                        {"999999999x999999999", "-"}}) {
         PictureRecipe read;
         ASSERT_TRUE(readPngRecipe(pngWithTexts({{"Title", "t", true},
                                                 {"Software", "textscape 1.0.0"},
@@ -384,21 +392,16 @@ TEST(CreationTime, IsTheStampInRfc3339WithItsOffset) {
 }
 
 TEST(CreationTime, LocalTimeTakesTheZonesOffsetOfThatDay) {
-    const char* saved = std::getenv("TZ");
-    const std::string before = saved ? saved : "";
-    ::setenv("TZ", "Europe/Ljubljana", 1);
-    ::tzset();
-    const std::string winter = localCreationTime("T20260115120000");
-    const std::string summer = localCreationTime("T20260715120000");
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
-    const std::string utc = localCreationTime("T20260715120000");
-    if (saved) {
-        ::setenv("TZ", before.c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
+    std::string winter, summer, utc;
+    {
+        const testing::InZone ljubljana("Europe/Ljubljana");
+        winter = localCreationTime("T20260115120000");
+        summer = localCreationTime("T20260715120000");
     }
-    ::tzset();
+    {
+        const testing::InZone inUtc("UTC");
+        utc = localCreationTime("T20260715120000");
+    }
     if (winter.ends_with("Z")) GTEST_SKIP() << "no time zone data on this machine";
     EXPECT_EQ(winter, "2026-01-15T12:00:00+01:00");
     EXPECT_EQ(summer, "2026-07-15T12:00:00+02:00");
@@ -486,6 +489,23 @@ TEST(PngRecipe, ADamagedFileIsCalledDamagedWithoutAnyTextChunk) {
         const Outcome outcome = readPngRecipe(underHeader(0x7FFFFFFFu, 1, depth, colourType, 0, 0, 1), read);
         EXPECT_EQ(outcome.message, "no Textscape recipe in its text chunks") << depth << ' ' << colourType;
     }
+}
+
+// Local 02:30 happens twice in Berlin on 2026-10-25: a picture keeps the
+// offset of the instant it was made; its name alone could not tell.
+TEST(CreationTime, OfAPictureIsItsOwnInstantsInTheHourThatRepeats) {
+    const testing::InZone berlin("Europe/Berlin");
+    FormState s;
+    s.imeslike = "T20261025023000";
+    s.madeAt = testing::kBerlinFirst0230;
+    const std::string first = creationTimeOf(s);
+    if (first.ends_with("Z")) GTEST_SKIP() << "no time zone data on this machine";
+    EXPECT_EQ(first, "2026-10-25T02:30:00+02:00");
+    s.madeAt = testing::kBerlinSecond0230;
+    EXPECT_EQ(creationTimeOf(s), "2026-10-25T02:30:00+01:00");
+    // A clock that knows only its local time: the name's, as before.
+    s.madeAt.reset();
+    EXPECT_EQ(creationTimeOf(s), localCreationTime(s.imeslike));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QProcess>
 
 #include "gui/command_line.hpp"
@@ -91,6 +93,20 @@ TEST(Textscape, UnknownOptionGetsTheUsageAndStatus2) {
 
 // A display that is named but cannot be opened gets one line, and status 1
 // rather than Qt's abort.
+// SOURCE_DATE_EPOCH fixes the window's moment too; a value that is no
+// moment, or one whose year a picture's name cannot hold, gets one line
+// before any window opens.
+TEST(Textscape, SourceDateEpochThatCannotBeUsedGetsOneLine) {
+    for (const char* epoch : {"soon", "-1", "253402300800"}) {
+        QProcessEnvironment extra;
+        extra.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QString::fromLatin1(epoch));
+        const ProgramRun run = runTextscape({}, extra);
+        EXPECT_EQ(run.status, 1) << epoch;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_TRUE(run.err.starts_with("textscape: SOURCE_DATE_EPOCH ")) << run.err;
+    }
+}
+
 TEST(Textscape, DisplayThatCannotBeOpenedGetsOneLine) {
     QProcessEnvironment wrong;
     wrong.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4093"));

@@ -241,15 +241,18 @@ TEST_F(Form1Test, StagesRunInOrderAtStartUpAndForEveryNewPicture) {
 }
 
 // The texts made into pictures are offered again by the next run's prompt,
-// the latest first.
+// the latest first, as they were drawn (an accent typed apart, NFD, kept
+// composed, NFC).
 TEST(Form1Recent, TextsMadeArePromptedInTheNextRun) {
     testing::application();
     const QString settings = freshSettings();
     {
-        auto scripted = std::make_unique<ScriptedDialog>(std::vector<std::optional<std::string>>{"one", "two"});
+        auto scripted =
+            std::make_unique<ScriptedDialog>(std::vector<std::optional<std::string>>{"one", "two", "cafe\xCC\x81"});
         Form1 form(std::move(scripted), std::make_unique<FixedClock>(testing::testClock()));
         form.setSettingsFile(settings);
         form.start();
+        form.Command5_Click();
         form.Command5_Click();
     }
     auto scripted = std::make_unique<ScriptedDialog>(std::vector<std::optional<std::string>>{"three"});
@@ -258,7 +261,7 @@ TEST(Form1Recent, TextsMadeArePromptedInTheNextRun) {
     form.setSettingsFile(settings);
     form.start();
     ASSERT_EQ(dialog.requests.size(), 1u);
-    EXPECT_EQ(dialog.requests[0].recent, (std::vector<std::string>{"two", "one"}));
+    EXPECT_EQ(dialog.requests[0].recent, (std::vector<std::string>{"caf\xC3\xA9", "two", "one"}));
     EXPECT_TRUE(dialog.requests[0].text.empty());
 }
 

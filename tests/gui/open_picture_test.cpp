@@ -136,6 +136,78 @@ TEST_F(OpenPicture, AFileWithoutADefinitionOpensAsDefinition1) {
     EXPECT_NE(parameterLine(form->state()), parameterLine(questionMarks));
 }
 
+// A file records its size and caption flag: Open and a drop show its picture
+// on the canvas, captioned as the file was, and Save as then offers the
+// file's own size first and keeps the caption flag; a new text goes back to
+// the usual sizes and its caption.
+TEST_F(OpenPicture, AFilesSizeComesFirstInSaveAsAndItsCaptionFlagIsKept) {
+    const std::filesystem::path file = base / "wide.png";
+    testing::writeBytes(file, pngWith({{"Title", "sunset"},
+                                       {"Software", "textscape-render 1.1.0"},
+                                       {"Picture Definition", "2"},
+                                       {"Picture Size", "1000x300"},
+                                       {"Caption", "no"}}));
+    const Raster uncaptioned = renderPictureAt("sunset", 600, 450, 2, false);
+    ASSERT_FALSE(uncaptioned == renderPictureAt("sunset", 600, 450, 2, true));
+    for (const bool dropped : {false, true}) {
+        SCOPED_TRACE(dropped ? "dropped" : "opened");
+        dialog->answer = "in between";
+        form->Command5_Click();
+        if (dropped) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+            QSignalSpy read(form.get(), &Form1::fileRead);
+            drop(&data);
+            ASSERT_TRUE(read.wait(30000));
+        } else {
+            files->open = file;
+            openPicture();
+        }
+        ASSERT_TRUE(openFailures.empty()) << openFailures.front();
+        EXPECT_EQ(form->state().t, "sunset");
+        EXPECT_TRUE(form->canvas().raster() == uncaptioned);
+
+        files->save.reset();
+        form->savePictureAs();
+        ASSERT_FALSE(files->offeredSizes.empty());
+        EXPECT_EQ(files->offeredSizes.front(), (PictureSize{1000, 300, ""}));
+        EXPECT_EQ(files->offeredSizes.size(), exportSizes().size() + 1);
+    }
+
+    // Saved at the canvas's size: the canvas as shown, recorded without caption.
+    const std::filesystem::path saved = base / "again.png";
+    files->save = SaveChoice{saved, ImageFormat::Png, exportSizes()[0]};
+    QSignalSpy finished(form.get(), &Form1::exportFinished);
+    form->savePictureAs();
+    ASSERT_TRUE(finished.wait(60000));
+    const auto texts = testing::pngTexts(testing::readBytes(saved));
+    EXPECT_EQ(texts.at("Caption"), "no");
+    EXPECT_EQ(texts.at("Picture Size"), "600x450");
+
+    // A new text: the table's order, and a caption.
+    dialog->answer = "sunset";
+    form->Command5_Click();
+    form->savePictureAs();
+    EXPECT_EQ(files->offeredSizes, std::vector<PictureSize>(exportSizes().begin(), exportSizes().end()));
+    EXPECT_FALSE(form->canvas().raster() == uncaptioned);
+}
+
+// A file of one of the named sizes puts that entry first, once.
+TEST(ExportSizes, PutAFilesOwnSizeFirst) {
+    const std::span<const PictureSize> table = exportSizes();
+    EXPECT_EQ(exportSizes(std::nullopt), std::vector<PictureSize>(table.begin(), table.end()));
+    for (const PictureSize& named : table) {
+        const std::vector<PictureSize> sizes = exportSizes(PictureSize{named.width, named.height, ""});
+        ASSERT_EQ(sizes.size(), table.size());
+        EXPECT_STREQ(sizes.front().purpose, named.purpose);
+        EXPECT_EQ(std::count(sizes.begin(), sizes.end(), named), 1);
+    }
+    const std::vector<PictureSize> other = exportSizes(PictureSize{16, 16384, ""});
+    ASSERT_EQ(other.size(), table.size() + 1);
+    EXPECT_EQ(other.front(), (PictureSize{16, 16384, ""}));
+    EXPECT_TRUE(std::equal(table.begin(), table.end(), other.begin() + 1));
+}
+
 // "textscape FILE.png": the window starts with the file's picture, as Open
 // makes it, and asks for no text; a file without a recipe is told and the
 // text is asked for as at any start.

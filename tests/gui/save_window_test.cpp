@@ -20,6 +20,7 @@
 #include "gui/picture_export.hpp"
 #include "picture/picture.hpp"
 #include "qt/qt_surfaces.hpp"
+#include "support/in_zone.hpp"
 #include "support/png_chunks.hpp"
 #include "support/test_folder.hpp"
 #include "window_fixture.hpp"
@@ -254,6 +255,39 @@ double sharedWithTheStandard(const Raster& big, const Raster& standard) {
         }
     return static_cast<double>(same) / compared;
 }
+
+// Local 02:30 of 2026-10-25 happens twice in Berlin: a picture saved from
+// the window records the offset of the instant it was made at.
+struct RepeatedHourCase {
+    std::time_t instant;
+    const char* creationTime;
+};
+
+class SaveInTheRepeatedHour : public WindowSave, public ::testing::WithParamInterface<RepeatedHourCase> {
+protected:
+    void beforeStart() override {
+        WindowSave::beforeStart();
+        zone.emplace("Europe/Berlin");
+        windowClock = FixedClock("10-25-2026", "02:30:00", 9000, GetParam().instant);
+    }
+    void TearDown() override {
+        WindowSave::TearDown();
+        zone.reset();
+    }
+    std::optional<testing::InZone> zone;
+};
+
+TEST_P(SaveInTheRepeatedHour, CreationTimeHasTheOffsetOfThePicturesInstant) {
+    if (localRfc3339(GetParam().instant).ends_with("Z")) GTEST_SKIP() << "no time zone data on this machine";
+    EXPECT_EQ(form->state().imeslike, "T20261025023000");
+    ASSERT_TRUE(saveAs(base / "autumn.png", ImageFormat::Png)) << (saveFailures.empty() ? "" : saveFailures.front());
+    EXPECT_EQ(testing::pngTexts(testing::readBytes(base / "autumn.png")).at("Creation Time"), GetParam().creationTime);
+}
+
+INSTANTIATE_TEST_SUITE_P(Berlin, SaveInTheRepeatedHour,
+                         ::testing::Values(RepeatedHourCase{testing::kBerlinFirst0230, "2026-10-25T02:30:00+02:00"},
+                                           RepeatedHourCase{testing::kBerlinSecond0230, "2026-10-25T02:30:00+01:00"}),
+                         [](const auto& info) { return info.index == 0 ? "SummerTime" : "WinterTime"; });
 
 TEST_F(WindowSave, SaveAsOffersTheSizesPeopleUse) {
     const std::vector<std::pair<int, int>> expected = {{600, 450},   {1200, 900},  {2400, 1800}, {1920, 1080},

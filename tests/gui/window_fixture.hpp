@@ -22,7 +22,7 @@ namespace ts::testing {
 class WindowFixture : public ::testing::Test {
 protected:
     // What a fixture sets up in `base` before the window starts (and the
-    // file the window is started with, if any).
+    // file the window is started with, if any, and its clock).
     virtual void beforeStart() {}
 
     void SetUp() override {
@@ -32,7 +32,7 @@ protected:
         auto scripted = std::make_unique<ScriptedDialog>();
         scripted->answer = "Hello, Textscape";
         dialog = scripted.get();
-        form = std::make_unique<Form1>(std::move(scripted), std::make_unique<FixedClock>(testClock()));
+        form = std::make_unique<Form1>(std::move(scripted), std::make_unique<FixedClock>(windowClock));
         auto fileDialogs = std::make_unique<ScriptedFileDialogs>();
         files = fileDialogs.get();
         form->setFileDialogs(std::move(fileDialogs));
@@ -50,7 +50,8 @@ protected:
     }
 
     std::filesystem::path base;
-    std::filesystem::path startFile;  // as "textscape FILE.png" names it
+    std::filesystem::path startFile;       // as "textscape FILE.png" names it
+    FixedClock windowClock = testClock();  // the window's clock, unless beforeStart sets another
     ScriptedDialog* dialog = nullptr;
     ScriptedFileDialogs* files = nullptr;
     std::unique_ptr<Form1> form;

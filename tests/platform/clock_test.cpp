@@ -7,30 +7,12 @@
 #include <vector>
 
 #include "platform/clock.hpp"
+#include "support/in_zone.hpp"
 
 namespace ts {
 namespace {
 
-// Runs with TZ set to `zone`, and puts the zone back afterwards.
-class InZone {
-public:
-    explicit InZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) old_ = old;
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~InZone() {
-        if (old_) {
-            ::setenv("TZ", old_->c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
-        ::tzset();
-    }
-
-private:
-    std::optional<std::string> old_;
-};
+using testing::InZone;
 
 TEST(SourceDateEpoch, TakesDigitsOnly) {
     struct Case {
@@ -80,9 +62,29 @@ TEST(SystemClock, SetToAnInstantReadsItEveryTime) {
         EXPECT_EQ(clock.date(), "10-25-2026");
         EXPECT_EQ(clock.time(), "00:30:00");
         EXPECT_EQ(clock.secondsSinceMidnight(), 1800.0f);
-        EXPECT_EQ(clock.fixedInstant(), std::optional<std::time_t>(1792888200));
+        const ClockReading reading = clock.read();
+        EXPECT_EQ(reading.date, "10-25-2026");
+        EXPECT_EQ(reading.time, "00:30:00");
+        EXPECT_EQ(reading.instant, std::optional<std::time_t>(1792888200));
     }
-    EXPECT_EQ(SystemClock().fixedInstant(), std::nullopt);
+}
+
+// The running clock's date, time and instant come from one reading, so the
+// instant is the one the name shows, even in the hour that repeats.
+TEST(SystemClock, ReadsDateTimeAndInstantTogether) {
+    const InZone berlin("Europe/Berlin");
+    SystemClock clock;
+    for (int k = 0; k < 3; ++k) {
+        const ClockReading reading = clock.read();
+        ASSERT_TRUE(reading.instant);
+        std::tm local{};
+        localtime_r(&*reading.instant, &local);
+        char date[16], time[16];
+        std::strftime(date, sizeof date, "%m-%d-%Y", &local);
+        std::strftime(time, sizeof time, "%H:%M:%S", &local);
+        EXPECT_EQ(reading.date, date);
+        EXPECT_EQ(reading.time, time);
+    }
 }
 
 TEST(DateFitsNames, OnlyFourDigitYearsFrom1000) {

@@ -73,8 +73,7 @@ int run(int argc, char** argv) {
     if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr) {
         sourceDate = ts::sourceDateEpoch(epoch);
         if (!sourceDate) {
-            std::cerr << "textscape-render: SOURCE_DATE_EPOCH must be a whole number of seconds since 1970-01-01 "
-                         "UTC, digits only\n";
+            std::cerr << "textscape-render: " << ts::kBadSourceDateEpoch << '\n';
             return 1;
         }
     }

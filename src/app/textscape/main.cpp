@@ -3,6 +3,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "annotate/caption_fonts.hpp"
@@ -10,6 +13,7 @@
 #include "gui/display_check.hpp"
 #include "gui/guarded_application.hpp"
 #include "gui/main_window.hpp"
+#include "platform/clock.hpp"
 #include "platform/main_guard.hpp"
 
 namespace {
@@ -56,6 +60,24 @@ int run(int argc, char** argv) {
     }
     const std::string file = ts::windowFile(argc, argv);
 
+    // SOURCE_DATE_EPOCH stands for the moment of every picture, as in the
+    // renderer: the same names and Creation Time on every run.
+    std::optional<std::time_t> sourceDate;
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr) {
+        sourceDate = ts::sourceDateEpoch(epoch);
+        if (!sourceDate) {
+            std::fprintf(stderr, "textscape: %s\n", ts::kBadSourceDateEpoch);
+            return 1;
+        }
+        if (const std::string date = ts::SystemClock(sourceDate).date(); !ts::dateFitsNames(date)) {
+            std::fprintf(stderr,
+                         "textscape: SOURCE_DATE_EPOCH gives the date %s, outside the years 1000 to 9999 that a "
+                         "picture's name can hold\n",
+                         date.c_str());
+            return 1;
+        }
+    }
+
     // Every picture has a caption: without its fonts the window cannot work.
     if (const ts::Outcome fonts = ts::loadCaptionFonts(); !fonts) {
         std::fprintf(stderr, "textscape: %s\n", fonts.message.c_str());
@@ -74,7 +96,7 @@ int run(int argc, char** argv) {
     qInstallMessageHandler(qtHandler);
     QApplication::setApplicationName(QStringLiteral("Textscape"));
 
-    ts::Form1 form;
+    ts::Form1 form(nullptr, std::make_unique<ts::SystemClock>(sourceDate));
     // A failure no action caught is told by the window, which keeps a
     // picture not yet saved.
     app.setFailureReport([&form](const QString& what) { form.runTimeError(what); });
