@@ -4,9 +4,11 @@
 # the Release suite built with Clang (the golden pictures on a second
 # compiler), the parts without Qt cross-built for aarch64 with their tests
 # run under qemu-user (the golden pictures on another processor family),
-# and each libFuzzer harness in fuzz/ from its corpus for a bounded time
-# (FUZZ_SECONDS, 60 by default). Installs what is missing. Builds in
-# build-asan/, build-clang/, build-arm64/ and build-fuzz/.
+# each libFuzzer harness in fuzz/ from its corpus for a bounded time
+# (FUZZ_SECONDS, 60 by default), and the Debian packages built, installed,
+# run and removed (scripts/package-check.sh). Installs what is missing.
+# Builds in build-asan/, build-clang/, build-arm64/, build-fuzz/ and
+# build-deb/.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 install_missing
@@ -102,5 +104,8 @@ for name in "${names[@]}"; do
   fi
 done
 [ "$found" -eq 0 ] || exit 1
+
+section "Debian packages: build, lintian, install, run, remove"
+bash "$ROOT/scripts/package-check.sh"
 
 section "Full check passed"

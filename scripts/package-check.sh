@@ -44,6 +44,8 @@ as_root env DEBIAN_FRONTEND=noninteractive apt-get build-dep -y -q --no-install-
 (cd "$source_dir" && find . -mindepth 1 | sort) >"$WORK/tree-after"
 while read -r path; do
   path="${path#./}"
+  # A folder's patterns in .gitignore end with a slash.
+  [ ! -d "$source_dir/$path" ] || path="$path/"
   case "$path" in
     debian/*) git -C "$ROOT" check-ignore -q --no-index -- "$path" ||
       fail "the package build wrote $path, which .gitignore does not leave out" ;;
