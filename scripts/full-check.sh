@@ -2,12 +2,17 @@
 # The full check, run by CI after the test command: the whole suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer (GCC, leak checking on),
 # the Release suite built with Clang (the golden pictures on a second
-# compiler), and each libFuzzer harness in fuzz/ from its corpus for a
-# bounded time (FUZZ_SECONDS, 60 by default). Installs what is missing.
-# Builds in build-asan/, build-clang/ and build-fuzz/.
+# compiler), the parts without Qt cross-built for aarch64 with their tests
+# run under qemu-user (the golden pictures on another processor family),
+# each libFuzzer harness in fuzz/ from its corpus for a bounded time
+# (FUZZ_SECONDS, 60 by default), and the Debian packages built, installed,
+# run and removed (scripts/package-check.sh). Installs what is missing.
+# Builds in build-asan/, build-clang/, build-arm64/, build-fuzz/ and
+# build-deb/.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 install_missing
+enable_architecture arm64
 install_missing "${FULL_CHECK_PACKAGES[@]}"
 
 FUZZ_SECONDS="${FUZZ_SECONDS:-60}"
@@ -38,6 +43,26 @@ cmake -S "$ROOT" -B "$ROOT/build-clang" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DTEXTSCAPE_WERROR="${TEXTSCAPE_WERROR:-OFF}" -DTEXTSCAPE_BUILD_BENCH=OFF
 cmake --build "$ROOT/build-clang"
 ctest --test-dir "$ROOT/build-clang" --output-on-failure -j "$jobs"
+
+section "aarch64: the parts without Qt, their tests under qemu-user"
+# Debian's cross compiler and the arm64 libraries (cmake/aarch64-linux-gnu.cmake);
+# ctest and the test discovery start every test program through qemu, with
+# no binfmt_misc needed. Left out, as they need the kernel itself to start
+# an aarch64 program (binfmt_misc), and none of them checks a picture:
+#   RenderProgramWithoutQt.*  the renderer started from a shell, its ELF
+#                             read by ldd (both checked on this machine);
+#   bash_completion_...       the completion, asking the renderer for its
+#                             options;
+#   CaptionText.NoDescriptorLeftIsReportedAsSuch
+#                             a death test that starts the test program
+#                             anew ("threadsafe" style).
+cmake -S "$ROOT" -B "$ROOT/build-arm64" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/aarch64-linux-gnu.cmake" \
+  -DTEXTSCAPE_BUILD_GUI=OFF -DTEXTSCAPE_BUILD_BENCH=OFF \
+  -DTEXTSCAPE_WERROR="${TEXTSCAPE_WERROR:-OFF}"
+cmake --build "$ROOT/build-arm64"
+ctest --test-dir "$ROOT/build-arm64" --output-on-failure -j "$jobs" \
+  -E '^(RenderProgramWithoutQt\.|bash_completion_offers_options_files_and_formats$|CaptionText\.NoDescriptorLeftIsReportedAsSuch$)'
 
 section "Fuzzers, ${FUZZ_SECONDS} s each, $jobs at a time"
 cmake -S "$ROOT" -B "$ROOT/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -79,5 +104,8 @@ for name in "${names[@]}"; do
   fi
 done
 [ "$found" -eq 0 ] || exit 1
+
+section "Debian packages: build, lintian, install, run, remove"
+bash "$ROOT/scripts/package-check.sh"
 
 section "Full check passed"

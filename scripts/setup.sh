@@ -19,9 +19,21 @@ PACKAGES=(
 )
 
 # What the full check (scripts/full-check.sh) needs besides: Clang with its
-# sanitizer and libFuzzer runtimes.
+# sanitizer and libFuzzer runtimes; the aarch64 cross compiler, qemu-user to
+# run its programs, and the arm64 builds of the libraries the parts without
+# Qt link (multiarch: enable_architecture arm64 first).
 FULL_CHECK_PACKAGES=(
   clang libclang-rt-14-dev
+  g++-aarch64-linux-gnu qemu-user
+  libpng-dev:arm64 zlib1g-dev:arm64 libwebp-dev:arm64 libjpeg62-turbo-dev:arm64
+  libutf8proc-dev:arm64 libfreetype-dev:arm64 libharfbuzz-dev:arm64 libgtest-dev:arm64
+)
+
+# What building and checking the Debian packages needs besides
+# (scripts/package-check.sh); the packages' own build dependencies are in
+# debian/control.
+PACKAGE_CHECK_PACKAGES=(
+  build-essential dpkg-dev debhelper lintian
 )
 
 as_root() {
@@ -33,6 +45,15 @@ as_root() {
     echo "textscape: installing packages needs root or sudo: $*" >&2
     return 1
   fi
+}
+
+# Lets apt install packages built for another architecture beside this
+# machine's own (Debian's multiarch), e.g. arm64. The next install_missing
+# of a package of that architecture updates apt's lists.
+enable_architecture() {
+  dpkg --print-foreign-architectures | grep -qx "$1" && return 0
+  echo "Adding the $1 architecture to dpkg"
+  as_root dpkg --add-architecture "$1"
 }
 
 # Installs the packages named (all of PACKAGES when none is).

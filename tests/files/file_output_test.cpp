@@ -258,10 +258,15 @@ TEST_F(FileOutput, AnythingButARegularFileIsRefusedAndLeftAlone) {
     ASSERT_GE(sock, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    const std::string socketPath = (folder / "socket.png").string();
+    // A socket's name holds at most 107 bytes; the folder's own path may be
+    // longer (a deep build folder), its descriptor's is not.
+    const int folderFd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folderFd, 0);
+    const std::string socketPath = "/proc/self/fd/" + std::to_string(folderFd) + "/socket.png";
     ASSERT_LT(socketPath.size(), sizeof address.sun_path);
     std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
     ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(folderFd);
     std::filesystem::create_directories(folder / "folder.png");
     // A device node like /dev/null's can only be made with privileges.
     if (::mknod((folder / "device.png").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
