@@ -25,7 +25,7 @@ PACKAGES=(
 FULL_CHECK_PACKAGES=(
   clang libclang-rt-14-dev
   g++-aarch64-linux-gnu qemu-user
-  libpng-dev:arm64 zlib1g-dev:arm64 libwebp-dev:arm64 libjpeg62-turbo-dev:arm64
+  libpng-dev:arm64 libdeflate-dev:arm64 zlib1g-dev:arm64 libwebp-dev:arm64 libjpeg62-turbo-dev:arm64
   libutf8proc-dev:arm64 libfreetype-dev:arm64 libharfbuzz-dev:arm64 libgtest-dev:arm64
 )
 
