@@ -13,16 +13,7 @@ NEW_HOME="$(mktemp -d)"
 SCREEN_CLEANUP+=("$NEW_HOME")
 start_virtual_screen
 HOME="$NEW_HOME" "$BUILD_DIR/bin/textscape" & SCREEN_PIDS+=($!)
-prompt=""
-for _ in $(seq 100); do
-  for window in $(xdotool search --onlyvisible --class textscape 2>/dev/null); do
-    [ "$(xdotool getwindowname "$window")" = "Form1" ] || prompt="$window"
-  done
-  [ -n "$prompt" ] && break
-  sleep 0.1
-done
-[ -n "$prompt" ] || { echo "$(basename "$0"): the prompt never opened" >&2; exit 1; }
-xdotool windowactivate --sync "$prompt"
+wait_for_prompt
 for n in 1 2 3; do
   xdotool type --delay 0 "${TEXT:n-1:1}"
   sleep 1.5

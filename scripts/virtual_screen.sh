@@ -27,27 +27,34 @@ start_virtual_screen() {
   unset QT_QPA_PLATFORM
 }
 
-# Starts the program (extra arguments: environment settings for it), waits
-# for its prompt, types the text and presses Return. Leaves the window's id
-# in FORM_WINDOW.
-start_and_type() {
-  local text="$1"; shift
-  env "$@" "$BUILD_DIR/bin/textscape" & SCREEN_PIDS+=($!)
-  local prompt="" window
+# Waits for the program's prompt and gives it the keys. Leaves the
+# prompt's id in PROMPT_WINDOW and the window's in FORM_WINDOW.
+wait_for_prompt() {
+  local window
+  PROMPT_WINDOW=""
   FORM_WINDOW=""
   for _ in $(seq 100); do
     for window in $(xdotool search --onlyvisible --class textscape 2>/dev/null); do
       # The window's title is shown with the program's name: "Form1 — Textscape".
       case "$(xdotool getwindowname "$window")" in
         Form1*) FORM_WINDOW="$window" ;;
-        *) prompt="$window" ;;
+        *) PROMPT_WINDOW="$window" ;;
       esac
     done
-    [ -n "$prompt" ] && break
+    [ -n "$PROMPT_WINDOW" ] && break
     sleep 0.1
   done
-  [ -n "$prompt" ] || { echo "$(basename "$0"): the prompt never opened" >&2; exit 1; }
-  xdotool windowactivate --sync "$prompt"
+  [ -n "$PROMPT_WINDOW" ] || { echo "$(basename "$0"): the prompt never opened" >&2; exit 1; }
+  xdotool windowactivate --sync "$PROMPT_WINDOW"
+}
+
+# Starts the program (extra arguments: environment settings for it), waits
+# for its prompt, types the text and presses Return. Leaves the window's id
+# in FORM_WINDOW.
+start_and_type() {
+  local text="$1"; shift
+  env "$@" "$BUILD_DIR/bin/textscape" & SCREEN_PIDS+=($!)
+  wait_for_prompt
   xdotool type --delay 80 "$text"
   xdotool key Return
   sleep 3
