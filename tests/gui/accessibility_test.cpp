@@ -77,7 +77,9 @@ TEST_F(AccessibilityTest, ControlsHaveRolesAndNames) {
         ASSERT_NE(reader, nullptr);
         EXPECT_EQ(reader->role(), c.role);
         EXPECT_EQ(reader->text(QAccessible::Name), QString::fromUtf8(c.name));
-        if (c.role == QAccessible::Button) EXPECT_FALSE(reader->text(QAccessible::Description).isEmpty());
+        if (c.role == QAccessible::Button) {
+            EXPECT_FALSE(reader->text(QAccessible::Description).isEmpty());
+        }
     }
     QAccessibleInterface* canvas = QAccessible::queryAccessibleInterface(control("Picture1"));
     ASSERT_NE(canvas, nullptr);
