@@ -94,6 +94,18 @@ inline RenderOptions renderTo(const std::string& text, const std::filesystem::pa
     return o;
 }
 
+// A batch of the lines on standard input into outDir, small and without
+// caption, so that its files are quick to draw and compare.
+inline RenderOptions smallBatchInto(const std::filesystem::path& outDir) {
+    RenderOptions o;
+    o.action = RenderOptions::Action::Batch;
+    o.batchList = "-";
+    o.outDir = outDir;
+    o.width = 32, o.height = 24, o.sizeGiven = true;
+    o.caption = false, o.captionGiven = true;
+    return o;
+}
+
 class RenderOutput : public ::testing::Test {
 protected:
     void SetUp() override {

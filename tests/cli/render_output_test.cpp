@@ -663,12 +663,7 @@ TEST_F(RenderOutput, InfoAsJsonIsOneObjectPerPicture) {
 // A batch run again with --skip-existing draws only the lines whose files
 // are missing or carry another text, and writes index.tsv whole.
 TEST_F(RenderOutput, BatchSkipExistingResumesAndWritesAnIndex) {
-    RenderOptions o;
-    o.action = RenderOptions::Action::Batch;
-    o.batchList = "-";
-    o.outDir = folder / "out";
-    o.width = 32, o.height = 24, o.sizeGiven = true;
-    o.caption = false, o.captionGiven = true;
+    RenderOptions o = smallBatchInto(folder / "out");
     ASSERT_EQ(run(o, "one\ntwo \\ x\nthree\ncafe\xCC\x81\n").status, 0);
     // The last line's accent is typed apart (NFD): its text is kept, listed
     // and found again in NFC.
@@ -743,12 +738,7 @@ private:
 // -n refuses a file that is there before its picture is drawn, in a batch
 // and for one picture; the index still lists the files that carry their line.
 TEST_F(RenderOutput, NoClobberRefusesAFileThatIsThereWithoutDrawingIt) {
-    RenderOptions o;
-    o.action = RenderOptions::Action::Batch;
-    o.batchList = "-";
-    o.outDir = folder / "out";
-    o.width = 32, o.height = 24, o.sizeGiven = true;
-    o.caption = false, o.captionGiven = true;
+    RenderOptions o = smallBatchInto(folder / "out");
     const std::string list = "one\ntwo\nthree\n";
     ASSERT_EQ(run(o, list).status, 0);
     const std::vector<std::uint8_t> index = testing::readBytes(folder / "out" / "index.tsv");
